@@ -194,9 +194,10 @@ Value arrayReverse(Vm& vm, const CallInfo& c)
 
 // --- Sorting ---
 
-// Merge sort: stable, and well defined even when a script comparator is inconsistent.
-template <class Less>
-void mergeSort(std::vector<std::size_t>& order, Less&& less)
+// Merge sort: stable, and well defined even when a script comparator is inconsistent. The
+// comparator sees (earlier, later) pairs.
+template <class Greater>
+void mergeSort(std::vector<std::size_t>& order, Greater&& greater)
 {
     std::vector<std::size_t> tmp(order.size());
     for (std::size_t width = 1; width < order.size(); width *= 2) {
@@ -204,7 +205,7 @@ void mergeSort(std::vector<std::size_t>& order, Less&& less)
             std::size_t mid = std::min(lo + width, order.size());
             std::size_t hi = std::min(lo + 2 * width, order.size());
             std::size_t i = lo, j = mid, k = lo;
-            while (i < mid && j < hi) tmp[k++] = less(order[j], order[i]) ? order[j++] : order[i++];
+            while (i < mid && j < hi) tmp[k++] = greater(order[i], order[j]) ? order[j++] : order[i++];
             while (i < mid) tmp[k++] = order[i++];
             while (j < hi) tmp[k++] = order[j++];
         }
@@ -242,7 +243,7 @@ Value sortWith(Vm& vm, ArrayObject* a, std::vector<Value> values, int flags, Com
         int r = compare(values[x], values[y]);
         if (r == 0) duplicate = true;
         if (flags & SortFlag::Descending) r = -r;
-        return r < 0;
+        return r > 0;
     });
     if ((flags & SortFlag::UniqueSort) && duplicate) return Value(0.0);
     if (flags & SortFlag::ReturnIndexedArray) {
@@ -297,7 +298,9 @@ Value arraySortOn(Vm& vm, const CallInfo& c)
         for (const Value& v : list->values()) fieldFlags.push_back(vm.toInt32(v));
         if (fieldFlags.size() != fields.size()) fieldFlags.assign(fields.size(), 0);
     } else {
-        fieldFlags.assign(fields.size(), c.count() > 1 ? vm.toInt32(c.arg(1)) : 0);
+        // A flags argument that is an object (other than an array of flags) counts as none.
+        int flags = c.count() > 1 && !c.arg(1).isObject() ? vm.toInt32(c.arg(1)) : 0;
+        fieldFlags.assign(fields.size(), flags);
     }
     // UNIQUESORT, RETURNINDEXEDARRAY and DESCENDING of the first field's flags act on the
     // whole sort; the others apply per field.

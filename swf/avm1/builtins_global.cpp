@@ -27,10 +27,12 @@ Value globalUnescape(Vm& vm, const CallInfo& c)
 
 Value globalParseInt(Vm& vm, const CallInfo& c)
 {
-    if (c.count() == 0) return Value(std::nan(""));
+    if (c.count() == 0) return Value();
     int radix = 0;
-    if (c.count() > 1 && !c.arg(1).isUndefined()) {
-        double r = toInteger(argNumber(vm, c, 1));
+    if (c.count() > 1) {
+        double r = argNumber(vm, c, 1);
+        if (std::isnan(r)) return Value(std::nan(""));
+        r = std::trunc(r);
         if (r < 2 || r > 36) return Value(std::nan(""));
         radix = static_cast<int>(r);
     }

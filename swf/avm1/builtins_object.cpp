@@ -226,7 +226,8 @@ void Vm::installBuiltins()
 {
     builtins_.objectProto = heap_.make<Object>(nullptr);
     builtins_.functionProto = heap_.make<Object>(builtins_.objectProto);
-    global_ = heap_.make<Object>(builtins_.objectProto);
+    // The global object has no prototype: it converts to undefined and has no toString.
+    global_ = heap_.make<Object>(nullptr);
     installObjectAndFunction(*this, global_);
     installArray(*this, global_);
     installString(*this, global_);

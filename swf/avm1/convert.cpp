@@ -20,19 +20,22 @@ Value Vm::toPrimitive(const Value& v, bool preferString)
         auto* w = static_cast<DisplayWrapper*>(o);
         if (w->node() || w->detached) return Value(targetPathOf(o, false));
     }
-    // Dates prefer their text, as in ECMA-262, when no hint is given.
-    if (o->kind() == ObjectKind::Date) preferString = true;
     const Names& n = internals_->names;
     const String* order[2] = {&n.valueOf, &n.toStringName};
     if (preferString) std::swap(order[0], order[1]);
+    bool callable = false;
     for (const String* name : order) {
         Value fn = getMember(o, *name);
         if (auto* f = dynamic_cast<FunctionObject*>(fn.asObject())) {
+            callable = true;
             Value r = invokeFunction(f, o, {}, nullptr, false);
-            if (r.isPrimitive()) return r;
+            // A movie clip counts as a result: it converts by its own rules (path, NaN, true).
+            if (r.isPrimitive() || r.asObject()->kind() == ObjectKind::Display) return r;
         }
     }
-    return v;
+    // Methods that only return objects give a type name; no methods at all give undefined.
+    if (!callable) return Value();
+    return Value(String(isFunction(o) ? "[type Function]" : "[type Object]"));
 }
 
 double Vm::toNumber(const Value& v)
@@ -41,7 +44,10 @@ double Vm::toNumber(const Value& v)
     case ValueType::Undefined:
     case ValueType::Null: return version_ >= 7 ? std::nan("") : 0.0;
     case ValueType::Boolean: return v.asBoolean() ? 1.0 : 0.0;
-    case ValueType::Number: return v.asNumber();
+    case ValueType::Number:
+        // SWF 4 keeps numbers as text: NaN and the infinities read back as 0.
+        if (version_ <= 4 && !std::isfinite(v.asNumber())) return 0.0;
+        return v.asNumber();
     case ValueType::String: return stringToNumber(v.asString().view(), version_);
     case ValueType::Object: {
         Object* o = v.asObject();
@@ -63,11 +69,10 @@ String Vm::toString(const Value& v)
     case ValueType::Number: return String(formatNumber(v.asNumber()));
     case ValueType::String: return v.asString();
     case ValueType::Object: {
-        Object* o = v.asObject();
         Value p = toPrimitive(v, true);
         if (p.isString()) return p.asString();
-        if (!p.isObject()) return toString(p);
-        return String(isFunction(o) ? "[type Function]" : "[type Object]");
+        if (p.isObject()) return targetPathOf(p.asObject(), false);
+        return toString(p);
     }
     }
     return String();

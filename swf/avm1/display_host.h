@@ -149,6 +149,9 @@ struct UrlRequest {
         LoadMovie,       // a SWF or image into a clip (targetNode) or a level (level)
         LoadVariables,   // name=value pairs into a clip or level
         UnloadMovie,     // empty a clip or a level
+        LoadSound,       // an MP3 file for a Sound object (scriptObject); `streaming` as asked
+        LoadVars,        // name=value pairs for a LoadVars object (scriptObject)
+        LoadXml,         // an XML document for an XML object (scriptObject)
     } kind = Kind::OpenUrl;
     std::u16string url;
     std::u16string window;        // OpenUrl: "_self", "_blank", a frame name...
@@ -156,6 +159,10 @@ struct UrlRequest {
     int level = -1;               // ... or into a level (-1 when a clip is the target)
     HttpMethod method = HttpMethod::None;
     std::u16string variables;     // form-encoded variables of the sending timeline (GET/POST)
+    // LoadSound/LoadVars/LoadXml: the object to deliver the result to. The host reports it
+    // from traceRoots until it calls the object's onLoad/onData (or drops the request).
+    Object* scriptObject = nullptr;
+    bool streaming = false;
 };
 
 // --- Sound (Sound objects; owner is the clip given to `new Sound(clip)`, or null) ---
@@ -210,6 +217,8 @@ public:
     virtual void stop() {}
     virtual void nextFrame() {}
     virtual void prevFrame() {}
+    virtual void nextScene() {}
+    virtual void prevScene() {}
     virtual void gotoFrame(int /*frame*/, bool /*andPlay*/) {}
     // Label lookup is case-insensitive in every version. Returns false for an unknown label.
     virtual bool gotoLabel(std::u16string_view /*label*/, bool /*andPlay*/) { return false; }

@@ -390,22 +390,26 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
 
             // --- SWF 4 arithmetic and logic ---
             case 0x0A: {
-                double a = popNumber(f), b = popNumber(f);
+                Value av = pop(f), bv = pop(f);
+                double b = vm_.toNumber(bv), a = vm_.toNumber(av);
                 push(Value(b + a));
                 break;
             }
             case 0x0B: {
-                double a = popNumber(f), b = popNumber(f);
+                Value av = pop(f), bv = pop(f);
+                double b = vm_.toNumber(bv), a = vm_.toNumber(av);
                 push(Value(b - a));
                 break;
             }
             case 0x0C: {
-                double a = popNumber(f), b = popNumber(f);
+                Value av = pop(f), bv = pop(f);
+                double b = vm_.toNumber(bv), a = vm_.toNumber(av);
                 push(Value(b * a));
                 break;
             }
             case 0x0D: {
-                double a = popNumber(f), b = popNumber(f);
+                Value av = pop(f), bv = pop(f);
+                double b = vm_.toNumber(bv), a = vm_.toNumber(av);
                 if (a == 0 && version < 5) {
                     push(Value("#ERROR#"));
                 } else {
@@ -414,12 +418,14 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
                 break;
             }
             case 0x0E: {
-                double a = popNumber(f), b = popNumber(f);
+                Value av = pop(f), bv = pop(f);
+                double b = vm_.toNumber(bv), a = vm_.toNumber(av);
                 push(comparisonResult(version, b == a));
                 break;
             }
             case 0x0F: {
-                double a = popNumber(f), b = popNumber(f);
+                Value av = pop(f), bv = pop(f);
+                double b = vm_.toNumber(bv), a = vm_.toNumber(av);
                 push(comparisonResult(version, b < a));
                 break;
             }
@@ -447,17 +453,20 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
                 break;
             }
             case 0x13: {
-                String a = popString(f), b = popString(f);
+                Value av = pop(f), bv = pop(f);
+                String b = vm_.toString(bv), a = vm_.toString(av);
                 push(comparisonResult(version, a == b));
                 break;
             }
             case 0x29: {
-                String a = popString(f), b = popString(f);
+                Value av = pop(f), bv = pop(f);
+                String b = vm_.toString(bv), a = vm_.toString(av);
                 push(comparisonResult(version, b.view() < a.view()));
                 break;
             }
             case 0x68: {
-                String a = popString(f), b = popString(f);
+                Value av = pop(f), bv = pop(f);
+                String b = vm_.toString(bv), a = vm_.toString(av);
                 push(comparisonResult(version, b.view() > a.view()));
                 break;
             }
@@ -506,7 +515,8 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
                 break;
             }
             case 0x21: {
-                String a = popString(f), b = popString(f);
+                Value av = pop(f), bv = pop(f);
+                String b = vm_.toString(bv), a = vm_.toString(av);
                 push(Value(String(b.str() + a.str())));
                 break;
             }
@@ -556,11 +566,7 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
 
             // --- SWF 4 stack, variables, properties ---
             case 0x17: pop(f); break;
-            case 0x18: {
-                double n = popNumber(f);
-                push(Value(std::isnan(n) ? 0.0 : std::trunc(n)));
-                break;
-            }
+            case 0x18: push(Value(static_cast<double>(vm_.toInt32(pop(f))))); break;
             case 0x1C: {
                 Value name = pop(f);
                 push(getVariable(f, vm_.toString(name)));
@@ -754,7 +760,8 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
                 return {Flow::Return, pc};
             }
             case 0x3F: {
-                double a = popNumber(f), b = popNumber(f);
+                Value av = pop(f), bv = pop(f);
+                double b = vm_.toNumber(bv), a = vm_.toNumber(av);
                 push(Value(std::fmod(b, a)));
                 break;
             }
@@ -808,7 +815,7 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
             }
             case 0x67: {
                 Value a = pop(f), b = pop(f);
-                push(lessThan(vm_, a, b));
+                push(greaterThan(vm_, b, a));
                 break;
             }
             case 0x49: {
@@ -876,32 +883,38 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
             case 0x52: doCallMethod(f, false); break;
             case 0x53: doCallMethod(f, true); break;
             case 0x60: {
-                std::int32_t a = vm_.toInt32(pop(f)), b = vm_.toInt32(pop(f));
+                Value av = pop(f), bv = pop(f);
+                std::int32_t b = vm_.toInt32(bv), a = vm_.toInt32(av);
                 push(Value(static_cast<double>(b & a)));
                 break;
             }
             case 0x61: {
-                std::int32_t a = vm_.toInt32(pop(f)), b = vm_.toInt32(pop(f));
+                Value av = pop(f), bv = pop(f);
+                std::int32_t b = vm_.toInt32(bv), a = vm_.toInt32(av);
                 push(Value(static_cast<double>(b | a)));
                 break;
             }
             case 0x62: {
-                std::int32_t a = vm_.toInt32(pop(f)), b = vm_.toInt32(pop(f));
+                Value av = pop(f), bv = pop(f);
+                std::int32_t b = vm_.toInt32(bv), a = vm_.toInt32(av);
                 push(Value(static_cast<double>(b ^ a)));
                 break;
             }
             case 0x63: {
-                std::int32_t count = vm_.toInt32(pop(f)), value = vm_.toInt32(pop(f));
+                Value countValue = pop(f), valueValue = pop(f);
+                std::int32_t value = vm_.toInt32(valueValue), count = vm_.toInt32(countValue);
                 push(Value(static_cast<double>(static_cast<std::int32_t>(static_cast<std::uint32_t>(value) << (count & 31)))));
                 break;
             }
             case 0x64: {
-                std::int32_t count = vm_.toInt32(pop(f)), value = vm_.toInt32(pop(f));
+                Value countValue = pop(f), valueValue = pop(f);
+                std::int32_t value = vm_.toInt32(valueValue), count = vm_.toInt32(countValue);
                 push(Value(static_cast<double>(value >> (count & 31))));
                 break;
             }
             case 0x65: {
-                std::int32_t count = vm_.toInt32(pop(f)), value = vm_.toInt32(pop(f));
+                Value countValue = pop(f), valueValue = pop(f);
+                std::int32_t value = vm_.toInt32(valueValue), count = vm_.toInt32(countValue);
                 push(Value(static_cast<double>(static_cast<std::uint32_t>(value) >> (count & 31))));
                 break;
             }

@@ -268,9 +268,13 @@ void Vm::Interpreter::doCallMethod(Frame& f, bool construct)
 
 void Vm::Interpreter::doEnumerate(Frame& /*f*/, const Value& v)
 {
-    push(Value::null());
     Object* o = v.asObject();
-    if (!o) return;
+    if (!o) {
+        // Nothing to enumerate: only the end marker, which Flash gives as undefined.
+        push(Value());
+        return;
+    }
+    push(Value::null());
     std::vector<String> names = vm_.enumerableNames(o);
     for (String& n : names) push(Value(std::move(n)));
 }

@@ -1,5 +1,6 @@
 #include "swf/avm1/number_format.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -96,23 +97,34 @@ std::u16string formatNumberRadix(double n, int radix)
 double stringToNumber(std::u16string_view s, int version)
 {
     const double unparsable = version <= 4 ? 0.0 : kNaN;
-    std::size_t i = 0;
-    while (i < s.size() && isAsciiWhitespace(s[i])) ++i;
-    if (version >= 6 && i == 0 && s.size() > 2 && s[0] == u'0' && (s[1] == u'x' || s[1] == u'X')) {
+    if (version >= 6 && s.size() > 2 && s[0] == u'0' && (s[1] == u'x' || s[1] == u'X')) {
+        // Hexadecimal right at the start; a sign may follow the prefix ("0x-2").
+        std::size_t k = 2;
+        bool negative = false;
+        if (k < s.size() && (s[k] == u'-' || s[k] == u'+')) negative = s[k++] == u'-';
+        if (k == s.size()) return unparsable;
         double v = 0;
-        for (std::size_t k = 2; k < s.size(); ++k) {
+        for (; k < s.size(); ++k) {
             int d = digitValue(s[k]);
             if (d >= 16) return unparsable;
             v = v * 16 + d;
         }
+        return negative ? -v : v;
+    }
+    if (version >= 6 && s.size() > 1 && s[0] == u'0' &&
+        std::all_of(s.begin(), s.end(), [](char16_t c) { return c >= u'0' && c <= u'7'; })) {
+        // A leading zero followed only by octal digits is octal.
+        double v = 0;
+        for (char16_t c : s) v = v * 8 + (c - u'0');
         return v;
     }
+    std::size_t i = 0;
+    while (i < s.size() && isAsciiWhitespace(s[i])) ++i;
+    std::size_t n = decimalPrefix(s, i);
     if (version <= 4) {
         // SWF 4 reads the leading number and ignores the rest.
-        std::size_t n = decimalPrefix(s, i);
         return n == 0 ? 0.0 : parseDecimal(s.substr(i, n));
     }
-    std::size_t n = decimalPrefix(s, i);
     if (n == 0 || i + n != s.size()) return unparsable;
     return parseDecimal(s.substr(i, n));
 }
@@ -128,36 +140,49 @@ double parseFloatPrefix(std::u16string_view s)
 
 double parseIntPrefix(std::u16string_view s, int radix)
 {
+    auto isHexPrefix = [&](std::size_t at) {
+        return at + 1 < s.size() && s[at] == u'0' && (s[at + 1] == u'x' || s[at + 1] == u'X');
+    };
+    auto digits = [&](std::size_t i, int base, bool negative) {
+        if (base < 2 || base > 36) return kNaN;
+        double v = 0;
+        std::size_t count = 0;
+        for (; i < s.size(); ++i) {
+            int d = digitValue(s[i]);
+            if (d >= base) break;
+            v = v * base + d;
+            ++count;
+        }
+        if (count == 0) return kNaN;
+        return negative ? -v : v;
+    };
+    auto skipSpaceAndSign = [&](std::size_t& i, bool& negative) {
+        while (i < s.size() && isAsciiWhitespace(s[i])) ++i;
+        if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) negative = s[i++] == u'-';
+    };
+    bool negative = false;
+    // "0x" at the very start: hexadecimal unless a radix is given; spaces and a sign may follow.
+    if (isHexPrefix(0)) {
+        std::size_t i = 2;
+        skipSpaceAndSign(i, negative);
+        return digits(i, radix == 0 ? 16 : radix, negative);
+    }
+    // A sign right before "0x" drops both the sign and the zero: the digits start at the 'x'.
+    if (s.size() > 2 && (s[0] == u'+' || s[0] == u'-') && isHexPrefix(1)) {
+        return digits(2, radix == 0 ? 10 : radix, false);
+    }
     std::size_t i = 0;
     while (i < s.size() && isAsciiWhitespace(s[i])) ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) {
-        negative = s[i] == u'-';
-        ++i;
-    }
+    const bool leadingSpace = i > 0;
+    if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) negative = s[i++] == u'-';
     if (radix == 0) {
-        if (i + 1 < s.size() && s[i] == u'0' && (s[i + 1] == u'x' || s[i + 1] == u'X')) {
-            radix = 16;
-            i += 2;
-        } else if (i + 1 < s.size() && s[i] == u'0') {
-            radix = 8;
-        } else {
-            radix = 10;
-        }
-    } else if (radix == 16 && i + 1 < s.size() && s[i] == u'0' && (s[i + 1] == u'x' || s[i + 1] == u'X')) {
-        i += 2;
+        // Octal only when everything after an optional sign is octal digits with a leading 0.
+        bool octal = !leadingSpace && i + 1 < s.size() && s[i] == u'0' &&
+                     std::all_of(s.begin() + static_cast<std::ptrdiff_t>(i), s.end(),
+                                 [](char16_t c) { return c >= u'0' && c <= u'7'; });
+        radix = octal ? 8 : 10;
     }
-    if (radix < 2 || radix > 36) return kNaN;
-    double v = 0;
-    std::size_t digits = 0;
-    for (; i < s.size(); ++i) {
-        int d = digitValue(s[i]);
-        if (d >= radix) break;
-        v = v * radix + d;
-        ++digits;
-    }
-    if (digits == 0) return kNaN;
-    return negative ? -v : v;
+    return digits(i, radix, negative);
 }
 
 }  // namespace swf::avm1

@@ -11,7 +11,7 @@ Value addValues(Vm& vm, const Value& left, const Value& right)
 {
     Value a = vm.toPrimitive(left);
     Value b = vm.toPrimitive(right);
-    if (a.isString() || b.isString()) {
+    if (a.isString() || b.isString() || a.isObject() || b.isObject()) {
         return Value(String(vm.toString(a).str() + vm.toString(b).str()));
     }
     return Value(vm.toNumber(a) + vm.toNumber(b));
@@ -41,10 +41,10 @@ bool looseEquals(Vm& vm, const Value& a, const Value& b)
         return strictEquals(a, b);
     }
     if (a.isNullish() && b.isNullish()) return true;
-    if (a.isNullish() || b.isNullish()) {
-        // undefined/null equal nothing else (an object converting to undefined included).
-        return false;
-    }
+    // An object without conversion methods converts to undefined and so equals undefined.
+    if (a.isObject() && b.isNullish()) return vm.toPrimitive(a).isNullish();
+    if (b.isObject() && a.isNullish()) return vm.toPrimitive(b).isNullish();
+    if (a.isNullish() || b.isNullish()) return false;
     if (a.isNumber() && b.isString()) return a.asNumber() == vm.toNumber(b);
     if (a.isString() && b.isNumber()) return vm.toNumber(a) == b.asNumber();
     if (a.isBoolean()) return looseEquals(vm, Value(a.asBoolean() ? 1.0 : 0.0), b);
@@ -62,15 +62,30 @@ bool looseEquals(Vm& vm, const Value& a, const Value& b)
     return false;
 }
 
-Value lessThan(Vm& vm, const Value& left, const Value& right)
+namespace {
+// Compares primitives a < b.
+Value primitiveLess(Vm& vm, const Value& a, const Value& b)
 {
-    Value a = vm.toPrimitive(left);
-    Value b = vm.toPrimitive(right);
     if (a.isString() && b.isString()) return Value(a.asString().view() < b.asString().view());
     double x = vm.toNumber(a);
     double y = vm.toNumber(b);
     if (std::isnan(x) || std::isnan(y)) return Value();
     return Value(x < y);
+}
+}  // namespace
+
+Value lessThan(Vm& vm, const Value& left, const Value& right)
+{
+    Value a = vm.toPrimitive(left);
+    Value b = vm.toPrimitive(right);
+    return primitiveLess(vm, a, b);
+}
+
+Value greaterThan(Vm& vm, const Value& left, const Value& right)
+{
+    Value a = vm.toPrimitive(left);
+    Value b = vm.toPrimitive(right);
+    return primitiveLess(vm, b, a);
 }
 
 }  // namespace swf::avm1

@@ -15,5 +15,7 @@ bool looseEquals(Vm& vm, const Value& a, const Value& b);
 bool strictEquals(const Value& a, const Value& b);
 // Abstract relational comparison a < b: true, false, or undefined when NaN is involved.
 Value lessThan(Vm& vm, const Value& a, const Value& b);
+// a > b (Greater): a is converted first, then the comparison runs as b < a.
+Value greaterThan(Vm& vm, const Value& a, const Value& b);
 
 }  // namespace swf::avm1

@@ -326,7 +326,9 @@ Object* Vm::createDisplayObject(const std::shared_ptr<DisplayNode>& node, const 
             proto = p;
         }
     }
-    return heap_.make<DisplayWrapper>(proto, node, node->kind());
+    auto* w = heap_.make<DisplayWrapper>(proto, node, node->kind());
+    if (node->kind() == DisplayKind::TextField) w->define(internals_->names.listeners, Value(newArray()), PropFlag::DontEnum);
+    return w;
 }
 
 void Vm::initializeClip(Object* clip, Object* initObject, const String& exportName)
@@ -470,6 +472,7 @@ void Vm::traceRoots(Tracer& t)
     for (const Value& v : in.globalRegs) t.mark(v);
     for (const Value& v : in.stack) t.mark(v);
     for (Object* o : in.pinned) t.mark(o);
+    for (auto& [name, o] : in.sharedObjects) t.mark(o);
     host_.traceRoots(t);
 }
 

@@ -44,7 +44,18 @@ TraceRun runTraceMovie(const std::string& path, int frames)
         vm.runTimers();
         vm.collectGarbage();
     }
-    run.lines = host.traces;
+    // Compare as the log file holds it: one trace per line, line breaks inside a trace split it.
+    std::string all;
+    for (const std::string& t : host.traces) all += t + "\n";
+    std::string line;
+    for (char c : all) {
+        if (c == '\n') {
+            run.lines.push_back(line);
+            line.clear();
+        } else {
+            line += c;
+        }
+    }
     return run;
 }
 
