@@ -70,6 +70,15 @@ Value objectAddProperty(Vm& vm, const CallInfo& c)
     if (name.empty() || !getter) return Value(false);
     if (setterObj && !setter) return Value(false);
     if (!setterObj && !c.arg(2).isNull() && c.count() > 2 && !c.arg(2).isUndefined()) return Value(false);
+    if (c.thisObj->hasProtoProperty() || name.equals(vm.internals().names.proto, vm.caseSensitive())) {
+        if (name.equals(vm.internals().names.proto, vm.caseSensitive())) {
+            Object::ProtoSlot& slot = c.thisObj->protoSlot();
+            slot.present = true;
+            slot.getter = getter;
+            slot.setter = setter;
+            return Value(true);
+        }
+    }
     int i = c.thisObj->properties().find(name, vm.caseSensitive());
     if (i < 0) i = c.thisObj->properties().add(name, Value(), 0);
     Property& p = c.thisObj->properties().at(i);
@@ -167,9 +176,14 @@ Value asSetPropFlags(Vm& vm, const CallInfo& c)
     auto setFlags = static_cast<std::uint16_t>(vm.toInt32(c.arg(2)));
     auto clearFlags = static_cast<std::uint16_t>(c.count() > 3 ? vm.toInt32(c.arg(3)) : 0);
     auto apply = [&](Property& p) { p.flags = static_cast<std::uint16_t>((p.flags & ~clearFlags) | setFlags); };
+    auto applyProto = [&] {
+        Object::ProtoSlot& slot = o->protoSlot();
+        slot.flags = static_cast<std::uint16_t>((slot.flags & ~clearFlags) | setFlags);
+    };
     const Value& names = c.arg(1);
     if (names.isNull()) {
         o->properties().forEachMutable(apply);
+        if (o->hasProtoProperty()) applyProto();
         return Value();
     }
     std::vector<String> list;
@@ -189,6 +203,7 @@ Value asSetPropFlags(Vm& vm, const CallInfo& c)
     }
     for (const String& n : list) {
         if (Property* p = o->findOwn(n, vm.caseSensitive())) apply(*p);
+        if (o->hasProtoProperty() && n.equals(vm.internals().names.proto, vm.caseSensitive())) applyProto();
     }
     return Value();
 }
@@ -209,7 +224,7 @@ void installObjectAndFunction(Vm& vm, Object* global)
     vm.defineMethod(op, "hasOwnProperty", objectHasOwnProperty, PropFlag::Hidden | PropFlag::OnlySwf6Up);
     vm.defineMethod(op, "isPropertyEnumerable", objectIsPropertyEnumerable, PropFlag::Hidden | PropFlag::OnlySwf6Up);
     vm.defineMethod(op, "isPrototypeOf", objectIsPrototypeOf, PropFlag::Hidden | PropFlag::OnlySwf6Up);
-    vm.defineMethod(op, "addProperty", objectAddProperty);
+    vm.defineMethod(op, "addProperty", objectAddProperty, PropFlag::Hidden | PropFlag::OnlySwf6Up);
     vm.defineMethod(op, "watch", objectWatch, PropFlag::Hidden | PropFlag::OnlySwf6Up);
     vm.defineMethod(op, "unwatch", objectUnwatch, PropFlag::Hidden | PropFlag::OnlySwf6Up);
     vm.defineMethod(b.objectCtor, "registerClass", objectRegisterClass);
@@ -220,6 +235,13 @@ void installObjectAndFunction(Vm& vm, Object* global)
     vm.defineMethod(fp, "apply", functionApply, PropFlag::Hidden | PropFlag::OnlySwf6Up);
 
     vm.defineMethod(global, "ASSetPropFlags", asSetPropFlags);
+    // ASnative(101, n): the Object natives in the player's numbering.
+    NativeFunction objectNatives[] = {objectWatch,          objectUnwatch,        objectAddProperty,
+                                      objectValueOf,        objectToString,       objectHasOwnProperty,
+                                      objectIsPrototypeOf,  objectIsPropertyEnumerable, objectRegisterClass};
+    for (int i = 0; i < 9; ++i) vm.registerNative(101, i, objectNatives[i]);
+    vm.registerNative(101, 10, functionCall);
+    vm.registerNative(101, 11, functionApply);
 }
 
 void Vm::installBuiltins()

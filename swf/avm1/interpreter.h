@@ -44,7 +44,9 @@ private:
     void setVariable(Frame& f, const String& name, const Value& v);
     bool findVariable(Frame& f, const String& name, Value& out);
     void defineLocal(Frame& f, const String& name, const Value& v);
-    Object* resolvePath(Frame* f, Object* base, std::u16string_view path);
+    // `fromScope`: the first name is looked up along the scope chain (variable paths).
+    Object* resolvePath(Frame* f, Object* base, std::u16string_view path, bool fromScope = false);
+    Object* pathStep(Object* cur, const String& name);
     Object* resolveTargetValue(Frame& f, const Value& target);
     bool splitVariablePath(const String& name, std::u16string_view& path, String& var) const;
     Scope* timelineScope(Object* timeline);

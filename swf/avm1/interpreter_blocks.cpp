@@ -92,7 +92,10 @@ std::size_t Vm::Interpreter::doDefineFunction(Frame& f, std::span<const std::uin
     def->bodyEnd = next + codeSize;
     def->constantPool = f.pool;
 
-    auto* fn = vm_.heap().make<FunctionObject>(vm_.builtins().functionProto, def, f.scope, f.target);
+    // SWF 5 functions see only their own locals, their timeline and the globals; closures
+    // over enclosing functions exist from SWF 6 on.
+    auto* fn = vm_.heap().make<FunctionObject>(vm_.builtins().functionProto, def, f.version >= 6 ? f.scope : nullptr,
+                                               f.target);
     Object* proto = vm_.newObject();
     proto->define(in_.names.constructor, Value(fn), PropFlag::DontEnum);
     fn->define(in_.names.prototype, Value(proto), PropFlag::DontEnum);

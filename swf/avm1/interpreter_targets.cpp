@@ -48,7 +48,10 @@ bool hasPathCharacters(std::u16string_view s)
 bool Vm::Interpreter::findVariable(Frame& f, const String& name, Value& out)
 {
     for (Scope* s = f.scope; s; s = s->parent) {
-        if (s->object && vm_.lookupMember(s->object, name, out)) return true;
+        if (!s->object) continue;
+        if (vm_.lookupMember(s->object, name, out)) return true;
+        // An object with __resolve answers for every name asked of it.
+        if (s->object->kind() != ObjectKind::Activation && vm_.resolveMissing(s->object, name, out)) return true;
     }
     return false;
 }
@@ -67,7 +70,7 @@ Value Vm::Interpreter::getVariable(Frame& f, const String& name)
         std::u16string_view path;
         String var;
         if (splitVariablePath(name, path, var)) {
-            Object* base = resolvePath(&f, f.target ? f.target : f.origTarget, path);
+            Object* base = resolvePath(&f, f.target ? f.target : f.origTarget, path, true);
             if (!base) {
                 // Dot syntax may start with a variable of the scope chain ("obj.prop").
                 return Value();
@@ -104,7 +107,7 @@ void Vm::Interpreter::setVariable(Frame& f, const String& name, const Value& v)
         std::u16string_view path;
         String var;
         if (splitVariablePath(name, path, var)) {
-            if (Object* base = resolvePath(&f, f.target ? f.target : f.origTarget, path)) vm_.setMember(base, var, v);
+            if (Object* base = resolvePath(&f, f.target ? f.target : f.origTarget, path, true)) vm_.setMember(base, var, v);
             return;
         }
     }
@@ -141,8 +144,8 @@ void Vm::Interpreter::defineLocal(Frame& f, const String& name, const Value& v)
         }
         return;
     }
-    Object* target = f.target ? f.target : f.origTarget;
-    if (target) vm_.setMember(target, name, v);
+    // Timeline code: an assignment like SetVariable (a With object that has the name wins).
+    setVariable(f, name, v);
 }
 
 bool Vm::Interpreter::splitVariablePath(const String& name, std::u16string_view& path, String& var) const
@@ -172,7 +175,22 @@ bool Vm::Interpreter::splitVariablePath(const String& name, std::u16string_view&
 
 // --- Target paths ---
 
-Object* Vm::Interpreter::resolvePath(Frame* f, Object* base, std::u16string_view path)
+// One step of a path: on a clip, a child of that name comes before a variable of that name.
+Object* Vm::Interpreter::pathStep(Object* cur, const String& name)
+{
+    if (cur && cur->kind() == ObjectKind::Display) {
+        if (auto node = static_cast<DisplayWrapper*>(cur)->node()) {
+            if (DisplayNode* child = node->childByName(name.view(), vm_.caseSensitive() && node->swfVersion() >= 7)) {
+                return child->scriptObject();
+            }
+        }
+    }
+    Value v;
+    if (cur && vm_.lookupMember(cur, name, v)) return v.asObject();
+    return nullptr;
+}
+
+Object* Vm::Interpreter::resolvePath(Frame* f, Object* base, std::u16string_view path, bool fromScope)
 {
     if (path.empty()) return base;
     const bool cs = vm_.caseSensitive();
@@ -214,12 +232,17 @@ Object* Vm::Interpreter::resolvePath(Frame* f, Object* base, std::u16string_view
             cur = vm_.global();
         } else if (int level = levelNumber(seg); level >= 0) {
             cur = vm_.levelObject(level);
-        } else {
-            Value v;
+        } else if (first && fromScope && f) {
+            // The path of a variable starts with a name looked up along the scope chain.
             Object* next = nullptr;
-            if (vm_.lookupMember(cur, segName, v)) next = v.asObject();
+            for (Scope* s = f->scope; s && !next; s = s->parent) {
+                if (s->object) next = pathStep(s->object, segName);
+            }
+            cur = next;
+        } else {
+            Object* next = pathStep(cur, segName);
             if (!next && first && f) {
-                // The first name of a dot path may be any variable in scope.
+                Value v;
                 if (findVariable(*f, segName, v)) next = v.asObject();
             }
             cur = next;

@@ -19,6 +19,13 @@ bool sameName(const String& a, const String& b, bool caseSensitive)
 {
     return caseSensitive ? a == b : a.equalsIgnoreCase(b);
 }
+
+// The next object of a prototype chain: none when __proto__ is hidden from this version.
+Object* nextProto(const Object* o, int version)
+{
+    if (!o->hasProtoProperty() || !prototypeLinkVisible(o->protoSlot().flags, version)) return nullptr;
+    return o->proto();
+}
 }  // namespace
 
 // A reference to a clip that was removed finds the clip now at the same path, if any.
@@ -63,9 +70,11 @@ Value Vm::findMember(Object* obj, const String& name, Object*& holder)
                 return p.value;
             }
         }
-        if (o->hasProtoProperty() && sameName(name, n.proto, cs)) {
+        if (o->hasProtoProperty() && sameName(name, n.proto, cs) && propertyVisible(o->protoSlot().flags, version_)) {
             holder = o;
-            return o->protoValue();
+            const Object::ProtoSlot& slot = o->protoSlot();
+            if (slot.getter) return invoke(Value(slot.getter), self, {});
+            return slot.value;
         }
         if (o->kind() == ObjectKind::Display) {
             auto* w = static_cast<DisplayWrapper*>(o);
@@ -76,7 +85,7 @@ Value Vm::findMember(Object* obj, const String& name, Object*& holder)
                 }
             }
         }
-        o = o->proto();
+        o = nextProto(o, version_);
     }
     return Value();
 }
@@ -88,19 +97,37 @@ bool Vm::lookupMember(Object* obj, const String& name, Value& out)
     return holder != nullptr;
 }
 
+bool Vm::resolveMissing(Object* obj, const String& name, Value& out)
+{
+    const Names& n = internals_->names;
+    if (!obj || sameName(name, n.resolve, caseSensitive())) return false;
+    // The first __resolve along the chain decides; one added with addProperty does not count.
+    Object* resolveHolder = nullptr;
+    Value resolver;
+    int depth = 0;
+    for (Object* o = obj; o && depth < kMaxProtoDepth; o = nextProto(o, version_), ++depth) {
+        int i = o->properties().find(n.resolve, caseSensitive());
+        if (i < 0 || !propertyVisible(o->properties().at(i).flags, version_)) continue;
+        const Property& p = o->properties().at(i);
+        if (p.getter || p.setter) return false;
+        resolver = p.value;
+        resolveHolder = o;
+        break;
+    }
+    auto* f = dynamic_cast<FunctionObject*>(resolver.asObject());
+    if (!f) return false;
+    Value arg(name);
+    out = invokeFunction(f, obj, std::span<const Value>(&arg, 1), resolveHolder, false);
+    return true;
+}
+
 Value Vm::getMember(Object* obj, const String& name)
 {
     Object* holder = nullptr;
     Value v = findMember(obj, name, holder);
     if (holder) return v;
-    const Names& n = internals_->names;
-    if (!obj || sameName(name, n.resolve, caseSensitive())) return Value();
-    Object* resolveHolder = nullptr;
-    Value resolver = findMember(obj, n.resolve, resolveHolder);
-    if (auto* f = dynamic_cast<FunctionObject*>(resolver.asObject())) {
-        Value arg(name);
-        return invokeFunction(f, obj, std::span<const Value>(&arg, 1), resolveHolder, false);
-    }
+    Value resolved;
+    if (resolveMissing(obj, name, resolved)) return resolved;
     return Value();
 }
 
@@ -113,7 +140,16 @@ void Vm::setMember(Object* obj, const String& name, const Value& value)
     const bool cs = caseSensitive();
     const Names& n = internals_->names;
     if (sameName(name, n.proto, cs)) {
+        Object::ProtoSlot& slot = obj->protoSlot();
+        if (slot.present && (slot.getter || slot.setter)) {
+            // An accessor named __proto__ takes the value; the prototype chain stays as it was.
+            if (Object* setter = slot.setter) invoke(Value(setter), obj, std::span<const Value>(&value, 1));
+            return;
+        }
+        if (slot.present && (slot.flags & PropFlag::ReadOnly)) return;
+        std::uint16_t flags = slot.present ? slot.flags : PropFlag::DontEnum;
         obj->setProtoValue(value);
+        obj->protoSlot().flags = flags;
         return;
     }
     Value v = value;
@@ -153,7 +189,7 @@ void Vm::setMember(Object* obj, const String& name, const Value& value)
     }
     // A setter inherited from a prototype takes the assignment.
     int depth = 0;
-    for (Object* o = obj->proto(); o && depth < kMaxProtoDepth; o = o->proto(), ++depth) {
+    for (Object* o = nextProto(obj, version_); o && depth < kMaxProtoDepth; o = nextProto(o, version_), ++depth) {
         int j = o->properties().find(name, cs);
         if (j < 0) continue;
         const Property& p = o->properties().at(j);
@@ -172,7 +208,7 @@ bool Vm::deleteMember(Object* obj, const String& name)
     if (!obj) return false;
     const bool cs = caseSensitive();
     if (sameName(name, internals_->names.proto, cs)) {
-        if (!obj->hasProtoProperty()) return false;
+        if (!obj->hasProtoProperty() || (obj->protoSlot().flags & PropFlag::DontDelete)) return false;
         obj->deleteProto();
         return true;
     }
@@ -200,7 +236,7 @@ bool Vm::hasOwnProperty(Object* obj, const String& name)
 bool Vm::hasProperty(Object* obj, const String& name)
 {
     int depth = 0;
-    for (Object* o = obj; o && depth < kMaxProtoDepth; o = o->proto(), ++depth) {
+    for (Object* o = obj; o && depth < kMaxProtoDepth; o = nextProto(o, version_), ++depth) {
         if (hasOwnProperty(o, name)) return true;
         if (o->kind() == ObjectKind::Display) {
             auto node = static_cast<DisplayWrapper*>(o)->node();
@@ -219,7 +255,11 @@ std::vector<String> Vm::enumerableNames(Object* obj)
     };
     std::vector<String> shadowed;  // non-enumerable names that hide inherited ones
     int depth = 0;
-    for (Object* o = obj; o && depth < kMaxProtoDepth; o = o->proto(), ++depth) {
+    for (Object* o = obj; o && depth < kMaxProtoDepth; o = nextProto(o, version_), ++depth) {
+        if (o->hasProtoProperty() && !(o->protoSlot().flags & PropFlag::DontEnum) &&
+            propertyVisible(o->protoSlot().flags, version_) && !seen(internals_->names.proto)) {
+            names.push_back(internals_->names.proto);
+        }
         std::vector<String> virtualNames;
         o->enumerateVirtual(*this, virtualNames);
         for (String& n : virtualNames) {
@@ -260,7 +300,7 @@ bool Vm::instanceOf(const Value& v, Object* ctor)
         return false;
     };
     int depth = 0;
-    for (Object* p = o->proto(); p && depth < kMaxProtoDepth; p = p->proto(), ++depth) {
+    for (Object* p = nextProto(o, version_); p && depth < kMaxProtoDepth; p = nextProto(p, version_), ++depth) {
         if (p == proto) return true;
         if (version_ >= 7 && implements(p)) return true;
     }

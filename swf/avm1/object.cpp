@@ -11,6 +11,18 @@ bool propertyVisible(std::uint16_t flags, int version)
     if ((flags & PropFlag::OnlySwf7Up) && version < 7) return false;
     if ((flags & PropFlag::OnlySwf8Up) && version < 8) return false;
     if ((flags & PropFlag::OnlySwf9Up) && version < 9) return false;
+    if ((flags & PropFlag::OnlySwf10Up) && version < 10) return false;
+    return true;
+}
+
+bool prototypeLinkVisible(std::uint16_t flags, int version)
+{
+    // The player applies the version bits of __proto__ differently when it follows the chain:
+    // SWF 5 misses a link marked for any later version, SWF 6 one marked for SWF 7.
+    if (version <= 5) {
+        return !(flags & (PropFlag::OnlySwf6Up | PropFlag::OnlySwf7Up | PropFlag::OnlySwf8Up | PropFlag::OnlySwf9Up));
+    }
+    if (version == 6) return !(flags & PropFlag::OnlySwf7Up);
     return true;
 }
 
@@ -116,7 +128,10 @@ void Object::define(const String& name, const Value& value, std::uint16_t flags)
 
 void Object::traceChildren(Tracer& t) const
 {
-    t.mark(protoValue_);
+    t.mark(proto_);
+    t.mark(protoSlot_.value);
+    t.mark(protoSlot_.getter);
+    t.mark(protoSlot_.setter);
     props_.forEach([&](const Property& p) {
         t.mark(p.value);
         t.mark(p.getter);

@@ -31,11 +31,14 @@ constexpr std::uint16_t IgnoreSwf6 = 0x100;
 constexpr std::uint16_t OnlySwf7Up = 0x400;
 constexpr std::uint16_t OnlySwf8Up = 0x1000;
 constexpr std::uint16_t OnlySwf9Up = 0x2000;
+constexpr std::uint16_t OnlySwf10Up = 0x4000;
 constexpr std::uint16_t Hidden = DontEnum | DontDelete;  // usual for built-in members
 }  // namespace PropFlag
 
 // Whether a property with `flags` exists for code of SWF `version`.
 bool propertyVisible(std::uint16_t flags, int version);
+// Whether code of SWF `version` follows a __proto__ link with `flags`.
+bool prototypeLinkVisible(std::uint16_t flags, int version);
 
 struct Property {
     String name;
@@ -109,26 +112,39 @@ struct Watch {
 
 class Object : public GcCell {
 public:
-    explicit Object(Object* proto) : proto_(proto), protoValue_(proto), hasProto_(proto != nullptr) {}
+    explicit Object(Object* proto) : proto_(proto)
+    {
+        protoSlot_.value = Value(proto);
+        protoSlot_.present = proto != nullptr;
+    }
 
     virtual ObjectKind kind() const { return ObjectKind::Plain; }
 
-    // The __proto__ link. It behaves as a DontEnum property that can be read, replaced or deleted.
-    Object* proto() const { return hasProto_ ? proto_ : nullptr; }
-    bool hasProtoProperty() const { return hasProto_; }
-    const Value& protoValue() const { return protoValue_; }
+    // The __proto__ property. It behaves as a property of its own (flags, deletion, even
+    // addProperty), but the prototype chain follows the last object stored in it as a value.
+    struct ProtoSlot {
+        Value value;
+        Object* getter = nullptr;
+        Object* setter = nullptr;
+        std::uint16_t flags = PropFlag::DontEnum;
+        bool present = false;
+    };
+    Object* proto() const { return proto_; }
+    bool hasProtoProperty() const { return protoSlot_.present; }
+    ProtoSlot& protoSlot() { return protoSlot_; }
+    const ProtoSlot& protoSlot() const { return protoSlot_; }
     void setProtoValue(const Value& v)
     {
-        hasProto_ = true;
-        protoValue_ = v;
+        protoSlot_.present = true;
+        protoSlot_.value = v;
+        protoSlot_.getter = protoSlot_.setter = nullptr;
         proto_ = v.asObject();
     }
     void setProto(Object* p) { setProtoValue(Value(p)); }
     void deleteProto()
     {
-        hasProto_ = false;
+        protoSlot_ = ProtoSlot{};
         proto_ = nullptr;
-        protoValue_ = Value();
     }
 
     PropertyMap& properties() { return props_; }
@@ -163,8 +179,7 @@ public:
 
 private:
     Object* proto_;
-    Value protoValue_;
-    bool hasProto_;
+    ProtoSlot protoSlot_;
     PropertyMap props_;
     std::vector<Watch> watches_;
     std::unique_ptr<std::vector<Object*>> interfaces_;

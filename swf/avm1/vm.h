@@ -171,6 +171,8 @@ public:
     void setInterfaces(Object* prototype, std::vector<Object*> interfaces);
     // Property lookup along the prototype chain without __resolve; false if absent.
     bool lookupMember(Object* obj, const String& name, Value& out);
+    // Asks obj.__resolve(name) for a missing property; false if obj has no __resolve.
+    bool resolveMissing(Object* obj, const String& name, Value& out);
     // Names a for..in over `obj` visits, in the order Enumerate pushes them.
     std::vector<String> enumerableNames(Object* obj);
     // name=value&... of the enumerable variables of a timeline (GET/POST requests).
