@@ -1,5 +1,7 @@
 #include "swf/avm1/vm.h"
 
+#include <pthread.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -13,6 +15,20 @@ namespace swf::avm1 {
 std::uintptr_t currentStackAddress()
 {
     return reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
+}
+
+std::size_t nativeStackRemaining()
+{
+    pthread_attr_t attr;
+    if (pthread_getattr_np(pthread_self(), &attr) != 0) return std::size_t{1} << 20;
+    void* low = nullptr;
+    std::size_t size = 0;
+    int r = pthread_attr_getstack(&attr, &low, &size);
+    pthread_attr_destroy(&attr);
+    if (r != 0 || !low) return std::size_t{1} << 20;
+    std::uintptr_t here = currentStackAddress();
+    auto bottom = reinterpret_cast<std::uintptr_t>(low);
+    return here > bottom ? here - bottom : 0;
 }
 
 namespace {
@@ -57,7 +73,16 @@ bool Vm::enterFromHost(F&& body)
 {
     Internals& in = *internals_;
     if (in.pendingAbort) return false;
-    if (in.entryDepth == 0) in.nativeStackBase = currentStackAddress();
+    if (in.entryDepth == 0) {
+        in.nativeStackBase = currentStackAddress();
+        in.nativeStackLimit = options_.limits.maxNativeStackBytes;
+        if (in.nativeStackLimit == 0) {
+            // Leave a quarter (at least 256 KiB) of what is left for the host and the unwinding.
+            std::size_t left = nativeStackRemaining();
+            std::size_t margin = std::max<std::size_t>(left / 4, std::size_t{256} << 10);
+            in.nativeStackLimit = left > margin ? left - margin : 0;
+        }
+    }
     ++in.entryDepth;
     int savedVersion = version_;
     std::size_t savedStack = in.stack.size();
@@ -182,7 +207,7 @@ void Vm::checkNativeStack()
 {
     std::uintptr_t base = internals_->nativeStackBase;
     std::uintptr_t here = currentStackAddress();
-    if (base != 0 && base > here && base - here > options_.limits.maxNativeStackBytes) {
+    if (base != 0 && base > here && base - here > internals_->nativeStackLimit) {
         abort(AbortReason::StackOverflow, "calls or blocks nested too deeply");
     }
 }

@@ -38,8 +38,9 @@ struct ScriptLimits {
     std::uint64_t actionBudget = 0;
     std::size_t maxStackValues = 1u << 20;  // operand stack entries
     std::size_t maxHeapCells = 8u << 20;    // objects alive before a script is stopped
-    // Native stack a script may use (guards deep nesting of natives and blocks).
-    std::size_t maxNativeStackBytes = 3u << 20;
+    // Native stack a script may use (guards deep nesting of natives and blocks); 0 means what
+    // the running thread has left, less a safety margin.
+    std::size_t maxNativeStackBytes = 0;
 };
 
 struct VmOptions {

@@ -86,6 +86,7 @@ struct Vm::Internals {
     std::uint64_t budgetUsed = 0;
     std::chrono::steady_clock::time_point frameStart = std::chrono::steady_clock::now();
     std::uintptr_t nativeStackBase = 0;
+    std::size_t nativeStackLimit = 0;  // bytes below nativeStackBase scripts may use
     std::optional<ScriptAbort> pendingAbort;  // an abort inside a nested entry, to unwind the outer
     std::vector<std::pair<String, FunctionObject*>> registeredClasses;
     std::map<std::pair<int, int>, NativeFunction> natives;
@@ -102,5 +103,7 @@ struct Vm::Internals {
 
 // Marks the native stack position at the outermost entry and checks it on the way down.
 std::uintptr_t currentStackAddress();
+// Bytes of native stack left below the current position on this thread (an estimate).
+std::size_t nativeStackRemaining();
 
 }  // namespace swf::avm1
