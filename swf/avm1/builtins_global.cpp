@@ -205,7 +205,7 @@ void installGlobalFunctions(Vm& vm, Object* global)
     for (auto& f : functions) vm.defineMethod(global, f.name, f.fn);
     vm.defineMethod(global, "setTimeout", globalSetTimeout, PropFlag::Hidden | PropFlag::OnlySwf8Up);
     vm.defineMethod(global, "clearTimeout", globalClearInterval, PropFlag::Hidden | PropFlag::OnlySwf8Up);
-    global->define("NaN", Value(std::nan("")));
+    global->define("NaN", vm.freshNaN());
     global->define("Infinity", Value(std::numeric_limits<double>::infinity()));
     vm.registerNative(100, 0, globalEscape);
     vm.registerNative(100, 1, globalUnescape);

@@ -139,7 +139,7 @@ void installNumberBooleanMath(Vm& vm, Object* global)
     vm.defineMethod(b.numberProto, "valueOf", numberValueOf);
     number->define("MAX_VALUE", Value(std::numeric_limits<double>::max()), constFlags);
     number->define("MIN_VALUE", Value(std::numeric_limits<double>::denorm_min()), constFlags);
-    number->define("NaN", Value(std::nan("")), constFlags);
+    number->define("NaN", vm.freshNaN(), constFlags);
     number->define("NEGATIVE_INFINITY", Value(-std::numeric_limits<double>::infinity()), constFlags);
     number->define("POSITIVE_INFINITY", Value(std::numeric_limits<double>::infinity()), constFlags);
 

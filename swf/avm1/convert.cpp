@@ -12,24 +12,29 @@ namespace {
 bool isFunction(const Object* o) { return o && o->kind() == ObjectKind::Function; }
 }  // namespace
 
-Value Vm::toPrimitive(const Value& v, bool preferString)
+Value Vm::toPrimitive(const Value& v, PrimitiveHint hint)
 {
     Object* o = v.asObject();
     if (!o) return v;
     if (o->kind() == ObjectKind::Display) {
+        // Clips convert by their own rules: their path as text, NaN as a number.
         auto* w = static_cast<DisplayWrapper*>(o);
-        if (w->node() || w->detached) return Value(targetPathOf(o, false));
+        if (w->node() || w->detached) {
+            if (hint == PrimitiveHint::String) return Value(targetPathOf(o, false));
+            return v;
+        }
     }
+    // Numbers ask valueOf only, text asks toString only, operators without a hint try both.
     const Names& n = internals_->names;
-    const String* order[2] = {&n.valueOf, &n.toStringName};
-    if (preferString) std::swap(order[0], order[1]);
+    std::vector<const String*> order;
+    if (hint != PrimitiveHint::String) order.push_back(&n.valueOf);
+    if (hint != PrimitiveHint::Number) order.push_back(&n.toStringName);
     bool callable = false;
     for (const String* name : order) {
         Value fn = getMember(o, *name);
         if (auto* f = dynamic_cast<FunctionObject*>(fn.asObject())) {
             callable = true;
             Value r = invokeFunction(f, o, {}, nullptr, false);
-            // A movie clip counts as a result: it converts by its own rules (path, NaN, true).
             if (r.isPrimitive() || r.asObject()->kind() == ObjectKind::Display) return r;
         }
     }
@@ -52,7 +57,7 @@ double Vm::toNumber(const Value& v)
     case ValueType::Object: {
         Object* o = v.asObject();
         if (o->kind() == ObjectKind::Display) return std::nan("");
-        Value p = toPrimitive(v, false);
+        Value p = toPrimitive(v, PrimitiveHint::Number);
         if (p.isObject()) return std::nan("");
         return toNumber(p);
     }
@@ -69,7 +74,7 @@ String Vm::toString(const Value& v)
     case ValueType::Number: return String(formatNumber(v.asNumber()));
     case ValueType::String: return v.asString();
     case ValueType::Object: {
-        Value p = toPrimitive(v, true);
+        Value p = toPrimitive(v, PrimitiveHint::String);
         if (p.isString()) return p.asString();
         if (p.isObject()) return targetPathOf(p.asObject(), false);
         return toString(p);

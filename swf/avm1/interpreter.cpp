@@ -70,6 +70,13 @@ bool numberTrue(double d) { return d != 0 && !std::isnan(d); }
 // The version lives in the Vm; FrameGuard is a friend through the Interpreter's file.
 void FrameGuard::setVersion(int v) { vm_.setExecutingVersion(v); }
 
+// And/Or: SWF 4 tests numbers, later versions booleans; objects are true without conversion.
+bool Vm::Interpreter::logicalTruth(const Value& v, int version)
+{
+    if (v.isObject()) return true;
+    return version < 5 ? numberTrue(vm_.toNumber(v)) : vm_.toBoolean(v);
+}
+
 // --- Entry points ---
 
 void Vm::Interpreter::runBlock(const ActionBlock& code, Object* timeline)
@@ -233,6 +240,7 @@ Value Vm::Interpreter::pop(Frame& f)
 
 void Vm::Interpreter::push(Value v)
 {
+    if (v.isNumber() && Vm::isUntaggedNaN(v.asNumber())) v = vm_.freshNaN();
     if (in_.stack.size() >= vm_.options().limits.maxStackValues) {
         vm_.abort(AbortReason::StackOverflow, "operand stack full");
     }
@@ -397,7 +405,7 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
             }
             case 0x0B: {
                 Value av = pop(f), bv = pop(f);
-                double b = vm_.toNumber(bv), a = vm_.toNumber(av);
+                double a = vm_.toNumber(av), b = vm_.toNumber(bv);  // the player converts the top first here
                 push(Value(b - a));
                 break;
             }
@@ -409,7 +417,7 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
             }
             case 0x0D: {
                 Value av = pop(f), bv = pop(f);
-                double b = vm_.toNumber(bv), a = vm_.toNumber(av);
+                double a = vm_.toNumber(av), b = vm_.toNumber(bv);  // the player converts the top first here
                 if (a == 0 && version < 5) {
                     push(Value("#ERROR#"));
                 } else {
@@ -419,7 +427,7 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
             }
             case 0x0E: {
                 Value av = pop(f), bv = pop(f);
-                double b = vm_.toNumber(bv), a = vm_.toNumber(av);
+                double a = vm_.toNumber(av), b = vm_.toNumber(bv);  // the player converts the top first here
                 push(comparisonResult(version, b == a));
                 break;
             }
@@ -431,15 +439,13 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
             }
             case 0x10: {
                 Value a = pop(f), b = pop(f);
-                bool r = version < 5 ? numberTrue(vm_.toNumber(b)) && numberTrue(vm_.toNumber(a))
-                                     : vm_.toBoolean(b) && vm_.toBoolean(a);
+                bool r = logicalTruth(b, version) && logicalTruth(a, version);
                 push(comparisonResult(version, r));
                 break;
             }
             case 0x11: {
                 Value a = pop(f), b = pop(f);
-                bool r = version < 5 ? numberTrue(vm_.toNumber(b)) || numberTrue(vm_.toNumber(a))
-                                     : vm_.toBoolean(b) || vm_.toBoolean(a);
+                bool r = logicalTruth(b, version) || logicalTruth(a, version);
                 push(comparisonResult(version, r));
                 break;
             }
@@ -454,19 +460,19 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
             }
             case 0x13: {
                 Value av = pop(f), bv = pop(f);
-                String b = vm_.toString(bv), a = vm_.toString(av);
+                String a = vm_.toString(av), b = vm_.toString(bv);
                 push(comparisonResult(version, a == b));
                 break;
             }
             case 0x29: {
                 Value av = pop(f), bv = pop(f);
-                String b = vm_.toString(bv), a = vm_.toString(av);
+                String a = vm_.toString(av), b = vm_.toString(bv);
                 push(comparisonResult(version, b.view() < a.view()));
                 break;
             }
             case 0x68: {
                 Value av = pop(f), bv = pop(f);
-                String b = vm_.toString(bv), a = vm_.toString(av);
+                String a = vm_.toString(av), b = vm_.toString(bv);
                 push(comparisonResult(version, b.view() > a.view()));
                 break;
             }
@@ -516,7 +522,7 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
             }
             case 0x21: {
                 Value av = pop(f), bv = pop(f);
-                String b = vm_.toString(bv), a = vm_.toString(av);
+                String a = vm_.toString(av), b = vm_.toString(bv);
                 push(Value(String(b.str() + a.str())));
                 break;
             }

@@ -68,6 +68,7 @@ private:
     void setProperty(Frame& f, Object* target, int index, const Value& v);
     String decodeString(Frame& f, std::span<const std::uint8_t> bytes);
     void countAction();
+    bool logicalTruth(const Value& v, int version);
 
     Vm& vm_;
     Internals& in_;

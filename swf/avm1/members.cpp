@@ -136,7 +136,7 @@ void Vm::setMember(Object* obj, const String& name, const Value& value)
     if (!obj) return;
     if (auto* s = dynamic_cast<SuperObject*>(obj)) obj = s->thisObj;
     obj = liveTarget(*this, obj);
-    if (!obj) return;
+    if (!obj || name.empty()) return;  // a property without a name cannot be made
     const bool cs = caseSensitive();
     const Names& n = internals_->names;
     if (sameName(name, n.proto, cs)) {

@@ -1,6 +1,8 @@
 #include "swf/avm1/operators.h"
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 #include "swf/avm1/object.h"
 #include "swf/avm1/vm.h"
@@ -24,7 +26,17 @@ bool strictEquals(const Value& a, const Value& b)
     case ValueType::Undefined:
     case ValueType::Null: return true;
     case ValueType::Boolean: return a.asBoolean() == b.asBoolean();
-    case ValueType::Number: return a.asNumber() == b.asNumber();
+    case ValueType::Number: {
+        double x = a.asNumber(), y = b.asNumber();
+        if (std::isnan(x) && std::isnan(y)) {
+            // NaNs are equal only to copies of themselves (same identity bits).
+            std::uint64_t bx, by;
+            std::memcpy(&bx, &x, sizeof bx);
+            std::memcpy(&by, &y, sizeof by);
+            return bx == by;
+        }
+        return x == y;
+    }
     case ValueType::String: return a.asString() == b.asString();
     case ValueType::Object: return a.asObject() == b.asObject();
     }

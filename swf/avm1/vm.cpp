@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "swf/avm1/builtins.h"
 #include "swf/avm1/display_object.h"
@@ -229,6 +230,25 @@ Value Vm::construct(const Value& ctorValue, std::span<const Value> args)
 void Vm::throwValue(const Value& v) { throw ScriptThrow{v}; }
 
 void Vm::abort(AbortReason reason, const std::string& detail) { throw ScriptAbort{reason, detail}; }
+
+// --- NaN identities ---
+
+Value Vm::freshNaN()
+{
+    std::uint64_t serial = ++internals_->nanSerial & 0x0007FFFFFFFFFFFFull;
+    if (serial == 0) serial = 1;
+    std::uint64_t bits = 0x7FF8000000000000ull | serial;
+    double d;
+    std::memcpy(&d, &bits, sizeof d);
+    return Value(d);
+}
+
+bool Vm::isUntaggedNaN(double d)
+{
+    std::uint64_t bits;
+    std::memcpy(&bits, &d, sizeof bits);
+    return std::isnan(d) && (bits & 0x0007FFFFFFFFFFFFull) == 0;
+}
 
 // --- Allocation helpers ---
 

@@ -132,7 +132,8 @@ public:
     String toString(const Value& v);
     bool toBoolean(const Value& v);
     std::int32_t toInt32(const Value& v);
-    Value toPrimitive(const Value& v, bool preferString = false);
+    enum class PrimitiveHint { None, Number, String };
+    Value toPrimitive(const Value& v, PrimitiveHint hint = PrimitiveHint::None);
     Object* toObject(const Value& v);
     String typeOf(const Value& v);
     std::string toUtf8(const Value& v) { return toString(v).toUtf8(); }
@@ -145,6 +146,11 @@ public:
     CodePage& codePage() { return codePage_; }
     std::mt19937& random() { return random_; }
     void warn(const std::string& message);
+
+    // The player keeps numbers in boxes and compares NaNs by box: a NaN equals only copies of
+    // itself. A NaN made by a computation gets a new identity here (kept in its payload bits).
+    Value freshNaN();
+    static bool isUntaggedNaN(double d);
 
     Object* newObject();
     ArrayObject* newArray(std::vector<Value> values = {});

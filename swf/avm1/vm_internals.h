@@ -96,7 +96,8 @@ struct Vm::Internals {
     std::vector<Frame*> frames;  // frames of the running script, innermost last
     std::vector<Object*> pinned;  // temporary roots held by natives across host calls
     std::set<std::pair<const Object*, std::size_t>> activeWatches;  // watchers running now
-    std::map<std::u16string, Object*> sharedObjects;  // SharedObject.getLocal, for the session
+    std::map<std::u16string, Object*> sharedObjects;
+    std::uint64_t nanSerial = 0;  // identities of NaN values (see Vm::freshNaN)  // SharedObject.getLocal, for the session
 
     Frame* currentFrame() { return frames.empty() ? nullptr : frames.back(); }
 };
