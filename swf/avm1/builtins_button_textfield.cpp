@@ -240,6 +240,7 @@ void installButtonAndTextField(Vm& vm, Object* global)
     Object* tp = b.textFieldProto;
     FunctionObject* field = vm.newConstructor(noConstructor, tp);
     global->define("TextField", Value(field));
+    field->define("prototype", Value(tp), PropFlag::Hidden | PropFlag::OnlySwf6Up);
     vm.defineMethod(field, "getFontList", fieldGetFontList);
     vm.defineMethod(tp, "getDepth", displayGetDepth);
     vm.defineMethod(tp, "getTextFormat", fieldGetTextFormat);

@@ -33,7 +33,7 @@ double dayFromYear(double y)
 double timeFromYear(double y) { return kMsPerDay * dayFromYear(y); }
 double yearFromTime(double t)
 {
-    if (!std::isfinite(t) || std::fabs(t) > 1e18) return std::nan("");
+    if (!std::isfinite(t) || std::fabs(t) > 1e22) return std::nan("");
     double y = std::floor(t / (kMsPerDay * 365.2425)) + 1970;
     for (int i = 0; i < 4 && timeFromYear(y) > t; ++i) --y;
     for (int i = 0; i < 4 && timeFromYear(y + 1) <= t; ++i) ++y;
@@ -75,7 +75,7 @@ double makeDay(double year, double month, double date)
     double y = year + std::floor(month / 12);
     double m = std::fmod(month, 12);
     if (m < 0) m += 12;
-    if (std::fabs(y) > 400000) return std::nan("");
+    if (std::fabs(y) > 1e11) return std::nan("");
     double t = timeFromYear(y);
     int leap = daysInYear(y) == 366 ? 1 : 0;
     return dayOf(t) + kMonthStart[leap][static_cast<int>(m)] + date - 1;
@@ -128,9 +128,20 @@ double fromComponents(Vm& vm, const CallInfo& c)
 {
     double f[7] = {0, 0, 1, 0, 0, 0, 0};
     for (std::size_t i = 0; i < 7 && i < c.count(); ++i) f[i] = argNumber(vm, c, i);
-    if (std::isfinite(f[0])) {
-        double y = std::trunc(f[0]);
-        if (y >= 0 && y <= 99) f[0] = 1900 + y;
+    // Components that are not finite numbers count as 0 (a year then is year 0 itself).
+    if (!std::isfinite(f[0])) {
+        f[0] = 0;
+    } else {
+        // Years below 100 (negative ones too) count from 1900.
+        double y = std::floor(f[0]);
+        f[0] = y < 100 ? 1900 + y : y;
+    }
+    for (std::size_t i = 1; i < 7; ++i) {
+        if (!std::isfinite(f[i])) {
+            // The player then starts over from year 0 with this component as 0.
+            f[i] = 0;
+            f[0] = 0;
+        }
     }
     return makeDate(makeDay(f[0], f[1], f[2]), makeTime(f[3], f[4], f[5], f[6]));
 }
@@ -175,7 +186,18 @@ Value dateConstructor(Vm& vm, const CallInfo& c)
     return Value(c.thisObj);
 }
 
-Value dateUtc(Vm& vm, const CallInfo& c) { return Value(fromComponents(vm, c)); }
+Value dateUtc(Vm& vm, const CallInfo& c)
+{
+    if (c.count() == 0 || c.arg(0).isUndefined()) return Value();
+    for (std::size_t i = 1; i < c.count() && i < 7; ++i) {
+        if (c.arg(i).isUndefined()) return Value();
+    }
+    if (c.count() < 2) {
+        argNumber(vm, c, 0);  // the year is still converted: a year alone is not enough
+        return Value();
+    }
+    return Value(fromComponents(vm, c));
+}
 
 Value dateGetTime(Vm&, const CallInfo& c)
 {

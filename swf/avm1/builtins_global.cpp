@@ -112,6 +112,13 @@ Value globalASSetNative(Vm& vm, const CallInfo& c)
 
 Value globalUpdateAfterEvent(Vm&, const CallInfo&) { return Value(); }
 
+// ASnative(2, 0): whether the script function running now was called with `new`.
+Value nativeIsConstructing(Vm& vm, const CallInfo&)
+{
+    Vm::Frame* f = vm.internals().currentFrame();
+    return Value(f && f->constructing);
+}
+
 // --- ASBroadcaster ---
 
 Value broadcasterInitialize(Vm& vm, const CallInfo& c)
@@ -207,6 +214,7 @@ void installGlobalFunctions(Vm& vm, Object* global)
     vm.defineMethod(global, "clearTimeout", globalClearInterval, PropFlag::Hidden | PropFlag::OnlySwf8Up);
     global->define("NaN", vm.freshNaN());
     global->define("Infinity", Value(std::numeric_limits<double>::infinity()));
+    vm.registerNative(2, 0, nativeIsConstructing);
     vm.registerNative(100, 0, globalEscape);
     vm.registerNative(100, 1, globalUnescape);
     vm.registerNative(100, 2, globalParseInt);
@@ -216,7 +224,7 @@ void installGlobalFunctions(Vm& vm, Object* global)
 void installBroadcaster(Vm& vm, Object* global)
 {
     auto& b = vm.builtins();
-    b.asBroadcaster = vm.newConstructor(broadcasterInitialize, vm.newObject());
+    b.asBroadcaster = vm.newConstructor(broadcasterInitialize, nullptr);
     global->define("AsBroadcaster", Value(b.asBroadcaster));
     vm.defineMethod(b.asBroadcaster, "initialize", broadcasterInitialize);
     vm.defineMethod(b.asBroadcaster, "addListener", broadcasterAddListener);
@@ -229,7 +237,7 @@ void installError(Vm& vm, Object* global)
     auto& b = vm.builtins();
     b.errorProto = vm.heap().make<Object>(b.objectProto);
     FunctionObject* ctor = vm.newConstructor(errorConstructor, b.errorProto);
-    global->define("Error", Value(ctor), PropFlag::Hidden | PropFlag::OnlySwf7Up);
+    global->define("Error", Value(ctor));
     b.errorProto->define("message", Value("Error"));
     b.errorProto->define("name", Value("Error"));
     vm.defineMethod(b.errorProto, "toString", errorToString);

@@ -149,6 +149,7 @@ void installSystem(Vm& vm, Object* global)
     vm.defineMethod(security, "loadPolicyFile", systemNoOp);
     vm.defineMethod(system, "showSettings", systemNoOp);
     vm.defineMethod(system, "setClipboard", systemSetClipboard);
+    system->define("IME", Value(vm.newObject()), PropFlag::DontDelete);
     system->define("useCodepage", Value(false), 0);
     system->define("exactSettings", Value(false), 0);
     global->define("$version", Value(kPlayerVersion));

@@ -321,7 +321,7 @@ void installLoadVarsAndMisc(Vm& vm, Object* global)
         for (auto& [name, fn] : list) vm.defineMethod(target, name, fn);
     };
 
-    FunctionObject* loadVars = defineClass(vm, global, "LoadVars", returnThis, PropFlag::Hidden | PropFlag::OnlySwf6Up);
+    FunctionObject* loadVars = defineClass(vm, global, "LoadVars", returnThis);
     Object* lp = prototypeOf(vm, loadVars);
     methods(lp, {{"load", loadVarsLoad},
                  {"send", loadVarsSend},
@@ -339,39 +339,45 @@ void installLoadVarsAndMisc(Vm& vm, Object* global)
     Object* sp = prototypeOf(vm, shared);
     methods(sp, {{"flush", returnTrue}, {"clear", sharedObjectClear}, {"getSize", sharedObjectGetSize}, {"close", returnNothing}});
 
-    FunctionObject* loader = defineClass(vm, global, "MovieClipLoader", loaderConstructor, PropFlag::Hidden | PropFlag::OnlySwf7Up);
+    FunctionObject* loader = defineClass(vm, global, "MovieClipLoader", loaderConstructor);
     Object* mp = prototypeOf(vm, loader);
     methods(mp, {{"loadClip", loaderLoadClip}, {"unloadClip", loaderUnloadClip}, {"getProgress", loaderGetProgress}});
     for (const char* name : {"addListener", "removeListener", "broadcastMessage"}) {
         mp->define(name, vm.getMember(vm.builtins().asBroadcaster, String(name)), PropFlag::Hidden);
     }
 
-    FunctionObject* menu = defineClass(vm, global, "ContextMenu", contextMenuConstructor, PropFlag::Hidden | PropFlag::OnlySwf7Up);
+    FunctionObject* menu = defineClass(vm, global, "ContextMenu", contextMenuConstructor);
     methods(prototypeOf(vm, menu), {{"hideBuiltInItems", contextMenuHideBuiltIns}, {"copy", contextMenuCopy}});
     FunctionObject* menuItem =
-        defineClass(vm, global, "ContextMenuItem", contextMenuItemConstructor, PropFlag::Hidden | PropFlag::OnlySwf7Up);
+        defineClass(vm, global, "ContextMenuItem", contextMenuItemConstructor);
     methods(prototypeOf(vm, menuItem), {{"copy", contextMenuItemCopy}});
 
-    FunctionObject* lc = defineClass(vm, global, "LocalConnection", returnThis, PropFlag::Hidden | PropFlag::OnlySwf6Up);
+    FunctionObject* lc = defineClass(vm, global, "LocalConnection", returnThis);
     methods(prototypeOf(vm, lc), {{"connect", returnFalse}, {"send", returnFalse}, {"close", returnNothing},
                                   {"domain", localConnectionDomain}});
 
     // No capture devices: get() finds none.
-    FunctionObject* camera = defineClass(vm, global, "Camera", returnThis, PropFlag::Hidden | PropFlag::OnlySwf6Up);
+    FunctionObject* camera = defineClass(vm, global, "Camera", returnThis);
     vm.defineMethod(camera, "get", returnNull);
     vm.defineAccessor(camera, "names", returnEmptyArray, returnNothing);
-    FunctionObject* microphone = defineClass(vm, global, "Microphone", returnThis, PropFlag::Hidden | PropFlag::OnlySwf6Up);
+    FunctionObject* microphone = defineClass(vm, global, "Microphone", returnThis);
     vm.defineMethod(microphone, "get", returnNull);
     vm.defineAccessor(microphone, "names", returnEmptyArray, returnNothing);
 
-    FunctionObject* netConnection = defineClass(vm, global, "NetConnection", returnThis, PropFlag::Hidden | PropFlag::OnlySwf6Up);
+    FunctionObject* netConnection = defineClass(vm, global, "NetConnection", returnThis);
     methods(prototypeOf(vm, netConnection), {{"connect", netConnect}, {"close", returnNothing}});
-    FunctionObject* netStream = defineClass(vm, global, "NetStream", returnThis, PropFlag::Hidden | PropFlag::OnlySwf6Up);
+    FunctionObject* netStream = defineClass(vm, global, "NetStream", returnThis);
     methods(prototypeOf(vm, netStream), {{"play", returnNothing}, {"pause", returnNothing}, {"close", returnNothing},
                                          {"seek", returnNothing}, {"setBufferTime", returnNothing}});
 
-    FunctionObject* printJob = defineClass(vm, global, "PrintJob", returnThis, PropFlag::Hidden | PropFlag::OnlySwf7Up);
+    FunctionObject* printJob = defineClass(vm, global, "PrintJob", returnThis);
     methods(prototypeOf(vm, printJob), {{"start", returnFalse}, {"addPage", returnFalse}, {"send", returnNothing}});
+
+    FunctionObject* socket = defineClass(vm, global, "XMLSocket", returnThis);
+    methods(prototypeOf(vm, socket), {{"connect", returnFalse}, {"send", returnNothing}, {"close", returnNothing}});
+    FunctionObject* video = defineClass(vm, global, "Video", returnThis);
+    methods(prototypeOf(vm, video), {{"attachVideo", returnNothing}, {"clear", returnNothing}});
+    defineClass(vm, global, "TextSnapshot", returnThis);
 
     Object* accessibility = vm.newObject();
     global->define("Accessibility", Value(accessibility));

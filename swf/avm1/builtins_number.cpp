@@ -49,7 +49,7 @@ Value numberValueOf(Vm&, const CallInfo& c)
 Value booleanConstructor(Vm& vm, const CallInfo& c)
 {
     bool b = c.count() > 0 && vm.toBoolean(c.arg(0));
-    if (!c.isConstruct) return Value(b);
+    if (!c.isConstruct) return c.count() == 0 ? Value() : Value(b);
     if (auto* o = dynamic_cast<PrimitiveObject*>(c.thisObj)) o->value = Value(b);
     return Value(c.thisObj);
 }

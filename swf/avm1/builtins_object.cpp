@@ -230,7 +230,7 @@ void installObjectAndFunction(Vm& vm, Object* global)
     vm.defineMethod(b.objectCtor, "registerClass", objectRegisterClass);
 
     b.functionCtor = vm.newConstructor(functionConstructor, fp);
-    global->define("Function", Value(b.functionCtor));
+    global->define("Function", Value(b.functionCtor), PropFlag::Hidden | PropFlag::OnlySwf6Up);
     vm.defineMethod(fp, "call", functionCall, PropFlag::Hidden | PropFlag::OnlySwf6Up);
     vm.defineMethod(fp, "apply", functionApply, PropFlag::Hidden | PropFlag::OnlySwf6Up);
 

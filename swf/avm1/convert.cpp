@@ -24,11 +24,17 @@ Value Vm::toPrimitive(const Value& v, PrimitiveHint hint)
             return v;
         }
     }
+    // The super object converts like an object without methods.
+    if (o->kind() == ObjectKind::Super) {
+        return hint == PrimitiveHint::String ? Value(String("[type Object]")) : Value();
+    }
     // Numbers ask valueOf only, text asks toString only, operators without a hint try both.
     const Names& n = internals_->names;
     std::vector<const String*> order;
     if (hint != PrimitiveHint::String) order.push_back(&n.valueOf);
     if (hint != PrimitiveHint::Number) order.push_back(&n.toStringName);
+    // From SWF 6 a date without a hint prefers its text, as in ECMA-262.
+    if (hint == PrimitiveHint::None && o->kind() == ObjectKind::Date && version_ >= 6) std::swap(order[0], order[1]);
     bool callable = false;
     for (const String* name : order) {
         Value fn = getMember(o, *name);
@@ -38,8 +44,9 @@ Value Vm::toPrimitive(const Value& v, PrimitiveHint hint)
             if (r.isPrimitive() || r.asObject()->kind() == ObjectKind::Display) return r;
         }
     }
-    // Methods that only return objects give a type name; no methods at all give undefined.
-    if (!callable) return Value();
+    // Methods that only return objects give a type name; so does text of an object without
+    // methods. Otherwise an object without methods is undefined.
+    if (!callable && hint != PrimitiveHint::String) return Value();
     return Value(String(isFunction(o) ? "[type Function]" : "[type Object]"));
 }
 

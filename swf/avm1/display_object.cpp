@@ -208,6 +208,8 @@ bool DisplayWrapper::getVirtual(Vm& vm, const String& name, Value& out)
             return true;
         }
         const Names& names = vm.internals().names;
+        // A variable named _root, _parent or _levelN on the clip hides the clip's own.
+        if (findOwn(name, vm.caseSensitive())) return false;
         if (name.equalsIgnoreCase(names.parent)) {
             DisplayNode* p = n->parent();
             out = p ? Value(p->scriptObject()) : Value();

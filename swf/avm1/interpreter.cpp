@@ -106,7 +106,7 @@ Scope* Vm::Interpreter::timelineScope(Object* timeline)
 }
 
 Value Vm::Interpreter::callScript(FunctionObject* fn, Object* thisObj, std::span<const Value> args,
-                                  Object* homeProto, bool /*isConstruct*/)
+                                  Object* homeProto, bool isConstruct)
 {
     const ScriptFunction& def = *fn->script;
     Frame f;
@@ -120,6 +120,7 @@ Value Vm::Interpreter::callScript(FunctionObject* fn, Object* thisObj, std::span
     f.thisObj = thisObj;
     f.callee = fn;
     f.homeProto = homeProto;
+    f.constructing = isConstruct;
     f.target = f.origTarget = fn->target;
     if (f.target && isDisplay(f.target)) {
         // A clip reference that went stale is looked up again by its path.
@@ -167,13 +168,16 @@ Value Vm::Interpreter::callScript(FunctionObject* fn, Object* thisObj, std::span
         } else if (!(flags & FunctionFlag::SuppressSuper)) {
             activation->define(n.superName, Value(makeSuper()), 0);
         }
+        // The player fills _global's register before _parent's.
         if (flags & FunctionFlag::PreloadRoot) preload(Value(vm_.rootOf(f.target)));
+        if (flags & FunctionFlag::PreloadGlobal) preload(Value(vm_.global()));
         if (flags & FunctionFlag::PreloadParent) {
             Value parent;
-            if (f.target) parent = vm_.getMember(f.target, n.parent);
+            if (auto node = vm_.displayNodeOf(f.target)) {
+                if (DisplayNode* p = node->parent()) parent = Value(p->scriptObject());
+            }
             preload(parent);
         }
-        if (flags & FunctionFlag::PreloadGlobal) preload(Value(vm_.global()));
         for (std::size_t i = 0; i < def.params.size(); ++i) {
             Value v = i < args.size() ? args[i] : Value();
             std::uint8_t reg = def.params[i].reg;
@@ -779,6 +783,14 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
                 break;
             }
             case 0x42: {
+                // A count that cannot be a length makes nothing and takes nothing from the stack.
+                Value count = in_.stack.size() > f.stackBase ? in_.stack.back() : Value();
+                double n = vm_.toNumber(count);
+                if (!(n < 2147483648.0)) {
+                    pop(f);
+                    push(Value());
+                    break;
+                }
                 std::vector<Value> args = popArgs(f);
                 push(Value(vm_.newArray(std::move(args))));
                 break;

@@ -45,7 +45,9 @@ private:
     bool findVariable(Frame& f, const String& name, Value& out);
     void defineLocal(Frame& f, const String& name, const Value& v);
     // `fromScope`: the first name is looked up along the scope chain (variable paths).
-    Object* resolvePath(Frame* f, Object* base, std::u16string_view path, bool fromScope = false);
+    // `mustHave`: with fromScope, skip scopes where the path's object lacks that property.
+    Object* resolvePath(Frame* f, Object* base, std::u16string_view path, bool fromScope = false,
+                        const String* mustHave = nullptr);
     Object* pathStep(Object* cur, const String& name);
     Object* resolveTargetValue(Frame& f, const Value& target);
     bool splitVariablePath(const String& name, std::u16string_view& path, String& var) const;

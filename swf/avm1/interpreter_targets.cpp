@@ -70,11 +70,12 @@ Value Vm::Interpreter::getVariable(Frame& f, const String& name)
         std::u16string_view path;
         String var;
         if (splitVariablePath(name, path, var)) {
-            Object* base = resolvePath(&f, f.target ? f.target : f.origTarget, path, true);
-            if (!base) {
-                // Dot syntax may start with a variable of the scope chain ("obj.prop").
-                return Value();
-            }
+            // Along the scope chain, the first object where the whole path leads to an existing
+            // variable wins; otherwise the first where the path itself leads somewhere.
+            Object* start = f.target ? f.target : f.origTarget;
+            Object* base = resolvePath(&f, start, path, true, &var);
+            if (!base) base = resolvePath(&f, start, path, true);
+            if (!base) return Value();
             return vm_.getMember(base, var);
         }
     }
@@ -107,6 +108,7 @@ void Vm::Interpreter::setVariable(Frame& f, const String& name, const Value& v)
         std::u16string_view path;
         String var;
         if (splitVariablePath(name, path, var)) {
+            // Assignments go to the first scope where the path leads to an object.
             if (Object* base = resolvePath(&f, f.target ? f.target : f.origTarget, path, true)) vm_.setMember(base, var, v);
             return;
         }
@@ -190,7 +192,8 @@ Object* Vm::Interpreter::pathStep(Object* cur, const String& name)
     return nullptr;
 }
 
-Object* Vm::Interpreter::resolvePath(Frame* f, Object* base, std::u16string_view path, bool fromScope)
+Object* Vm::Interpreter::resolvePath(Frame* f, Object* base, std::u16string_view path, bool fromScope,
+                                     const String* mustHave)
 {
     if (path.empty()) return base;
     const bool cs = vm_.caseSensitive();
@@ -233,12 +236,17 @@ Object* Vm::Interpreter::resolvePath(Frame* f, Object* base, std::u16string_view
         } else if (int level = levelNumber(seg); level >= 0) {
             cur = vm_.levelObject(level);
         } else if (first && fromScope && f) {
-            // The path of a variable starts with a name looked up along the scope chain.
-            Object* next = nullptr;
-            for (Scope* s = f->scope; s && !next; s = s->parent) {
-                if (s->object) next = pathStep(s->object, segName);
+            // The path of a variable starts with a name looked up along the scope chain; a
+            // scope whose object does not lead all the way gives way to the next one.
+            std::u16string_view rest = path.substr(i);
+            for (Scope* s = f->scope; s; s = s->parent) {
+                if (!s->object) continue;
+                Object* start = pathStep(s->object, segName);
+                if (!start) continue;
+                Object* found = rest.empty() ? start : resolvePath(f, start, rest, false);
+                if (found && (!mustHave || vm_.hasProperty(found, *mustHave))) return found;
             }
-            cur = next;
+            return nullptr;
         } else {
             Object* next = pathStep(cur, segName);
             if (!next && first && f) {

@@ -65,6 +65,17 @@ std::u16string formatNumber(double n)
     if (n == 0) return u"0";
     char buf[40];
     std::snprintf(buf, sizeof buf, "%.15g", n);
+    if (std::isinf(std::strtod(buf, nullptr))) {
+        // Rounding up would name a number beyond the largest double: cut the digits instead.
+        char wide[48];
+        std::snprintf(wide, sizeof wide, "%.20e", n);
+        std::string w(wide);
+        std::size_t e = w.find('e');
+        std::string mantissa = w.substr(0, 16);  // "d." plus 14 digits
+        while (mantissa.back() == '0') mantissa.pop_back();
+        if (mantissa.back() == '.') mantissa.pop_back();
+        std::snprintf(buf, sizeof buf, "%se%s", mantissa.c_str(), w.substr(e + 1).c_str());
+    }
     std::string s(buf);
     // printf pads the exponent to two digits ("1e-05"); Flash writes "1e-5".
     auto e = s.find('e');

@@ -63,6 +63,7 @@ struct Vm::Frame {
     Object* homeProto = nullptr;   // prototype the running method was found on (for super)
     Scope* baseScope = nullptr;    // scope below any `with` (SetTarget rebuilds from here)
     int withDepth = 0;
+    bool constructing = false;     // the call is `new F(...)` (ASnative(2, 0) asks)
     Value returnValue;
 };
 
