@@ -2,49 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "swf/avm1/builtins.h"
+#include "swf/avm1/case_mapping.h"
 #include "swf/avm1/vm_internals.h"
 
 namespace swf::avm1 {
 
 namespace {
-
-// Case mapping for the scripts movies commonly use: ASCII, Latin-1, Latin Extended-A, Greek
-// and Cyrillic.
-char16_t lowerChar(char16_t c)
-{
-    if (c >= u'A' && c <= u'Z') return char16_t(c + 32);
-    if (c < 0x80) return c;
-    if ((c >= 0xC0 && c <= 0xDE && c != 0xD7)) return char16_t(c + 32);
-    if (c >= 0x100 && c <= 0x17F && c != 0x130 && c != 0x131 && c != 0x138 && c != 0x149 && c != 0x17F) {
-        bool evenUpper = (c < 0x138) || (c > 0x148 && c < 0x178);
-        if (evenUpper ? (c % 2 == 0) : (c % 2 == 1)) return char16_t(c + 1);
-        return c;
-    }
-    if (c == 0x178) return 0xFF;
-    if (c >= 0x391 && c <= 0x3A9 && c != 0x3A2) return char16_t(c + 32);
-    if (c >= 0x410 && c <= 0x42F) return char16_t(c + 32);
-    if (c >= 0x400 && c <= 0x40F) return char16_t(c + 80);
-    return c;
-}
-
-char16_t upperChar(char16_t c)
-{
-    if (c >= u'a' && c <= u'z') return char16_t(c - 32);
-    if (c < 0x80) return c;
-    if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return char16_t(c - 32);
-    if (c == 0xFF) return 0x178;
-    if (c >= 0x100 && c <= 0x17F && c != 0x130 && c != 0x131 && c != 0x138 && c != 0x149 && c != 0x17F) {
-        bool evenUpper = (c < 0x138) || (c > 0x148 && c < 0x178);
-        if (evenUpper ? (c % 2 == 1) : (c % 2 == 0)) return char16_t(c - 1);
-        return c;
-    }
-    if (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) return char16_t(c - 32);
-    if (c >= 0x430 && c <= 0x44F) return char16_t(c - 32);
-    if (c >= 0x450 && c <= 0x45F) return char16_t(c - 80);
-    return c;
-}
 
 std::u16string thisText(Vm& vm, const CallInfo& c)
 {
@@ -82,10 +48,13 @@ Value stringFromCharCode(Vm& vm, const CallInfo& c)
     return Value(String(std::move(out)));
 }
 
+// Positions in string methods are 32-bit integers (4294967297 is 1).
+double positionArg(Vm& vm, const CallInfo& c, std::size_t i) { return static_cast<double>(vm.toInt32(c.arg(i))); }
+
 Value stringCharAt(Vm& vm, const CallInfo& c)
 {
     std::u16string s = thisText(vm, c);
-    double i = toInteger(argNumber(vm, c, 0));
+    double i = positionArg(vm, c, 0);
     if (i < 0 || i >= static_cast<double>(s.size())) return Value(String());
     return Value(String(std::u16string(1, s[static_cast<std::size_t>(i)])));
 }
@@ -93,7 +62,7 @@ Value stringCharAt(Vm& vm, const CallInfo& c)
 Value stringCharCodeAt(Vm& vm, const CallInfo& c)
 {
     std::u16string s = thisText(vm, c);
-    double i = toInteger(argNumber(vm, c, 0));
+    double i = positionArg(vm, c, 0);
     if (i < 0 || i >= static_cast<double>(s.size())) return Value(std::nan(""));
     return Value(static_cast<double>(s[static_cast<std::size_t>(i)]));
 }
@@ -107,24 +76,24 @@ Value stringConcat(Vm& vm, const CallInfo& c)
 
 Value stringIndexOf(Vm& vm, const CallInfo& c)
 {
-    if (c.count() == 0) return Value(-1.0);
+    if (c.count() == 0) return Value();
     std::u16string s = thisText(vm, c);
     std::u16string needle = argString(vm, c, 0).str();
-    double start = c.count() > 1 ? toInteger(argNumber(vm, c, 1)) : 0;
+    double start = c.count() > 1 && !c.arg(1).isUndefined() ? positionArg(vm, c, 1) : 0;
     if (start < 0) start = 0;
-    if (start > static_cast<double>(s.size())) return Value(needle.empty() ? static_cast<double>(s.size()) : -1.0);
+    if (start > static_cast<double>(s.size())) return Value(-1.0);
     std::size_t r = s.find(needle, static_cast<std::size_t>(start));
     return Value(r == std::u16string::npos ? -1.0 : static_cast<double>(r));
 }
 
 Value stringLastIndexOf(Vm& vm, const CallInfo& c)
 {
-    if (c.count() == 0) return Value(-1.0);
+    if (c.count() == 0) return Value();
     std::u16string s = thisText(vm, c);
     std::u16string needle = argString(vm, c, 0).str();
     std::size_t from = std::u16string::npos;
     if (c.count() > 1 && !c.arg(1).isUndefined()) {
-        double d = toInteger(argNumber(vm, c, 1));
+        double d = positionArg(vm, c, 1);
         if (d < 0) return Value(-1.0);
         from = d >= static_cast<double>(s.size()) ? std::u16string::npos : static_cast<std::size_t>(d);
     }
@@ -139,44 +108,51 @@ std::size_t clampIndex(double d, std::size_t len)
     return static_cast<std::size_t>(d);
 }
 
+// A start or end argument: undefined means `otherwise`, anything else a 32-bit integer.
+double boundArg(Vm& vm, const CallInfo& c, std::size_t i, double otherwise)
+{
+    if (i >= c.count() || c.arg(i).isUndefined()) return otherwise;
+    return positionArg(vm, c, i);
+}
+
 Value stringSlice(Vm& vm, const CallInfo& c)
 {
+    if (c.count() == 0) return Value();
     std::u16string s = thisText(vm, c);
-    auto rel = [&](double d) {
-        d = toInteger(d);
-        if (d < 0) d += static_cast<double>(s.size());
-        return clampIndex(d, s.size());
-    };
-    if (c.count() == 0) return Value(String(s));
-    std::size_t start = rel(argNumber(vm, c, 0));
-    std::size_t end = c.count() > 1 && !c.arg(1).isUndefined() ? rel(argNumber(vm, c, 1)) : s.size();
+    auto len = static_cast<double>(s.size());
+    auto rel = [&](double d) { return clampIndex(d < 0 ? d + len : d, s.size()); };
+    std::size_t start = rel(boundArg(vm, c, 0, 0));
+    std::size_t end = rel(boundArg(vm, c, 1, len));
     if (end <= start) return Value(String());
     return Value(String(s.substr(start, end - start)));
 }
 
 Value stringSubstring(Vm& vm, const CallInfo& c)
 {
+    if (c.count() == 0) return Value();
     std::u16string s = thisText(vm, c);
-    if (c.count() == 0) return Value(String(s));
-    std::size_t start = clampIndex(toInteger(argNumber(vm, c, 0)), s.size());
-    std::size_t end = c.count() > 1 && !c.arg(1).isUndefined() ? clampIndex(toInteger(argNumber(vm, c, 1)), s.size())
-                                                               : s.size();
+    std::size_t start = clampIndex(boundArg(vm, c, 0, 0), s.size());
+    std::size_t end = clampIndex(boundArg(vm, c, 1, static_cast<double>(s.size())), s.size());
     if (start > end) std::swap(start, end);
     return Value(String(s.substr(start, end - start)));
 }
 
 Value stringSubstr(Vm& vm, const CallInfo& c)
 {
+    if (c.count() == 0) return Value();
     std::u16string s = thisText(vm, c);
-    if (c.count() == 0) return Value(String(s));
-    double startD = toInteger(argNumber(vm, c, 0));
-    if (startD < 0) startD += static_cast<double>(s.size());
+    auto len = static_cast<double>(s.size());
+    double startD = boundArg(vm, c, 0, 0);
+    if (startD < 0) startD += len;
     std::size_t start = clampIndex(startD, s.size());
-    double len = c.count() > 1 && !c.arg(1).isUndefined() ? toInteger(argNumber(vm, c, 1))
-                                                          : static_cast<double>(s.size());
-    if (len < 0) len += static_cast<double>(s.size() - start);
-    if (len <= 0) return Value(String());
-    std::size_t n = std::min(static_cast<std::size_t>(std::min(len, 4294967295.0)), s.size() - start);
+    double count = boundArg(vm, c, 1, len);
+    if (count < 0) {
+        // A negative length counts from the end, and gives nothing once it reaches it.
+        count += len;
+        if (count <= 0 || static_cast<double>(start) + count >= len) return Value(String());
+    }
+    if (count <= 0) return Value(String());
+    std::size_t n = std::min(static_cast<std::size_t>(count), s.size() - start);
     return Value(String(s.substr(start, n)));
 }
 
@@ -184,13 +160,15 @@ Value stringSplit(Vm& vm, const CallInfo& c)
 {
     std::u16string s = thisText(vm, c);
     ArrayObject* out = vm.newArray();
-    double limitD = c.count() > 1 && !c.arg(1).isUndefined() ? toInteger(argNumber(vm, c, 1)) : 4294967295.0;
-    if (limitD < 0) limitD = 4294967295.0;
-    auto limit = static_cast<std::size_t>(limitD);
-    if (limit == 0) return Value(out);
     if (c.count() == 0 || c.arg(0).isUndefined()) {
-        out->push(Value(String(s)));
+        out->push(Value(String(s)));  // no separator: the whole text, whatever the limit
         return Value(out);
+    }
+    std::size_t limit = std::numeric_limits<std::size_t>::max();
+    if (c.count() > 1 && !c.arg(1).isUndefined()) {
+        std::int32_t n = vm.toInt32(c.arg(1));
+        if (n <= 0) return Value(out);
+        limit = static_cast<std::size_t>(n);
     }
     std::u16string sep = argString(vm, c, 0).str();
     if (sep.empty()) {
@@ -223,14 +201,14 @@ Value stringSplit(Vm& vm, const CallInfo& c)
 Value stringToLowerCase(Vm& vm, const CallInfo& c)
 {
     std::u16string s = thisText(vm, c);
-    for (auto& ch : s) ch = lowerChar(ch);
+    for (auto& ch : s) ch = toLowerChar(ch);
     return Value(String(std::move(s)));
 }
 
 Value stringToUpperCase(Vm& vm, const CallInfo& c)
 {
     std::u16string s = thisText(vm, c);
-    for (auto& ch : s) ch = upperChar(ch);
+    for (auto& ch : s) ch = toUpperChar(ch);
     return Value(String(std::move(s)));
 }
 

@@ -57,17 +57,21 @@ std::u16string urlUnescape(std::u16string_view text, bool utf8)
         bytes.clear();
     };
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == u'%' && i + 2 < text.size()) {
-            int hi = hexValue(text[i + 1]);
-            int lo = hexValue(text[i + 2]);
-            if (hi >= 0 && lo >= 0) {
-                bytes += static_cast<char>(hi * 16 + lo);
-                i += 2;
+        char16_t c = text[i];
+        if (c == u'%') {
+            // "%XX" is a byte; a broken escape drops the '%' with the characters it spoils.
+            int hi = i + 1 < text.size() ? hexValue(text[i + 1]) : -1;
+            if (hi < 0) {
+                ++i;
                 continue;
             }
+            int lo = i + 2 < text.size() ? hexValue(text[i + 2]) : -1;
+            i += 2;
+            if (lo >= 0) bytes += static_cast<char>(hi * 16 + lo);
+            continue;
         }
         flush();
-        out += text[i];
+        out += c == u'+' ? u' ' : c;
     }
     flush();
     return out;
