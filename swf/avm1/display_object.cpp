@@ -219,6 +219,10 @@ bool DisplayWrapper::getVirtual(Vm& vm, const String& name, Value& out)
             out = Value(vm.rootOf(this));
             return true;
         }
+        if (name.equalsIgnoreCase(names.global) && vm.version() >= 6) {
+            out = Value(vm.global());
+            return true;
+        }
         int level = levelOfName(name);
         if (level >= 0) {
             Object* l = vm.levelObject(level);

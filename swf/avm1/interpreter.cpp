@@ -148,7 +148,8 @@ Value Vm::Interpreter::callScript(FunctionObject* fn, Object* thisObj, std::span
 
     std::vector<Value> localRegs;
     if (def.isFunction2) {
-        localRegs.resize(std::min<std::size_t>(static_cast<std::size_t>(def.registerCount) + 1, 256));
+        // RegisterCount local registers; numbers past them reach the global ones.
+        localRegs.resize(def.registerCount);
         f.regs = localRegs.data();
         f.regCount = localRegs.size();
         std::size_t r = 1;
@@ -157,6 +158,7 @@ Value Vm::Interpreter::callScript(FunctionObject* fn, Object* thisObj, std::span
             ++r;
         };
         std::uint16_t flags = def.flags;
+        f.thisByName = !(flags & (FunctionFlag::PreloadThis | FunctionFlag::SuppressThis));
         if (flags & FunctionFlag::PreloadThis) preload(Value(thisObj));
         if (flags & FunctionFlag::PreloadArguments) {
             preload(Value(makeArguments()));
@@ -761,8 +763,8 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
                     push(Value());
                     break;
                 }
-                // A plain call runs with `this` set to the timeline of the calling code.
-                push(vm_.invokeFunction(fo, f.thisObj && f.activation ? nullptr : f.target, args, nullptr, false));
+                // A plain call runs with `this` set to the timeline the calling code addresses.
+                push(vm_.invokeFunction(fo, f.target ? f.target : f.origTarget, args, nullptr, false));
                 break;
             }
             case 0x3E: {
@@ -940,7 +942,7 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
                 ByteReader r(payload);
                 std::uint8_t reg = r.u8();
                 Value v = in_.stack.size() > f.stackBase ? in_.stack.back() : Value();
-                if (reg < f.regCount) f.regs[reg] = v;
+                if (Value* slot = f.reg(reg, in_.globalRegs)) *slot = v;
                 break;
             }
             case 0x88: doConstantPool(f, payload); break;

@@ -24,7 +24,8 @@ void Vm::Interpreter::doPush(Frame& f, std::span<const std::uint8_t> payload)
         case 3: push(Value()); break;
         case 4: {
             std::uint8_t reg = r.u8();
-            push(reg < f.regCount ? f.regs[reg] : Value());
+            Value* slot = f.reg(reg, in_.globalRegs);
+            push(slot ? *slot : Value());
             break;
         }
         case 5: push(Value(r.u8() != 0)); break;
@@ -183,7 +184,7 @@ Vm::Interpreter::Completion Vm::Interpreter::doTry(Frame& f, std::span<const std
         restore();
         if (hasCatch) {
             if (catchInRegister) {
-                if (catchRegister < f.regCount) f.regs[catchRegister] = t.value;
+                if (Value* slot = f.reg(catchRegister, in_.globalRegs)) *slot = t.value;
             } else {
                 defineLocal(f, catchName, t.value);
             }

@@ -79,7 +79,7 @@ Value Vm::Interpreter::getVariable(Frame& f, const String& name)
             return vm_.getMember(base, var);
         }
     }
-    if (cs ? name == in_.names.thisName : name.equalsIgnoreCase(in_.names.thisName)) {
+    if (f.thisByName && (cs ? name == in_.names.thisName : name.equalsIgnoreCase(in_.names.thisName))) {
         return f.thisObj ? Value(f.thisObj) : Value();
     }
     Value v;
@@ -146,8 +146,16 @@ void Vm::Interpreter::defineLocal(Frame& f, const String& name, const Value& v)
         }
         return;
     }
-    // Timeline code: an assignment like SetVariable (a With object that has the name wins).
-    setVariable(f, name, v);
+    // Timeline code: a With object that has the name itself (not through its prototypes)
+    // takes it, otherwise the timeline does.
+    for (Scope* s = f.scope; s && s != f.baseScope; s = s->parent) {
+        if (s->object && vm_.hasOwnProperty(s->object, name)) {
+            vm_.setMember(s->object, name, v);
+            return;
+        }
+    }
+    Object* target = f.target ? f.target : f.origTarget;
+    if (target) vm_.setMember(target, name, v);
 }
 
 bool Vm::Interpreter::splitVariablePath(const String& name, std::u16string_view& path, String& var) const

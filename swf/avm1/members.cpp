@@ -87,6 +87,8 @@ Value Vm::findMember(Object* obj, const String& name, Object*& holder)
         }
         o = nextProto(o, version_);
     }
+    // A chain that never ends (a.__proto__ = a) stops the script, as deep recursion does.
+    if (o) abort(AbortReason::Recursion, "prototype chain too long");
     return Value();
 }
 

@@ -1,5 +1,7 @@
 #include "swf/avm1/string.h"
 
+#include "swf/avm1/case_mapping.h"
+
 namespace swf::avm1 {
 
 namespace {
@@ -44,7 +46,7 @@ std::uint32_t String::foldedHash() const
     if (!rep_->hashed) {
         std::uint32_t h = 2166136261u;  // FNV-1a over folded code units
         for (char16_t c : rep_->text) {
-            h = (h ^ foldAscii(c)) * 16777619u;
+            h = (h ^ foldCase(c)) * 16777619u;
         }
         rep_->hash = h;
         rep_->hashed = true;
@@ -58,11 +60,13 @@ bool String::equalsIgnoreCase(const String& o) const
     return avm1::equalsIgnoreCase(view(), o.view());
 }
 
+char16_t foldCase(char16_t c) { return c < 0x80 ? foldAscii(c) : toLowerChar(c); }
+
 bool equalsIgnoreCase(std::u16string_view a, std::u16string_view b)
 {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (foldAscii(a[i]) != foldAscii(b[i])) return false;
+        if (a[i] != b[i] && foldCase(a[i]) != foldCase(b[i])) return false;
     }
     return true;
 }

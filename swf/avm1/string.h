@@ -47,7 +47,7 @@ public:
     char16_t operator[](std::size_t i) const { return rep_->text[i]; }
     std::string toUtf8() const;
 
-    // Hash of the ASCII-lower-cased text; equal for names that match case-insensitively.
+    // Hash of the case-folded text; equal for names that match case-insensitively.
     std::uint32_t foldedHash() const;
     bool equalsIgnoreCase(const String& o) const;
     bool equals(const String& o, bool caseSensitive) const
@@ -82,8 +82,10 @@ private:
     Rep* rep_ = nullptr;
 };
 
-// ASCII case folding used for identifiers before SWF 7 (and frame labels always).
+// ASCII case folding (frame labels).
 inline char16_t foldAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c; }
+// Case folding of identifiers before SWF 7: the player lower-cases every letter it knows.
+char16_t foldCase(char16_t c);
 bool equalsIgnoreCase(std::u16string_view a, std::u16string_view b);
 
 std::string utf16ToUtf8(std::u16string_view text);

@@ -57,13 +57,21 @@ struct Vm::Frame {
     std::shared_ptr<const std::vector<String>> pool;
     Value* regs = nullptr;
     std::size_t regCount = 0;
+    // Register `i`: a local one, else one of the four global registers, else none.
+    Value* reg(std::size_t i, Value* globals) const
+    {
+        if (i < regCount) return regs + i;
+        if (i < 4) return globals + i;
+        return nullptr;
+    }
     std::size_t stackBase = 0;
     Object* activation = nullptr;  // function activation (locals); null for timeline code
     FunctionObject* callee = nullptr;
     Object* homeProto = nullptr;   // prototype the running method was found on (for super)
     Scope* baseScope = nullptr;    // scope below any `with` (SetTarget rebuilds from here)
     int withDepth = 0;
-    bool constructing = false;     // the call is `new F(...)` (ASnative(2, 0) asks)
+    bool constructing = false;
+    bool thisByName = true;        // `this` can be read as a variable (not when a register holds it)     // the call is `new F(...)` (ASnative(2, 0) asks)
     Value returnValue;
 };
 
