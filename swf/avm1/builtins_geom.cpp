@@ -535,7 +535,7 @@ void methods(Vm& vm, Object* target, std::initializer_list<std::pair<const char*
 void installGeom(Vm& vm, Object* global)
 {
     Object* flash = vm.newObject();
-    global->define("flash", Value(flash), PropFlag::Hidden | PropFlag::OnlySwf6Up);
+    global->define("flash", Value(flash), PropFlag::Hidden | PropFlag::OnlySwf8Up);
     Object* geom = vm.newObject();
     flash->define("geom", Value(geom), PropFlag::Hidden);
 
