@@ -326,7 +326,7 @@ Value arraySortOn(Vm& vm, const CallInfo& c)
 void installArray(Vm& vm, Object* global)
 {
     auto& b = vm.builtins();
-    b.arrayProto = vm.heap().make<ArrayObject>(b.objectProto);
+    b.arrayProto = vm.heap().make<Object>(b.objectProto);  // a plain object, without length
     Object* p = b.arrayProto;
     b.arrayCtor = vm.newConstructor(arrayConstructor, p, allocateArray);
     global->define("Array", Value(b.arrayCtor));

@@ -250,10 +250,11 @@ void installButtonAndTextField(Vm& vm, Object* global)
     vm.defineMethod(tp, "replaceSel", fieldReplaceSel);
     vm.defineMethod(tp, "replaceText", fieldReplaceText, PropFlag::Hidden | PropFlag::OnlySwf7Up);
     vm.defineMethod(tp, "removeTextField", fieldRemoveTextField);
-    // Each field gets its own _listeners when it is created (Vm::createDisplayObject).
+    // Each field also gets its own _listeners when it is created (Vm::createDisplayObject).
     for (const char* name : {"addListener", "removeListener", "broadcastMessage"}) {
         tp->define(name, vm.getMember(b.asBroadcaster, String(name)), PropFlag::Hidden);
     }
+    tp->define("_listeners", Value(vm.newArray()), PropFlag::Hidden);
 
     b.textFormatProto = vm.heap().make<Object>(b.objectProto);
     b.textFormatCtor = vm.newConstructor(textFormatConstructor, b.textFormatProto);

@@ -167,9 +167,14 @@ Value stringSplit(Vm& vm, const CallInfo& c)
     std::size_t limit = std::numeric_limits<std::size_t>::max();
     if (c.count() > 1 && !c.arg(1).isUndefined()) {
         std::int32_t n = vm.toInt32(c.arg(1));
-        if (n <= 0) return Value(out);
-        limit = static_cast<std::size_t>(n);
+        limit = n > 0 ? static_cast<std::size_t>(n) : 0;
     }
+    std::u16string sepText = argString(vm, c, 0).str();
+    if (!sepText.empty() && s.find(sepText) == std::u16string::npos) {
+        out->push(Value(String(s)));  // nothing to split: the whole text, whatever the limit
+        return Value(out);
+    }
+    if (limit == 0) return Value(out);
     std::u16string sep = argString(vm, c, 0).str();
     if (sep.empty()) {
         if (vm.version() < 6) {

@@ -304,7 +304,7 @@ bool Vm::instanceOf(const Value& v, Object* ctor)
     int depth = 0;
     for (Object* p = nextProto(o, version_); p && depth < kMaxProtoDepth; p = nextProto(p, version_), ++depth) {
         if (p == proto) return true;
-        if (version_ >= 7 && implements(p)) return true;
+        if (implements(p)) return true;
     }
     return false;
 }

@@ -221,6 +221,7 @@ Value Vm::construct(const Value& ctorValue, std::span<const Value> args)
     Object* proto = getMember(ctor, n.prototype).asObject();
     Object* obj = ctor->allocator ? ctor->allocator(*this, proto) : heap_.make<Object>(proto);
     obj->define(n.constructorHidden, Value(ctor), PropFlag::DontEnum);
+    // SWF 5 objects get an own `constructor`; later ones inherit it from the prototype.
     if (version_ <= 5) obj->define(n.constructor, Value(ctor), PropFlag::DontEnum);
     Value r = invokeFunction(ctor, obj, args, proto, true);
     if (ctor->native && r.isObject()) return r;
@@ -263,7 +264,10 @@ ArrayObject* Vm::newArray(std::vector<Value> values)
 
 FunctionObject* Vm::newNative(NativeFunction fn, std::size_t /*length*/)
 {
-    return heap_.make<FunctionObject>(builtins_.functionProto, fn);
+    auto* f = heap_.make<FunctionObject>(builtins_.functionProto, fn);
+    // Function.prototype is not there for SWF 5 content, nor the link to it.
+    f->protoSlot().flags |= PropFlag::OnlySwf6Up;
+    return f;
 }
 
 FunctionObject* Vm::newConstructor(NativeFunction fn, Object* prototype, NativeAllocator allocator)
