@@ -166,19 +166,32 @@ String joinArray(Vm& vm, ArrayObject* a, const String& sep)
     return String(std::move(out));
 }
 
+// join on any object: its `length` and indexed members (an object without them joins to "").
+String joinGeneric(Vm& vm, Object* o, const String& sep)
+{
+    if (auto* a = dynamic_cast<ArrayObject*>(o)) return joinArray(vm, a, sep);
+    double n = vm.toNumber(vm.getMember(o, vm.internals().names.length));
+    if (!(n > 0)) return String();
+    checkLength(vm, static_cast<std::size_t>(std::min(n, 4294967295.0)));
+    std::u16string out;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i) {
+        if (i > 0) out += sep.view();
+        out += vm.toString(vm.getMember(o, String(asciiToUtf16(std::to_string(i))))).view();
+    }
+    return String(std::move(out));
+}
+
 Value arrayJoin(Vm& vm, const CallInfo& c)
 {
-    ArrayObject* a = thisArray(c);
-    if (!a) return Value();
+    if (!c.thisObj) return Value();
     String sep = c.count() > 0 && !c.arg(0).isUndefined() ? argString(vm, c, 0) : String(",");
-    return Value(joinArray(vm, a, sep));
+    return Value(joinGeneric(vm, c.thisObj, sep));
 }
 
 Value arrayToString(Vm& vm, const CallInfo& c)
 {
-    ArrayObject* a = thisArray(c);
-    if (!a) return Value("[object Object]");
-    return Value(joinArray(vm, a, String(",")));
+    if (!c.thisObj) return Value();
+    return Value(joinGeneric(vm, c.thisObj, String(",")));
 }
 
 Value arrayReverse(Vm& vm, const CallInfo& c)
