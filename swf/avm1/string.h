@@ -16,6 +16,7 @@ public:
     String(std::u16string text);  // NOLINT: implicit by design, text is the payload
     String(const char* ascii);    // NOLINT: literals in native code ("length", "prototype")
     String(std::u16string_view text) : String(std::u16string(text)) {}
+    String(const char16_t* text) : String(std::u16string(text)) {}  // NOLINT
     static String fromUtf8(std::string_view utf8);  // invalid sequences become U+FFFD
 
     String(const String& o) noexcept : rep_(o.rep_) { retain(); }

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "swf/avm1/display_host.h"
@@ -15,6 +16,16 @@
 #include "swf/avm1/vm.h"
 
 namespace swf::avm1::testing {
+
+// Joins pieces into one string (appends, avoiding a false warning of GCC 12 on operator+).
+template <class... Parts>
+std::string cat(const Parts&... parts)
+{
+    std::string out;
+    (out.append(std::string_view(parts)), ...);
+    return out;
+}
+inline std::string num(double d) { return std::to_string(static_cast<long long>(d)); }
 
 class FakeClip : public DisplayNode {
 public:
@@ -81,12 +92,12 @@ public:
     void stop() override { playing_ = false; log.push_back("stop"); }
     void gotoFrame(int frame, bool andPlay) override
     {
-        log.push_back("goto " + std::to_string(frame) + (andPlay ? " play" : " stop"));
+        log.push_back(cat("goto ", num(frame), andPlay ? " play" : " stop"));
         props_[DisplayProperty::CurrentFrame] = frame;
     }
     bool gotoLabel(std::u16string_view label, bool andPlay) override
     {
-        log.push_back("label " + utf16ToUtf8(label) + (andPlay ? " play" : " stop"));
+        log.push_back(cat("label ", utf16ToUtf8(label), andPlay ? " play" : " stop"));
         return true;
     }
     std::vector<ActionBlock> frameActions(int frame) const override
@@ -108,6 +119,49 @@ public:
         }
     }
     bool isPlaying() const override { return playing_; }
+    ColorTransform colorTransform() const override { return color_; }
+    void setColorTransform(const ColorTransform& c) override { color_ = c; }
+    DisplayNode* attachMovie(std::u16string_view exportName, std::u16string_view name, int depth, Object* init) override
+    {
+        if (!vm) return nullptr;
+        auto child = addChild(*vm, std::u16string(name), depth);
+        vm->initializeClip(child->scriptObject(), init, String(exportName));
+        return child.get();
+    }
+    int nextHighestDepth() const override
+    {
+        int d = 0;
+        for (const auto& c : children_) d = std::max(d, c->depth_ + 1);
+        return d;
+    }
+    DisplayNode* instanceAtDepth(int depth) const override
+    {
+        for (const auto& c : children_) {
+            if (c->depth_ == depth) return c.get();
+        }
+        return nullptr;
+    }
+    void swapDepths(int depth) override { log.push_back(cat("swap ", num(depth))); }
+    void drawLineStyle(const LineStyleSpec& s) override
+    {
+        log.push_back(s.none ? std::string("lineStyle none") : cat("lineStyle ", num(s.thickness)));
+    }
+    void drawBeginFill(Rgba c) override
+    {
+        log.push_back(cat("fill ", num(c.r), ",", num(c.g), ",", num(c.b), ",", num(c.a)));
+    }
+    void drawBeginGradientFill(const GradientSpec& g) override
+    {
+        log.push_back(cat("gradient ", g.radial ? "radial " : "linear ", num(static_cast<double>(g.stops.size()))));
+    }
+    void drawMoveTo(double x, double y) override { log.push_back(cat("moveTo ", num(x), ",", num(y))); }
+    void drawLineTo(double x, double y) override { log.push_back(cat("lineTo ", num(x), ",", num(y))); }
+    void drawCurveTo(double, double, double ax, double ay) override
+    {
+        log.push_back(cat("curveTo ", num(ax), ",", num(ay)));
+    }
+    void drawEndFill() override { log.push_back("endFill"); }
+    void drawClear() override { log.push_back("clear"); }
 
     void setLevel(int level) { level_ = level; }
 
@@ -124,6 +178,7 @@ private:
     int level_ = 0;
     bool playing_ = true;
     Object* object_ = nullptr;
+    ColorTransform color_;
     std::map<DisplayProperty, double> props_;
     std::vector<std::shared_ptr<FakeClip>> children_;
 };
@@ -138,8 +193,15 @@ public:
     void urlRequest(const UrlRequest& r) override { requests.push_back(r); }
     void fsCommand(const std::u16string& c, const std::u16string& a) override
     {
-        commands.push_back(utf16ToUtf8(c) + "|" + utf16ToUtf8(a));
+        commands.push_back(cat(utf16ToUtf8(c), "|", utf16ToUtf8(a)));
     }
+    bool soundExists(std::u16string_view name) const override { return name == u"beep"; }
+    void startSound(DisplayNode* owner, std::u16string_view name, double offset, int loops, Object*) override
+    {
+        sounds.push_back(cat("start ", utf16ToUtf8(name), " ", num(offset), " x", num(loops), owner ? " on " : "",
+                             owner ? utf16ToUtf8(owner->name()) : std::string()));
+    }
+    void stopSound(DisplayNode*, std::u16string_view name) override { sounds.push_back(cat("stop ", utf16ToUtf8(name))); }
     bool isKeyDown(int code) const override { return std::find(keysDown.begin(), keysDown.end(), code) != keysDown.end(); }
     double stageWidth() const override { return 550; }
     double stageHeight() const override { return 400; }
@@ -171,6 +233,7 @@ public:
     std::vector<std::string> traces;
     std::vector<UrlRequest> requests;
     std::vector<std::string> commands;
+    std::vector<std::string> sounds;
 };
 
 }  // namespace swf::avm1::testing
