@@ -134,6 +134,7 @@ void installNumberBooleanMath(Vm& vm, Object* global)
 
     b.numberProto = vm.heap().make<PrimitiveObject>(b.objectProto, ObjectKind::Number, Value(0.0));
     FunctionObject* number = vm.newConstructor(numberConstructor, b.numberProto, allocateNumber);
+    b.numberCtor = number;
     global->define("Number", Value(number));
     vm.defineMethod(b.numberProto, "toString", numberToString);
     vm.defineMethod(b.numberProto, "valueOf", numberValueOf);
@@ -145,6 +146,7 @@ void installNumberBooleanMath(Vm& vm, Object* global)
 
     b.booleanProto = vm.heap().make<PrimitiveObject>(b.objectProto, ObjectKind::Boolean, Value(false));
     FunctionObject* boolean = vm.newConstructor(booleanConstructor, b.booleanProto, allocateBoolean);
+    b.booleanCtor = boolean;
     global->define("Boolean", Value(boolean));
     vm.defineMethod(b.booleanProto, "toString", booleanToString);
     vm.defineMethod(b.booleanProto, "valueOf", booleanValueOf);

@@ -225,6 +225,7 @@ void installString(Vm& vm, Object* global)
     b.stringProto = vm.heap().make<Object>(b.objectProto);
     Object* p = b.stringProto;
     FunctionObject* ctor = vm.newConstructor(stringConstructor, p, allocateString);
+    b.stringCtor = ctor;
     global->define("String", Value(ctor));
     vm.defineMethod(ctor, "fromCharCode", stringFromCharCode);
     struct {

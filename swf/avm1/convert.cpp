@@ -116,10 +116,35 @@ std::int32_t Vm::toInt32(const Value& v)
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(t));
 }
 
+namespace {
+const char* wrapperName(ValueType t)
+{
+    switch (t) {
+    case ValueType::String: return "String";
+    case ValueType::Number: return "Number";
+    case ValueType::Boolean: return "Boolean";
+    default: return nullptr;
+    }
+}
+}  // namespace
+
+bool Vm::builtinWrapperFor(const Value& v)
+{
+    const char* name = wrapperName(v.type());
+    if (!name) return false;
+    FunctionObject* builtin = v.isString() ? builtins_.stringCtor : (v.isNumber() ? builtins_.numberCtor : builtins_.booleanCtor);
+    Value current;
+    return lookupMember(global_, String(name), current) && current.asObject() == builtin;
+}
+
 Object* Vm::toObject(const Value& v)
 {
     if (Object* o = v.asObject()) return o;
-    return newPrimitiveObject(v);
+    const char* name = wrapperName(v.type());
+    if (!name) return nullptr;
+    if (builtinWrapperFor(v)) return newPrimitiveObject(v);
+    Value ctor = getMember(global_, String(name));
+    return construct(ctor, std::span<const Value>(&v, 1)).asObject();
 }
 
 String Vm::typeOf(const Value& v)

@@ -494,9 +494,12 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
             case 0x31: push(Value(static_cast<double>(popString(f).size()))); break;
             case 0x15:
             case 0x35: {
-                double count = popNumber(f);
-                double index = popNumber(f);
+                // Positions are 32-bit integers: an index below 1 starts at 1, a negative count
+                // takes the rest, a count that is not a number (NaN, infinite) takes nothing.
+                Value countValue = pop(f), indexValue = pop(f);
                 String s = popString(f);
+                double count = vm_.toInt32(countValue);
+                double index = vm_.toInt32(indexValue);
                 bool bytewise = op == 0x15 && version <= 5 && vm_.codePage().isMultiByte();
                 std::u16string text = s.str();
                 std::string encoded;
@@ -505,16 +508,10 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
                     encoded = vm_.codePage().encode(text);
                     size = encoded.size();
                 }
-                if (std::isnan(index) || std::isnan(count)) {
-                    push(Value(String()));
-                    break;
-                }
-                double start = std::trunc(index) - 1;
-                if (start < 0) start = 0;
+                double start = index < 1 ? 0 : index - 1;
                 if (start > static_cast<double>(size)) start = static_cast<double>(size);
-                double len = std::trunc(count);
                 double avail = static_cast<double>(size) - start;
-                if (len < 0 || len > avail) len = avail;
+                double len = count < 0 || count > avail ? avail : count;
                 auto s0 = static_cast<std::size_t>(start);
                 auto l0 = static_cast<std::size_t>(len);
                 if (bytewise) {
@@ -866,8 +863,8 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
                 Value obj = pop(f);
                 Object* o = obj.asObject();
                 if (!o) {
-                    if (obj.isString() && !vm_.caseSensitive() ? vm_.toString(name).equalsIgnoreCase(in_.names.length)
-                                                                : obj.isString() && vm_.toString(name) == in_.names.length) {
+                    if (obj.isString() && vm_.toString(name).equals(in_.names.length, vm_.caseSensitive()) &&
+                        vm_.builtinWrapperFor(obj)) {
                         push(Value(static_cast<double>(obj.asString().size())));
                         break;
                     }

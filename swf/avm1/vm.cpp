@@ -508,7 +508,8 @@ void Vm::traceRoots(Tracer& t)
     }
     for (Object* o : {static_cast<Object*>(builtins_.objectCtor), static_cast<Object*>(builtins_.functionCtor),
                       static_cast<Object*>(builtins_.arrayCtor), static_cast<Object*>(builtins_.asBroadcaster),
-                      static_cast<Object*>(builtins_.textFormatCtor)}) {
+                      static_cast<Object*>(builtins_.textFormatCtor), static_cast<Object*>(builtins_.stringCtor),
+                      static_cast<Object*>(builtins_.numberCtor), static_cast<Object*>(builtins_.booleanCtor)}) {
         t.mark(o);
     }
     for (auto& [name, fn] : in.registeredClasses) t.mark(fn);

@@ -134,7 +134,11 @@ public:
     std::int32_t toInt32(const Value& v);
     enum class PrimitiveHint { None, Number, String };
     Value toPrimitive(const Value& v, PrimitiveHint hint = PrimitiveHint::None);
+    // Primitives are wrapped by the global String/Number/Boolean constructor of the moment (a
+    // script may replace them); null when that is not a function.
     Object* toObject(const Value& v);
+    // Whether the global constructor for primitives of this type is still the built-in one.
+    bool builtinWrapperFor(const Value& v);
     String typeOf(const Value& v);
     std::string toUtf8(const Value& v) { return toString(v).toUtf8(); }
 
@@ -221,6 +225,9 @@ public:
         FunctionObject* arrayCtor = nullptr;
         FunctionObject* asBroadcaster = nullptr;
         FunctionObject* textFormatCtor = nullptr;
+        FunctionObject* stringCtor = nullptr;
+        FunctionObject* numberCtor = nullptr;
+        FunctionObject* booleanCtor = nullptr;
     };
     Builtins& builtins() { return builtins_; }
 
