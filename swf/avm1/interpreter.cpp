@@ -142,8 +142,8 @@ Value Vm::Interpreter::callScript(FunctionObject* fn, Object* thisObj, std::span
         return a;
     };
     auto makeSuper = [&]() -> Object* {
-        Object* start = homeProto ? homeProto->proto() : (thisObj && thisObj->proto() ? thisObj->proto()->proto() : nullptr);
-        return vm_.heap().make<SuperObject>(thisObj, start);
+        Object* home = homeProto ? homeProto : (thisObj ? thisObj->proto() : nullptr);
+        return vm_.heap().make<SuperObject>(thisObj, home, home ? home->proto() : nullptr);
     };
 
     std::vector<Value> localRegs;
@@ -755,6 +755,10 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
                 String name = popString(f);
                 std::vector<Value> args = popArgs(f);
                 Value fn = getVariable(f, name);
+                if (auto* s = dynamic_cast<SuperObject*>(fn.asObject())) {
+                    push(callSuperConstructor(s, args));
+                    break;
+                }
                 auto* fo = dynamic_cast<FunctionObject*>(fn.asObject());
                 if (!fo) {
                     push(Value());

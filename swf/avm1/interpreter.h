@@ -64,6 +64,7 @@ private:
     void doGotoFrame2(Frame& f, const Value& frame, bool play, int bias);
     void doCall(Frame& f, const Value& frame);
     void doCallMethod(Frame& f, bool construct);
+    Value callSuperConstructor(SuperObject* s, std::span<const Value> args);
     void doEnumerate(Frame& f, const Value& obj);
     bool frameLoaded(Frame& f, const Value& frame);
     Value getProperty(Frame& f, Object* target, int index);

@@ -237,14 +237,7 @@ void Vm::Interpreter::doCallMethod(Frame& f, bool construct)
     if (noName) {
         Object* o = objValue.asObject();
         if (auto* s = dynamic_cast<SuperObject*>(o)) {
-            // super(...): the constructor of the class above the one whose method runs.
-            Value ctor;
-            if (s->proto) {
-                ctor = vm_.getMember(s->proto, in_.names.constructorHidden);
-                if (!dynamic_cast<FunctionObject*>(ctor.asObject())) ctor = vm_.getMember(s->proto, in_.names.constructor);
-            }
-            auto* fn = dynamic_cast<FunctionObject*>(ctor.asObject());
-            push(fn ? vm_.invokeFunction(fn, s->thisObj, args, s->proto, true) : Value());
+            push(callSuperConstructor(s, args));
             return;
         }
         auto* fn = dynamic_cast<FunctionObject*>(o);
@@ -268,6 +261,16 @@ void Vm::Interpreter::doCallMethod(Frame& f, bool construct)
     Object* thisObj = o;
     if (auto* s = dynamic_cast<SuperObject*>(o)) thisObj = s->thisObj;
     push(vm_.invokeFunction(fn, thisObj, args, holder, false));
+}
+
+// super(...): the constructor of the class above the one whose method runs.
+Value Vm::Interpreter::callSuperConstructor(SuperObject* s, std::span<const Value> args)
+{
+    Value ctor;
+    if (s->home) ctor = vm_.getMember(s->home, in_.names.constructorHidden);
+    if (!dynamic_cast<FunctionObject*>(ctor.asObject()) && s->proto) ctor = vm_.getMember(s->proto, in_.names.constructor);
+    auto* fn = dynamic_cast<FunctionObject*>(ctor.asObject());
+    return fn ? vm_.invokeFunction(fn, s->thisObj, args, s->proto, true) : Value();
 }
 
 void Vm::Interpreter::doEnumerate(Frame& /*f*/, const Value& v)

@@ -330,19 +330,22 @@ public:
     double time;  // milliseconds since 1970 UTC, NaN for an invalid date
 };
 
-// `super` inside a method: looks members up from `proto` but calls them on `thisObj`.
+// `super` inside a method: looks members up from `proto` (the prototype above `home`, the one
+// the running code belongs to) but calls them on `thisObj`; super() calls home's constructor.
 class SuperObject : public Object {
 public:
-    SuperObject(Object* thisObject, Object* startProto)
-        : Object(nullptr), thisObj(thisObject), proto(startProto) {}
+    SuperObject(Object* thisObject, Object* homeProto, Object* startProto)
+        : Object(nullptr), thisObj(thisObject), home(homeProto), proto(startProto) {}
     ObjectKind kind() const override { return ObjectKind::Super; }
     void traceChildren(Tracer& t) const override
     {
         Object::traceChildren(t);
         t.mark(thisObj);
+        t.mark(home);
         t.mark(proto);
     }
     Object* thisObj;
+    Object* home;
     Object* proto;
 };
 
