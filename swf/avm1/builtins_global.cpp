@@ -41,7 +41,7 @@ Value globalParseInt(Vm& vm, const CallInfo& c)
 
 Value globalParseFloat(Vm& vm, const CallInfo& c)
 {
-    if (c.count() == 0) return Value(std::nan(""));
+    if (c.count() == 0) return Value();
     return Value(parseFloatPrefix(argString(vm, c, 0).view()));
 }
 

@@ -84,6 +84,8 @@ String Vm::toString(const Value& v)
         Value p = toPrimitive(v, PrimitiveHint::String);
         if (p.isString()) return p.asString();
         if (p.isObject()) return targetPathOf(p.asObject(), false);
+        // toString() answered with something that is not text: the object has no text.
+        if (!p.isUndefined()) return String(v.asObject()->kind() == ObjectKind::Function ? "[type Function]" : "[type Object]");
         return toString(p);
     }
     }
