@@ -116,6 +116,7 @@ TEST_F(ChooserTest, OpeningAVanishedFolderIsReportedAndTheWindowGoesOn)
     form.Form_Load();
     showForm();
     form.Dir1->setPath(tree.root());
+    const QStringList foldersBefore = texts(*form.Dir1);
     const QString gone = tree.path("empty");
     ASSERT_TRUE(QDir(gone).removeRecursively());
 
@@ -124,6 +125,7 @@ TEST_F(ChooserTest, OpeningAVanishedFolderIsReportedAndTheWindowGoesOn)
     EXPECT_TRUE(reports.front().contains(gone)) << reports.front().toStdString();
     EXPECT_TRUE(reports.front().contains(QStringLiteral("不存在"))) << reports.front().toStdString();
     EXPECT_EQ(form.Dir1->Path(), tree.root());
+    EXPECT_EQ(texts(*form.Dir1), foldersBefore);
     EXPECT_EQ(form.File1->Path(), tree.root());
 
     doubleClickFolder(QStringLiteral("子 文件夹"));
