@@ -90,6 +90,15 @@ std::vector<QWidget*> tabCycle(Form1& form, QWidget* start)
     return order;
 }
 
+TEST_F(FormTest, FocusStartsOnTheToolbarWhenThePlayerIsHidden)
+{
+    form.Form_Load();
+    showForm();
+    QApplication::setActiveWindow(&form);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    EXPECT_EQ(QApplication::focusWidget(), form.Toolbar1);
+}
+
 TEST_F(FormTest, TabVisitsControlsInTheirOrderPassingOverLabelsAndTheHiddenPlayer)
 {
     showForm();
