@@ -26,7 +26,7 @@ QImage drawHarbourScene();
 // Small deterministic random numbers, so that every run draws the same pixels.
 class Noise {
 public:
-    explicit Noise(unsigned seed) : state_(seed ? seed : 1u) {}
+    explicit Noise(unsigned start) : state_(start ? start : 1u) {}
     unsigned next()
     {
         state_ ^= state_ << 13;
