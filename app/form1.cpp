@@ -40,6 +40,7 @@ Form1::Form1(QWidget* parent)
     setFixedSize(twips::toPixels(form1_layout::kDesignClientWidth), twips::toPixels(form1_layout::kDesignClientHeight));
 
     createControls();
+    setPictures();
     stackControls();
     orderFocus();
     startChooser();
@@ -56,11 +57,11 @@ void Form1::createControls()
     Toolbar1->setMovable(false);
     Toolbar1->setFloatable(false);
     Toolbar1->setFocusPolicy(Qt::TabFocus);
+    Toolbar1->setAutoFillBackground(true);  // opaque, so that it covers Image2(1) to Image2(4)
     place(Toolbar1, kToolbar1);
 
     Picture1 = new PictureBox(Toolbar1);
     Picture1->setToolTip(QStringLiteral("首届全国优秀共享软件及自由软件评选活动"));
-    Picture1->setCursor(Qt::PointingHandCursor);
     place(Picture1, kPicture1);
 
     Timer1 = new Timer(this);  // enabled, no interval: silent until Form_Load gives it one
@@ -109,7 +110,6 @@ void Form1::createControls()
     creditColours.setColor(QPalette::Window, system_colours::activeBorder(creditColours));
     creditColours.setColor(QPalette::WindowText, QColor(255, 0, 0));
     credit->setPalette(creditColours);
-    credit->setCursor(Qt::PointingHandCursor);
     connect(credit, &Label::clicked, this, [this] { runHandler([this] { lblRight_Click(); }); });
     lblRight = credit;
     lblFilelist = makeLabel(QStringLiteral("当前文件列表"), kLblFilelist);

@@ -106,6 +106,8 @@ protected:
 
 private:
     void createControls();
+    // Decodes the built-in pictures and sets each on its control (app/form1_pictures.cpp).
+    void setPictures();
     void stackControls();
     void orderFocus();
     void connectHandlers();

@@ -4,11 +4,3 @@
 
 void Form1::File1_Click() {}  // movie selection, player/
 void Form1::Toolbar1_ButtonClick(QToolButton*) {}  // playback toolbar, player/
-void Form1::Timer1_Timer() {}  // banner rotation, banner/
-void Form1::ChangeImage() {}  // banner rotation, banner/
-void Form1::Picture1_Click() {}  // banner link, banner/
-void Form1::Command1_Click() {}  // web-site buttons, banner/
-void Form1::Command2_Click() {}  // web-site buttons, banner/
-void Form1::Command3_Click() {}  // web-site buttons, banner/
-void Form1::Command4_Click() {}  // web-site buttons, banner/
-void Form1::lblRight_Click() {}  // author contact, banner/

@@ -122,10 +122,14 @@ TEST_F(FormTest, OnlyBannerAndStartupPictureHaveToolTips)
 
 TEST_F(FormTest, OnlyBannerAndCreditLabelShowTheHandPointer)
 {
-    EXPECT_EQ(form.Picture1->cursor().shape(), Qt::PointingHandCursor);
-    EXPECT_EQ(form.lblRight->cursor().shape(), Qt::PointingHandCursor);
+    // The hand is the built-in pointer picture, aiming with its finger tip.
+    for (QWidget* pointed : {static_cast<QWidget*>(form.Picture1), static_cast<QWidget*>(form.lblRight)}) {
+        EXPECT_EQ(pointed->cursor().shape(), Qt::BitmapCursor);
+        EXPECT_EQ(pointed->cursor().hotSpot(), QPoint(12, 5));
+    }
     for (QWidget* control : form.findChildren<QWidget*>()) {
         if (control != form.Picture1 && control != form.lblRight) {
+            EXPECT_NE(control->cursor().shape(), Qt::BitmapCursor) << control->metaObject()->className();
             EXPECT_NE(control->cursor().shape(), Qt::PointingHandCursor) << control->metaObject()->className();
         }
     }
