@@ -367,25 +367,22 @@ bool MovieLoader::readTimeline(TagReader& reader, Timeline& timeline, int nestin
         }
     }
     for (const std::string& w : reader.warnings()) warn(w);
-    if (reader.sawEnd()) return true;
-    if (!reader.truncated() && dataComplete) {
-        warn(nesting == 0 ? "the movie has no End tag" : "a sprite has no End tag");
-        return true;
-    }
-    return false;
+    timeline.setHasEndTag(reader.sawEnd());
+    // Without End, the stream still counts as whole when its data ended at a tag boundary and
+    // nothing says the file was cut.
+    return reader.sawEnd() || (!reader.truncated() && dataComplete);
 }
 
 void MovieLoader::finishTimeline(Timeline& timeline, bool clean, const std::string& what)
 {
-    std::size_t pending = timeline.pendingTagCount();
-    if (clean && timeline.frameCount() == 0) {
-        // A timeline without ShowFrame still has its one frame.
-        timeline.endFrame();
-        return;
-    }
-    if (pending > 0) {
-        warn(what + ": " + std::to_string(pending) + " tags after the last whole frame are dropped");
-        timeline.dropPendingTags();
+    if (timeline.pendingTagCount() > 0) {
+        if (clean) {
+            timeline.closeTrailingFrame();
+        } else {
+            warn(what + ": " + std::to_string(timeline.pendingTagCount()) +
+                 " tags after the last whole frame are dropped");
+            timeline.dropPendingTags();
+        }
     }
     // Every timeline has at least one frame, so that frame 1 always exists for the runtime.
     if (timeline.frameCount() == 0) timeline.endFrame();

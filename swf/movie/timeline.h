@@ -50,6 +50,11 @@ public:
     // The first SoundStreamHead of this timeline, if it has one.
     const SoundStreamHead* streamHead() const { return streamHead_ ? &*streamHead_ : nullptr; }
     std::size_t tagCount() const { return tags_.size(); }
+    // How the tag stream ended. The reference player loops a timeline only when its tags end
+    // with ShowFrame and then End; tags after the last ShowFrame still form a last frame (run
+    // when reached), and a stream without End behaves as one still loading.
+    bool hasEndTag() const { return hasEndTag_; }
+    bool lastFrameClosed() const { return lastFrameClosed_; }
 
     // Building, used by the loader.
     void addTag(ControlTag tag);
@@ -58,6 +63,13 @@ public:
     // Tags added since the last endFrame().
     std::size_t pendingTagCount() const { return tags_.size() - openFrameStart_; }
     void dropPendingTags();
+    // Closes trailing tags as a last frame that had no ShowFrame.
+    void closeTrailingFrame()
+    {
+        endFrame();
+        lastFrameClosed_ = false;
+    }
+    void setHasEndTag(bool v) { hasEndTag_ = v; }
 
 private:
     std::vector<ControlTag> tags_;
@@ -65,6 +77,8 @@ private:
     std::uint32_t openFrameStart_ = 0;
     std::vector<FrameLabelInfo> labels_;
     std::optional<SoundStreamHead> streamHead_;
+    bool hasEndTag_ = false;
+    bool lastFrameClosed_ = true;
 };
 
 }  // namespace swf
