@@ -99,6 +99,14 @@ Inflated inflateLzma(std::span<const std::uint8_t> in, std::vector<std::uint8_t>
     std::array<std::uint8_t, 13> alone{};
     std::copy_n(in.begin() + 4, 5, alone.begin());
     std::fill(alone.begin() + 5, alone.end(), 0xff);  // size unknown
+    // The decoder allocates the whole dictionary; no distance can reach back further than the
+    // output we accept, so a larger dictionary is cut to that.
+    std::uint32_t dict = static_cast<std::uint32_t>(alone[1]) | (static_cast<std::uint32_t>(alone[2]) << 8) |
+                         (static_cast<std::uint32_t>(alone[3]) << 16) | (static_cast<std::uint32_t>(alone[4]) << 24);
+    std::uint32_t cap = static_cast<std::uint32_t>(std::max<std::size_t>(limit, 4096));
+    if (dict > cap) {
+        for (int i = 0; i < 4; ++i) alone[1 + i] = static_cast<std::uint8_t>(cap >> (8 * i));
+    }
     lzma_stream zs = LZMA_STREAM_INIT;
     // The dictionary is what the decoder allocates; bound it like the output.
     if (lzma_alone_decoder(&zs, limits::kMaxDecompressedSize) != LZMA_OK) {
@@ -109,24 +117,17 @@ Inflated inflateLzma(std::span<const std::uint8_t> in, std::vector<std::uint8_t>
     auto payload = in.subspan(9);
     lzma_ret rc = LZMA_OK;
     std::size_t produced = out.size();
-    {
-        // Feed the synthesised .lzma header first.
-        std::array<std::uint8_t, 1> sink{};
-        zs.next_in = alone.data();
-        zs.avail_in = alone.size();
-        zs.next_out = sink.data();
-        zs.avail_out = 0;
-        rc = lzma_code(&zs, LZMA_RUN);
-        if (rc != LZMA_OK && rc != LZMA_BUF_ERROR) {
-            result.failed = true;
-            result.error = rc == LZMA_MEMLIMIT_ERROR ? "LZMA dictionary too large"
-                                                     : "LZMA properties invalid";
-            lzma_end(&zs);
-            return result;
+    // The synthesised .lzma header goes in first, then the payload.
+    zs.next_in = alone.data();
+    zs.avail_in = alone.size();
+    bool payloadFed = false;
+    auto feed = [&] {
+        if (zs.avail_in == 0 && !payloadFed) {
+            zs.next_in = payload.data();
+            zs.avail_in = payload.size();
+            payloadFed = true;
         }
-    }
-    zs.next_in = payload.data();
-    zs.avail_in = payload.size();
+    };
     while (true) {
         if (produced == limit) {
             if (zs.avail_in > 0) {
@@ -142,14 +143,19 @@ Inflated inflateLzma(std::span<const std::uint8_t> in, std::vector<std::uint8_t>
         auto window = growOutput(out, limit);
         zs.next_out = window.data();
         zs.avail_out = window.size();
+        feed();
         rc = lzma_code(&zs, LZMA_RUN);
+        if (rc == LZMA_OK && zs.avail_in == 0 && !payloadFed) {
+            feed();
+            rc = lzma_code(&zs, LZMA_RUN);
+        }
         produced += window.size() - zs.avail_out;
         out.resize(produced);
         if (rc == LZMA_STREAM_END) {
             result.streamEnded = true;
             break;
         }
-        if (rc == LZMA_OK && zs.avail_in == 0 && zs.avail_out > 0) break;  // input ran out
+        if (rc == LZMA_OK && zs.avail_in == 0 && payloadFed && zs.avail_out > 0) break;  // input ran out
         if (rc == LZMA_BUF_ERROR) break;
         if (rc != LZMA_OK) {
             result.failed = true;
