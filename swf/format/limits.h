@@ -20,6 +20,10 @@ inline constexpr int kMaxSpriteNesting = 1;
 inline constexpr int kMaxBitmapSide = 8191;
 inline constexpr std::int64_t kMaxBitmapPixels = 16'777'215;
 
+// Decoded bitmaps of one movie together: past this, further bitmaps are refused (a file of many
+// small zlib bombs would otherwise expand each to the largest allowed bitmap).
+inline constexpr std::size_t kMaxTotalBitmapBytes = std::size_t(1) << 30;
+
 // Decoding of progressive JPEG data stops after this many scans (a hostile file can make each
 // scan cost a full pass over the image).
 inline constexpr int kMaxJpegScans = 200;

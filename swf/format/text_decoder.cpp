@@ -10,11 +10,15 @@ namespace swf {
 namespace {
 
 // Glyph i's SHAPE, between its offset and the next one (or `end`). A glyph that cannot be read
-// is left empty rather than losing the whole font.
-std::vector<ShapeRecord> readGlyphAt(ByteReader& table, std::size_t begin, std::size_t end)
+// is left empty rather than losing the whole font. `budget` bounds the bytes all glyphs may
+// cover together: well-formed offsets cover the table once, while hostile ones pointing every
+// glyph at the same long run would otherwise cost glyphs x table size.
+std::vector<ShapeRecord> readGlyphAt(ByteReader& table, std::size_t begin, std::size_t end, std::size_t& budget)
 {
     if (begin >= table.size()) return {};
     if (end <= begin || end > table.size()) end = table.size();
+    if (end - begin > budget) return {};
+    budget -= end - begin;
     ByteReader glyph(table.data().subspan(begin, end - begin), table.fileOffset() -
                      static_cast<std::int64_t>(table.position()) + static_cast<std::int64_t>(begin));
     try {
@@ -49,10 +53,11 @@ FontDefinition decodeDefineFont(ByteReader r)
     std::vector<std::size_t> offsets{first};
     for (std::size_t i = 1; i < count; ++i) offsets.push_back(table.u16());
     font.glyphs.reserve(count);
+    std::size_t budget = 2 * table.size();
     for (std::size_t i = 0; i < count; ++i) {
         std::size_t end = i + 1 < count ? offsets[i + 1] : table.size();
         table.seek(0);
-        font.glyphs.push_back(readGlyphAt(table, offsets[i], end));
+        font.glyphs.push_back(readGlyphAt(table, offsets[i], end, budget));
     }
     return font;
 }
@@ -100,9 +105,10 @@ FontDefinition decodeDefineFont2(ByteReader r, int fontVersion, TextDecoder& tex
         table.fail(FormatError::Kind::Corrupt, "font code table offset past the end of the tag");
 
     font.glyphs.reserve(std::min(count, limits::kMaxReserve));
+    std::size_t budget = 2 * table.size();
     for (std::size_t i = 0; i < count; ++i) {
         std::size_t end = i + 1 < count ? offsets[i + 1] : codeTableOffset;
-        font.glyphs.push_back(readGlyphAt(table, offsets[i], end));
+        font.glyphs.push_back(readGlyphAt(table, offsets[i], end, budget));
     }
 
     table.seek(codeTableOffset);

@@ -67,12 +67,14 @@ private:
         return it == m_.characters_.end() ? nullptr : std::get_if<T>(&it->second);
     }
     void defineBitmap(std::uint16_t id, const Tag& tag, const std::function<Bitmap()>& decode);
+    std::shared_ptr<const Bitmap> keepBitmap(Bitmap bitmap);
     void warn(std::string message);
 
     Movie& m_;
     TextDecoder text_;
     std::span<const std::uint8_t> jpegTables_;
     std::vector<std::pair<JpegBitmapTag, Tag>> pendingJpeg_;  // DefineBits, decoded at the end
+    std::size_t bitmapBytes_ = 0;  // decoded so far, against limits::kMaxTotalBitmapBytes
     bool sawSceneData_ = false;
     SceneAndFrameLabelData sceneData_;
     std::size_t droppedWarnings_ = 0;
@@ -90,12 +92,21 @@ void MovieLoader::define(std::uint16_t id, Character c, const Tag& tag)
     if (!inserted) warn(describe(tag) + ": character " + std::to_string(id) + " is already defined; the first definition stays");
 }
 
+std::shared_ptr<const Bitmap> MovieLoader::keepBitmap(Bitmap bitmap)
+{
+    std::size_t bytes = bitmap.pixels.size() * sizeof(std::uint32_t);
+    if (bytes > limits::kMaxTotalBitmapBytes - bitmapBytes_)
+        throw FormatError(FormatError::Kind::TooLarge, "the movie's bitmaps together exceed the memory limit", 0);
+    bitmapBytes_ += bytes;
+    return std::make_shared<const Bitmap>(std::move(bitmap));
+}
+
 void MovieLoader::defineBitmap(std::uint16_t id, const Tag& tag, const std::function<Bitmap()>& decode)
 {
     BitmapCharacter bc;
     bc.id = id;
     try {
-        bc.bitmap = std::make_shared<const Bitmap>(decode());
+        bc.bitmap = keepBitmap(decode());
     } catch (const FormatError& e) {
         // The character exists but draws nothing.
         warn(describe(tag) + ": bitmap " + std::to_string(id) + " refused: " + e.what());
@@ -352,6 +363,17 @@ void MovieLoader::handleTag(const Tag& tag, Timeline& timeline, int nesting)
 
 bool MovieLoader::readTimeline(TagReader& reader, Timeline& timeline, int nesting, bool dataComplete)
 {
+    {
+        // Size the timeline from the tags really present (not from counts in the file), so that
+        // the long tag lists of big movies are not copied as they grow.
+        TagReader counter = reader;
+        std::size_t tags = 0, frames = 0;
+        while (auto tag = counter.next()) {
+            if (tag->code == 1) ++frames;
+            else if (tag->code != 0 && tag->code != 39) ++tags;
+        }
+        timeline.reserve(tags, frames + 1);
+    }
     while (auto tag = reader.next()) {
         ++(*m_.tagCounts_)[tag->code & 1023];
         if (tag->code == 0) break;
@@ -420,7 +442,7 @@ void MovieLoader::run(std::span<const std::uint8_t> bytes)
         auto* bc = it == m_.characters_.end() ? nullptr : std::get_if<BitmapCharacter>(&it->second);
         if (!bc || bc->bitmap) continue;
         try {
-            bc->bitmap = std::make_shared<const Bitmap>(decodeJpegBitmapTag(t, jpegTables_));
+            bc->bitmap = keepBitmap(decodeJpegBitmapTag(t, jpegTables_));
         } catch (const FormatError& e) {
             warn(describe(tag) + ": bitmap " + std::to_string(t.id) + " refused: " + e.what());
         }

@@ -57,6 +57,11 @@ public:
     bool lastFrameClosed() const { return lastFrameClosed_; }
 
     // Building, used by the loader.
+    void reserve(std::size_t tags, std::size_t frames)
+    {
+        tags_.reserve(tags);
+        frameStarts_.reserve(frames);
+    }
     void addTag(ControlTag tag);
     void addLabel(FrameLabelInfo label);
     void endFrame();  // closes the frame being built

@@ -233,3 +233,48 @@ TEST(EditTextDecoder, AllFieldsAndFontClassWithHeight)
 
 }  // namespace
 }  // namespace swf
+
+namespace swf {
+namespace {
+
+TEST(FontDecoder, GlyphOffsetsThatAllPointAtOneLongRunAreReadOnce)
+{
+    // 5000 glyphs whose offsets all name the same run of 20000 edges: read at face value this
+    // would decode 100 million edges.
+    const std::size_t glyphs = 5000;
+    ByteWriter run;
+    run.u8(0x10);
+    {
+        writer::BitWriter b(run);
+        for (int i = 0; i < 20000; ++i) {
+            b.ub(2, 3);  // straight edge
+            b.ub(4, 0);
+            b.ub(1, 0);
+            b.ub(1, 1);  // vertical
+            b.sb(2, 1);
+        }
+        b.ub(6, 0);
+    }
+    ByteWriter w;
+    w.u16(1);
+    w.u8(0x08);  // wide offsets
+    w.u8(0);
+    w.u8(0);
+    w.u16(glyphs);
+    std::size_t tableSize = (glyphs + 1) * 4;
+    for (std::size_t i = 0; i < glyphs; ++i) w.u32(static_cast<std::uint32_t>(tableSize));
+    w.u32(static_cast<std::uint32_t>(tableSize + run.size()));
+    w.bytes(run.data());
+    w.bytes(std::vector<std::uint8_t>(glyphs, 'a'));  // code table
+    TextDecoder text(8);
+    FontDefinition f = decodeDefineFont2(ByteReader(w.data()), 2, text);
+    ASSERT_EQ(f.glyphs.size(), glyphs);
+    std::size_t decoded = 0;
+    for (const auto& g : f.glyphs)
+        if (!g.empty()) ++decoded;
+    EXPECT_GE(decoded, 1u);
+    EXPECT_LE(decoded, 2u);
+}
+
+}  // namespace
+}  // namespace swf
