@@ -273,7 +273,7 @@ TEST(FontDecoder, GlyphOffsetsThatAllPointAtOneLongRunAreReadOnce)
     for (const auto& g : f.glyphs)
         if (!g.empty()) ++decoded;
     EXPECT_GE(decoded, 1u);
-    EXPECT_LE(decoded, 2u);
+    EXPECT_LE(decoded, 4u);  // the budget is twice the table
 }
 
 }  // namespace
