@@ -43,7 +43,7 @@ struct MovieFacts {
     bool protectedFromImport = false;
     bool debuggerEnabled = false;
     std::string metadata;           // XMP text, when present
-    bool truncated = false;         // the file ended early or was damaged; whole frames kept
+    bool truncated = false;         // the tags ended early (cut or damaged file); whole frames kept
     int widthPx() const { return (frameSize.xMax - frameSize.xMin) / 20; }
     int heightPx() const { return (frameSize.yMax - frameSize.yMin) / 20; }
 };

@@ -59,7 +59,8 @@ private:
     bool readTimeline(TagReader& reader, Timeline& timeline, int nesting, bool dataComplete);
     void handleTag(const Tag& tag, Timeline& timeline, int nesting);
     void finishTimeline(Timeline& timeline, bool clean, const std::string& what);
-    void define(std::uint16_t id, Character c, const Tag& tag);
+    // Adds a character; false (with a warning) when the id is taken.
+    bool define(std::uint16_t id, Character c, const Tag& tag);
     template <class T>
     T* find(std::uint16_t id)
     {
@@ -86,10 +87,11 @@ void MovieLoader::warn(std::string message)
     else ++droppedWarnings_;
 }
 
-void MovieLoader::define(std::uint16_t id, Character c, const Tag& tag)
+bool MovieLoader::define(std::uint16_t id, Character c, const Tag& tag)
 {
     auto [it, inserted] = m_.characters_.try_emplace(id, std::move(c));
     if (!inserted) warn(describe(tag) + ": character " + std::to_string(id) + " is already defined; the first definition stays");
+    return inserted;
 }
 
 std::shared_ptr<const Bitmap> MovieLoader::keepBitmap(Bitmap bitmap)
@@ -199,8 +201,7 @@ void MovieLoader::handleTag(const Tag& tag, Timeline& timeline, int nesting)
     case TagCode::DefineBits: {
         JpegBitmapTag t = decodeJpegBitmap(body, 1);
         // Decoded once the whole file is read: JPEGTables may come later in careless files.
-        define(t.id, BitmapCharacter{t.id, nullptr}, tag);
-        pendingJpeg_.emplace_back(t, tag);
+        if (define(t.id, BitmapCharacter{t.id, nullptr}, tag)) pendingJpeg_.emplace_back(t, tag);
         break;
     }
     case TagCode::DefineBitsJpeg2:
@@ -429,7 +430,8 @@ void MovieLoader::run(std::span<const std::uint8_t> bytes)
     auto tags = std::span<const std::uint8_t>(m_.data_).subspan(tagsOffset);
     TagReader reader(tags, static_cast<std::int64_t>(tagsOffset));
     bool clean = readTimeline(reader, m_.main_, 0, !file.truncated);
-    f.truncated = !clean || file.truncated;
+    // A wrong declared length alone is no damage: the tags say whether the movie is whole.
+    f.truncated = !clean;
     if (!clean && m_.main_.frameCount() == 0)
         throw LoadStop{{MovieLoadError::Kind::Truncated,
                         "the movie ends before its first frame is complete" +
