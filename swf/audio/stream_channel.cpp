@@ -30,14 +30,14 @@ double usableFrameRate(double frameRate)
 StreamChannel::StreamChannel(std::shared_ptr<const StreamSource> source, double frameRate, WarningHandler warnings)
     : source_(std::move(source)), frameRate_(usableFrameRate(frameRate)), warnings_(std::move(warnings))
 {
-    decoder_ = makeBlockDecoder(source_->head.format, warnings_);
+    decoder_ = makeBlockDecoder(source_->format, warnings_);
 }
 
 StreamChannel::~StreamChannel() = default;
 
 bool StreamChannel::isMp3() const
 {
-    return source_->head.format.is(SoundCodec::Mp3);
+    return source_->format.is(SoundCodec::Mp3);
 }
 
 std::optional<StreamChannel::Mp3Block> StreamChannel::mp3BlockOf(int frame) const
@@ -64,7 +64,7 @@ std::span<const std::uint8_t> StreamChannel::audioOf(int frame) const
 
 double StreamChannel::sourceFramesPerFrame() const
 {
-    const int rate = decoder_ ? decoder_->sampleRate() : source_->head.format.sampleRate;
+    const int rate = decoder_ ? decoder_->sampleRate() : source_->format.sampleRate;
     return effectiveRate(rate) / frameRate_;
 }
 
@@ -74,7 +74,41 @@ std::size_t StreamChannel::pendingFrames() const
     return (pending_.size() - pendingOffset_) / channels;
 }
 
+StreamChannel::StereoLevel StreamChannel::audibleLevel() const
+{
+    if (fadeLeft_ > 0) {
+        const float w = static_cast<float>(fadeLeft_) / kSmoothFrames;
+        return {last_.left * w, last_.right * w};
+    }
+    return state_ == State::Playing ? last_ : StereoLevel{};
+}
+
+void StreamChannel::beginJoin(StereoLevel from)
+{
+    joinPending_ = true;
+    joinFrom_ = from;
+    joinLeft_ = 0;
+    fadeLeft_ = 0;
+}
+
 void StreamChannel::start(int frame)
+{
+    const StereoLevel level = audibleLevel();
+    const bool audible = level.left != 0 || level.right != 0;
+    joinPending_ = false;
+    joinLeft_ = fadeLeft_ = 0;
+    startAt(frame);
+    if (!audible) return;
+    if (state_ == State::Playing) {
+        // Jumping while sound is heard: the new sound starts from the old level and ramps into place.
+        beginJoin(level);
+    } else {
+        last_ = level;
+        fadeLeft_ = kSmoothFrames;
+    }
+}
+
+void StreamChannel::startAt(int frame)
 {
     if (decoder_) decoder_->reset();
     resampler_.reset();
@@ -114,6 +148,7 @@ void StreamChannel::start(int frame)
 
 void StreamChannel::stop()
 {
+    if (state_ == State::Playing) fadeLeft_ = kSmoothFrames;
     state_ = State::Stopped;
     resampler_.reset();
     pending_.clear();
@@ -122,8 +157,13 @@ void StreamChannel::stop()
 
 void StreamChannel::setPaused(bool paused)
 {
-    if (paused && state_ == State::Playing) state_ = State::Paused;
-    if (!paused && state_ == State::Paused) state_ = State::Playing;
+    if (paused && state_ == State::Playing) {
+        state_ = State::Paused;
+        fadeLeft_ = kSmoothFrames;
+    } else if (!paused && state_ == State::Paused) {
+        beginJoin(audibleLevel());
+        state_ = State::Playing;
+    }
 }
 
 void StreamChannel::dropDecoded(std::size_t frames)
@@ -182,7 +222,7 @@ void StreamChannel::fill(std::size_t outputFrames)
                 decodeNextBlock();
                 continue;
             }
-            const int rate = decoder_ ? decoder_->sampleRate() : source_->head.format.sampleRate;
+            const int rate = decoder_ ? decoder_->sampleRate() : source_->format.sampleRate;
             resampler_.emplace(rate, decoder_ ? decoder_->channels() : 1);
         }
         const std::size_t need = resampler_->inputNeededFor(outputFrames);
@@ -209,9 +249,37 @@ void StreamChannel::fill(std::size_t outputFrames)
     }
 }
 
+std::size_t StreamChannel::renderFadeOut(std::span<float> stereo)
+{
+    const std::size_t n = std::min(stereo.size() / 2, static_cast<std::size_t>(fadeLeft_));
+    for (std::size_t k = 0; k < n; ++k) {
+        const float w = static_cast<float>(fadeLeft_ - static_cast<int>(k)) / kSmoothFrames;
+        stereo[2 * k] = last_.left * w;
+        stereo[2 * k + 1] = last_.right * w;
+    }
+    fadeLeft_ -= static_cast<int>(n);
+    return n;
+}
+
+void StreamChannel::smoothJoin(std::span<float> stereo, std::size_t frames)
+{
+    if (frames == 0) return;
+    if (joinPending_) {
+        joinPending_ = false;
+        joinOffset_ = {joinFrom_.left - stereo[0], joinFrom_.right - stereo[1]};
+        joinLeft_ = kSmoothFrames;
+    }
+    for (std::size_t k = 0; k < frames && joinLeft_ > 0; ++k, --joinLeft_) {
+        const float w = static_cast<float>(joinLeft_) / kSmoothFrames;
+        stereo[2 * k] += joinOffset_.left * w;
+        stereo[2 * k + 1] += joinOffset_.right * w;
+    }
+    last_ = {stereo[2 * (frames - 1)], stereo[2 * (frames - 1) + 1]};
+}
+
 std::size_t StreamChannel::render(std::span<float> stereo)
 {
-    if (state_ != State::Playing) return 0;
+    if (state_ != State::Playing) return renderFadeOut(stereo);
     const std::size_t want = stereo.size() / 2;
     fill(want);
     if (!resampler_) return 0;
@@ -222,6 +290,7 @@ std::size_t StreamChannel::render(std::span<float> stereo)
         stereo[2 * k] = scratch_[k * channels];
         stereo[2 * k + 1] = scratch_[k * channels + channels - 1];
     }
+    smoothJoin(stereo, got);
     played_ += static_cast<std::int64_t>(got);
     if (resampler_->drained()) state_ = State::Ended;
     return got;

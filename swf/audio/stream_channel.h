@@ -22,18 +22,13 @@
 
 namespace swf::audio {
 
-// What SoundStreamHead / SoundStreamHead2 say about the blocks (the Stream* fields).
-struct StreamHead {
-    SoundFormat format;
-    int samplesPerBlock = 0;  // StreamSoundSampleCount: advisory
-    int latencySeek = 0;      // MP3 only: the encoder latency, as the first block also says
-};
-
-// One timeline's stream: the head and the SoundStreamBlock body of each frame, indexed by frame
-// from 0 (an empty span where a frame has none). Immutable once built, so the output thread may
-// read it while the timeline runs; `owner` keeps the memory of the spans alive.
+// One timeline's stream: the coding its SoundStreamHead / SoundStreamHead2 gives (the Stream*
+// fields; the Playback* ones are advisory) and the SoundStreamBlock body of each frame, indexed
+// by frame from 0 (an empty span where a frame has none). MP3 needs nothing else from the head:
+// each block says its own seek samples, the first one the encoder latency. Immutable once built,
+// so the output thread may read it while the timeline runs; `owner` keeps the spans' memory alive.
 struct StreamSource {
-    StreamHead head;
+    SoundFormat format;
     std::vector<std::span<const std::uint8_t>> blocks;
     std::shared_ptr<const void> owner;
 };
@@ -47,6 +42,10 @@ struct StreamClock {
 
 class StreamChannel {
 public:
+    // A stop, a pause or a jump to another frame cuts the sound where it is; over this many
+    // frames (1.5 ms) the cut is smoothed into a ramp so that it does not click.
+    static constexpr int kSmoothFrames = 64;
+
     // `frameRate` is the movie's: the writer spread the sound at sampleRate / frameRate samples
     // per frame, and that is how played sound maps back to frames.
     StreamChannel(std::shared_ptr<const StreamSource> source, double frameRate, WarningHandler warnings = {});
@@ -68,6 +67,10 @@ public:
 
 private:
     enum class State { Stopped, Playing, Paused, Ended };
+    struct StereoLevel {
+        float left = 0;
+        float right = 0;
+    };
     struct Mp3Block {
         int sampleCount = 0;
         int seekSamples = 0;
@@ -82,6 +85,11 @@ private:
     void decodeNextBlock();
     void dropDecoded(std::size_t frames);
     std::size_t pendingFrames() const;
+    void startAt(int frame);
+    StereoLevel audibleLevel() const;
+    void beginJoin(StereoLevel from);
+    void smoothJoin(std::span<float> stereo, std::size_t frames);
+    std::size_t renderFadeOut(std::span<float> stereo);
 
     std::shared_ptr<const StreamSource> source_;
     double frameRate_;
@@ -102,6 +110,13 @@ private:
     std::size_t pendingOffset_ = 0;  // samples of pending_ already handed over
     std::int64_t played_ = 0;
     std::vector<float> scratch_;
+
+    StereoLevel last_;           // the last frame rendered while playing
+    int fadeLeft_ = 0;           // frames of ramp from last_ to silence after a stop or pause
+    bool joinPending_ = false;   // the next frame rendered starts a ramp from joinFrom_
+    StereoLevel joinFrom_;
+    StereoLevel joinOffset_;     // added to the new sound, shrinking to nothing
+    int joinLeft_ = 0;
 };
 
 }  // namespace swf::audio

@@ -140,7 +140,7 @@ std::vector<std::uint8_t> mp3SoundData(std::span<const std::uint8_t> mp3, int se
     return data;
 }
 
-std::optional<std::vector<Tag>> readSwfTags(const std::string& path)
+std::optional<std::vector<Tag>> readSwfTags(const std::string& path, double* frameRate)
 {
     const auto file = readFile(path);
     if (file.size() < 8) return std::nullopt;
@@ -151,7 +151,7 @@ std::optional<std::vector<Tag>> readSwfTags(const std::string& path)
     std::vector<std::uint8_t> body;
     if (signature[0] == 'F') {
         body.assign(file.begin() + 8, file.end());
-    } else if (signature[0] == 'C') {
+    } else if (signature[0] == 'C' && length > 8) {
         body.resize(length - 8);
         uLongf size = body.size();
         if (uncompress(body.data(), &size, file.data() + 8, file.size() - 8) != Z_OK) return std::nullopt;
@@ -162,7 +162,9 @@ std::optional<std::vector<Tag>> readSwfTags(const std::string& path)
     ByteReader reader(body);
     const unsigned bits = reader.u8() >> 3;
     reader.seek((5 + 4 * bits + 7) / 8);
-    reader.skip(4);  // frame rate and count
+    const double rate = reader.fixed8();
+    if (frameRate) *frameRate = rate;
+    reader.skip(2);  // frame count
     std::vector<Tag> tags;
     while (!reader.atEnd()) {
         const std::uint16_t codeAndLength = reader.u16();

@@ -57,7 +57,7 @@ struct Tag {
     int code;
     std::vector<std::uint8_t> body;
 };
-std::optional<std::vector<Tag>> readSwfTags(const std::string& path);
+std::optional<std::vector<Tag>> readSwfTags(const std::string& path, double* frameRate = nullptr);
 // SOUNDINFO from a StartSound body after the sound id.
 SoundInfo parseSoundInfo(std::span<const std::uint8_t> data);
 

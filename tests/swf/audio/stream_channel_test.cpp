@@ -16,13 +16,11 @@ namespace swf::audio {
 namespace {
 
 // A stream source over blocks the source itself owns.
-std::shared_ptr<const StreamSource> makeSource(const SoundFormat& format, std::vector<std::vector<std::uint8_t>> blocks,
-                                               int latency = 0)
+std::shared_ptr<const StreamSource> makeSource(const SoundFormat& format, std::vector<std::vector<std::uint8_t>> blocks)
 {
     auto owned = std::make_shared<std::vector<std::vector<std::uint8_t>>>(std::move(blocks));
     auto source = std::make_shared<StreamSource>();
-    source->head.format = format;
-    source->head.latencySeek = latency;
+    source->format = format;
     for (const auto& block : *owned) source->blocks.emplace_back(block);
     source->owner = owned;
     return source;
@@ -137,12 +135,18 @@ TEST(StreamChannel, StartsAtTheBlockOfAnyFrame)
     EXPECT_EQ(out[1469], 700);
     EXPECT_EQ(out[1470], 800);
     EXPECT_EQ(channel.clock().frame, 8);
-    // A goto backwards restarts there, with the clock.
+    // A goto backwards restarts there, with the clock. The cut from the old sound to the new
+    // is a short ramp.
     channel.start(2);
     EXPECT_EQ(channel.clock().frame, 2);
     EXPECT_EQ(channel.clock().playedFrames, 0);
-    out = playLeft(channel, 10);
-    EXPECT_EQ(out.front(), 200);
+    out = playLeft(channel, 100);
+    EXPECT_EQ(out.front(), 800);
+    for (int k = 1; k < StreamChannel::kSmoothFrames; ++k) {
+        ASSERT_LT(out[static_cast<std::size_t>(k)], out[static_cast<std::size_t>(k - 1)]);
+        ASSERT_GT(out[static_cast<std::size_t>(k)], 200);
+    }
+    EXPECT_EQ(out[StreamChannel::kSmoothFrames], 200);
 }
 
 TEST(StreamChannel, StopPauseAndEnd)
@@ -152,14 +156,22 @@ TEST(StreamChannel, StopPauseAndEnd)
     channel.start(0);
     playLeft(channel, 1000);
     channel.setPaused(true);
+    // The sound does not stop dead: its level ramps down over a few frames, then silence.
     std::vector<float> stereo(200, 1.0f);
+    ASSERT_EQ(channel.render(stereo), static_cast<std::size_t>(StreamChannel::kSmoothFrames));
+    EXPECT_FLOAT_EQ(stereo[0] * 32768, 999);
+    EXPECT_NEAR(stereo[2 * (StreamChannel::kSmoothFrames - 1)] * 32768, 999.0 / StreamChannel::kSmoothFrames, 0.01);
     EXPECT_EQ(channel.render(stereo), 0u);
     EXPECT_FALSE(channel.clock().playing);
     EXPECT_EQ(channel.clock().playedFrames, 1000);
+    // It goes on where it paused, ramping up from silence.
     channel.setPaused(false);
-    EXPECT_EQ(playLeft(channel, 1).front(), 1000);  // goes on where it paused
+    const auto resumed = playLeft(channel, 100);
+    EXPECT_EQ(resumed[0], 0);
+    EXPECT_EQ(resumed[StreamChannel::kSmoothFrames], 1000 + StreamChannel::kSmoothFrames);
 
     channel.stop();
+    EXPECT_EQ(channel.render(stereo), static_cast<std::size_t>(StreamChannel::kSmoothFrames));
     EXPECT_EQ(channel.render(stereo), 0u);
     EXPECT_FALSE(channel.clock().playing);
     channel.setPaused(false);  // resuming does not restart a stopped stream
@@ -266,7 +278,7 @@ protected:
 
 TEST_F(Mp3Stream, ContinuousPlayMatchesTheWholeSound)
 {
-    StreamChannel channel(makeSource(SoundFormat::fromByte(0x2a), blocks, kLatency), kFrameRate);
+    StreamChannel channel(makeSource(SoundFormat::fromByte(0x2a), blocks), kFrameRate);
     channel.start(0);
     const auto out = playLeft(channel, 100000, 1024);
     const auto reference = referenceOutput();
@@ -278,7 +290,7 @@ TEST_F(Mp3Stream, StartingAtAFrameLandsOnItsIdealPosition)
 {
     const auto reference = referenceOutput();
     for (const int frame : {1, 2, 5, 9, 13}) {
-        StreamChannel channel(makeSource(SoundFormat::fromByte(0x2a), blocks, kLatency), kFrameRate);
+        StreamChannel channel(makeSource(SoundFormat::fromByte(0x2a), blocks), kFrameRate);
         channel.start(frame);
         const auto out = playLeft(channel, 8000);
         // The frame's ideal start, rounded to a sample at 22,050 Hz as the writer did.
@@ -303,8 +315,8 @@ TEST_F(Mp3Stream, FramesStraddlingBlocksPlayTheSame)
         next.insert(next.begin() + 4, block.end() - 30, block.end());
         block.resize(block.size() - 30);
     }
-    StreamChannel whole(makeSource(SoundFormat::fromByte(0x2a), blocks, kLatency), kFrameRate);
-    StreamChannel split(makeSource(SoundFormat::fromByte(0x2a), straddling, kLatency), kFrameRate);
+    StreamChannel whole(makeSource(SoundFormat::fromByte(0x2a), blocks), kFrameRate);
+    StreamChannel split(makeSource(SoundFormat::fromByte(0x2a), straddling), kFrameRate);
     whole.start(0);
     split.start(0);
     EXPECT_EQ(playLeft(split, 100000), playLeft(whole, 100000));
@@ -323,7 +335,7 @@ TEST_F(Mp3Stream, DamagedBlocksNeverStopTheClock)
             default: break;
             }
         }
-        StreamChannel channel(makeSource(SoundFormat::fromByte(0x2a), damaged, kLatency), kFrameRate);
+        StreamChannel channel(makeSource(SoundFormat::fromByte(0x2a), damaged), kFrameRate);
         channel.start(static_cast<int>(random() % 10));
         const auto out = playLeft(channel, 200000, 4096);
         EXPECT_LT(out.size(), 200000u);  // it ends
