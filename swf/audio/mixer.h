@@ -7,6 +7,23 @@
 // starts and stops sounds on its thread: every call takes one lock, so any call may come from any
 // thread. The mix depends only on the calls made and the samples pulled in between, never on
 // timing, so the same movie gives the same samples every time.
+//
+// How the rest of the engine uses it:
+// - DefineSound: decodeEventSound() once per sound (keep the result per character); StartSound
+//   and button sounds: startSound(sound, soundInfo, group of the clip).
+// - The Sound object: attachSound + start(offset, loops) is startSound with inPoint44 = offset *
+//   44100 and loops; stop() is stopSound / stopGroup; setVolume, setPan (SoundTransform::fromPan)
+//   and setTransform build a SoundTransform, combined with the parents' by then(), given to
+//   setGroupTransform (the Sound without a target: setMasterTransform); position and duration
+//   come from eventStatus; onSoundComplete from takeFinished.
+// - Stream sound: build a StreamSource per timeline from its SoundStreamHead and blocks, then
+//   addStream per playing instance. startStream(frame) when the timeline starts playing, after a
+//   stop and play, and after a goto; stopStream when it stops. While streamClock().playing, the
+//   timeline runs its frames up to clock.frame (drawing only the last) and never beyond it; when
+//   the clock is not playing (ended, stopped, no output) the timeline keeps its own time.
+// - The output pulls with pull() and reports the frames it holds but has not played with
+//   setOutputLatency(). An output that cannot play still has to pull (and drop the samples) as
+//   time passes, or stream clocks do not move.
 
 #include <cstdint>
 #include <memory>
