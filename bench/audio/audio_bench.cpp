@@ -1,6 +1,8 @@
-// Throughput of the sound engine's hot paths, in seconds of sound per second of CPU ("x real
-// time"), and for the streaming-MP3 movies of the corpus: how far the sound of each frame's block
-// lies from the time the frame is shown when the timeline follows the sound clock.
+// Throughput of the sound engine's hot paths, in seconds of sound per second of CPU
+// (x_real_time), and for the streaming-MP3 movies of the corpus (when present): whole-movie
+// stream playback speed, and whether the decoded sound keeps pace with the samples the blocks
+// declare (max_drift_frames, end_drift_frames), so that a timeline following the sound clock
+// shows each frame with its own sound.
 
 #include <benchmark/benchmark.h>
 

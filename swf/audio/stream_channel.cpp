@@ -301,6 +301,8 @@ StreamClock StreamChannel::clock(std::int64_t latencyFrames) const
     StreamClock c;
     c.playedFrames = played_;
     const std::int64_t heard = std::max<std::int64_t>(0, played_ - std::max<std::int64_t>(0, latencyFrames));
+    // The tiny addition keeps a frame boundary that the arithmetic lands on exactly from
+    // rounding down to the frame before.
     c.frame = startFrame_ + static_cast<int>(std::floor(static_cast<double>(heard) * frameRate_ / kOutputRate + 1e-9));
     c.playing = state_ == State::Playing;
     c.ended = state_ == State::Ended;
