@@ -34,6 +34,7 @@ void addTransformed(float* target, const float* source, std::size_t frames, cons
 std::int16_t toSample(float value)
 {
     // Saturate, then round to the nearest step: a loud mix flattens at full scale, never wraps.
+    if (std::isnan(value)) return 0;
     const float scaled = std::clamp(value * 32768.0f, -32768.0f, 32767.0f);
     return static_cast<std::int16_t>(std::lrint(scaled));
 }
@@ -208,14 +209,14 @@ void Mixer::setGroupTransform(SoundGroup group, const SoundTransform& transform)
     if (transform.isIdentity()) {
         groupTransforms_.erase(group);
     } else {
-        groupTransforms_[group] = transform;
+        groupTransforms_[group] = transform.sanitized();
     }
 }
 
 void Mixer::setMasterTransform(const SoundTransform& transform)
 {
     std::lock_guard lock(mutex_);
-    master_ = transform;
+    master_ = transform.sanitized();
 }
 
 SoundTransform Mixer::transformOf(SoundGroup group) const

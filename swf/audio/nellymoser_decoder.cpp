@@ -18,6 +18,7 @@ constexpr std::size_t kBlocksPerPacket = 64;
 
 std::int16_t toSample(float value)
 {
+    if (std::isnan(value)) return 0;
     const float scaled = std::nearbyint(value * 32768.0f);
     return static_cast<std::int16_t>(std::clamp(scaled, -32768.0f, 32767.0f));
 }

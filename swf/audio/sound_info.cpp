@@ -1,6 +1,7 @@
 #include "swf/audio/sound_info.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace swf::audio {
 
@@ -26,6 +27,12 @@ SoundTransform SoundTransform::then(const SoundTransform& outer) const
     r.rightToLeft = outer.leftToLeft * rightToLeft + outer.rightToLeft * rightToRight;
     r.rightToRight = outer.leftToRight * rightToLeft + outer.rightToRight * rightToRight;
     return r;
+}
+
+SoundTransform SoundTransform::sanitized() const
+{
+    const auto finite = [](float v) { return std::isfinite(v) ? v : 0.0f; };
+    return {finite(volume), finite(leftToLeft), finite(leftToRight), finite(rightToLeft), finite(rightToRight)};
 }
 
 bool SoundTransform::isIdentity() const

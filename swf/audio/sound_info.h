@@ -39,6 +39,8 @@ struct SoundTransform {
     // This transform applied first, then `outer` (a clip's sounds inside its parent's).
     SoundTransform then(const SoundTransform& outer) const;
     bool isIdentity() const;
+    // The same with anything not a finite number (a script can pass NaN) taken as 0.
+    SoundTransform sanitized() const;
     bool operator==(const SoundTransform&) const = default;
 };
 

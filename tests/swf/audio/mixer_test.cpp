@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <limits>
 #include <thread>
 
 #include "swf/audio/mixer.h"
@@ -58,6 +59,17 @@ TEST(Mixer, AddsSoundsAndSaturatesInsteadOfWrapping)
         ASSERT_EQ(out[2 * k], 32767);
         ASSERT_EQ(out[2 * k + 1], -32768);
     }
+
+    // Volumes a script may set: huge ones saturate, ones that are not numbers silence.
+    mixer.startSound(constant(100, 1, -1), {}, 1);
+    mixer.setGroupTransform(1, SoundTransform{.volume = 1e30f});
+    out = pull(mixer, 10);
+    EXPECT_EQ(out[0], 32767);
+    EXPECT_EQ(out[1], -32768);
+    mixer.setGroupTransform(1, SoundTransform{.volume = std::numeric_limits<float>::quiet_NaN()});
+    out = pull(mixer, 10);
+    EXPECT_EQ(out[0], 0);
+    EXPECT_EQ(out[1], 0);
 }
 
 TEST(Mixer, VolumePanAndTransform)
