@@ -245,7 +245,7 @@ TEST_P(AdpcmCorpus, MatchesTheExpectedSamples)
     for (std::size_t i = 2 * (*info.outPoint44 + 16); i < mix.size(); ++i) ASSERT_EQ(mix[i], 0) << i;
 }
 
-INSTANTIATE_TEST_SUITE_P(Swfdec, AdpcmCorpus,
+INSTANTIATE_TEST_SUITE_P(SoundCases, AdpcmCorpus,
                          ::testing::Values("adpcm-2", "adpcm-3", "adpcm-3-2", "adpcm-4", "adpcm-5"),
                          [](const auto& info) {
                              std::string name = info.param;
