@@ -35,21 +35,20 @@ public:
                 currentTable = parseKey();
                 skipSpaces();
                 expect(u']');
-                if (arrayOfTables)
+                if (arrayOfTables) {
                     expect(u']');
-                if (arrayOfTables)
                     appendTableToArray(currentTable);
-                else
+                } else {
                     declareTable(currentTable);
+                }
                 finishLine();
                 continue;
             }
-            QStringList key = parseKey();
+            const QStringList key = parseKey();
             skipSpaces();
             expect(u'=');
             skipSpaces();
-            const QJsonValue value = parseValue(0);
-            setPath(root_, currentTable + key, value);
+            setPath(root_, currentTable + key, parseValue(0));
             finishLine();
         }
         return root_;
