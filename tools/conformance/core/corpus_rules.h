@@ -40,6 +40,8 @@ inline constexpr bool kCountOtherEngineImages = false;
 // the mixer's 44.1 kHz: the ADPCM cases (11025 Hz mono sources) decode bit-exactly to the raw's
 // left and right channels with raw frame k equal to source sample 2k + 1, which sits at 44.1 kHz
 // frame 8k + 4. The swfcli mix is therefore sampled at frames 8k + 4.
+// Every case of the corpus has one .raw (X.swf.1.0.raw); several would be summed from the start,
+// a guess, since nothing shows what the two numbers in the name mean.
 inline constexpr int kRawDecimation = 8;
 inline constexpr int kRawPhase = 4;
 // The reference values are the decoded samples themselves, so a faithful decoder and resampler
