@@ -883,6 +883,77 @@ TagList& TagList::label(std::string_view name, bool namedAnchor)
 
 TagList& TagList::doAction(std::span<const std::uint8_t> actions) { return tag(12, actions); }
 
+TagList& TagList::doInitAction(std::uint16_t spriteId, std::span<const std::uint8_t> actions)
+{
+    ByteWriter w;
+    w.u16(spriteId);
+    w.bytes(actions);
+    return tag(59, w.data());
+}
+
+TagList& TagList::fileAttributes(std::uint8_t flags)
+{
+    std::uint8_t body[4] = {flags, 0, 0, 0};
+    return tag(69, body);
+}
+
+TagList& TagList::exportAssets(const std::vector<std::pair<std::uint16_t, std::string>>& entries)
+{
+    ByteWriter w;
+    w.u16(static_cast<std::uint32_t>(entries.size()));
+    for (const auto& [id, name] : entries) {
+        w.u16(id);
+        w.string(name);
+    }
+    return tag(56, w.data());
+}
+
+TagList& TagList::font(const FontDefinition& f)
+{
+    if (f.fontVersion == 1) return tag(10, fontBody(f));
+    return tag(f.fontVersion == 3 ? 75 : 48, font2Body(f));
+}
+
+TagList& TagList::text(const StaticTextDefinition& t) { return tag(t.textVersion >= 2 ? 33 : 11, textBody(t)); }
+TagList& TagList::editText(const EditTextDefinition& t) { return tag(37, editTextBody(t)); }
+TagList& TagList::button(const ButtonDefinition& b) { return tag(34, button2Body(b)); }
+
+TagList& TagList::losslessBitmap(std::uint16_t id, const Image& image, int losslessVersion)
+{
+    return tag(losslessVersion == 2 ? 36 : 20, losslessBody(id, image, losslessVersion));
+}
+
+TagList& TagList::jpegBitmap(std::uint16_t id, const Image& image, int jpegVersion, int quality)
+{
+    return tag(jpegVersion == 3 ? 35 : 21, jpegBody(id, image, jpegVersion, quality));
+}
+
+TagList& TagList::defineSound(std::uint16_t id, std::uint8_t formatByte, std::uint32_t sampleCount,
+                              std::span<const std::uint8_t> data)
+{
+    return tag(14, defineSoundBody(id, formatByte, sampleCount, data));
+}
+
+TagList& TagList::startSound(std::uint16_t soundId, const SoundInfo& info)
+{
+    ByteWriter w;
+    w.u16(soundId);
+    w.bytes(soundInfoBytes(info));
+    return tag(15, w.data());
+}
+
+TagList& TagList::soundStreamHead(std::uint8_t streamFormatByte, std::uint16_t samplesPerBlock, std::int16_t latencySeek)
+{
+    ByteWriter w;
+    w.u8(streamFormatByte & 0x0f);
+    w.u8(streamFormatByte);
+    w.u16(samplesPerBlock);
+    if ((streamFormatByte >> 4) == 2) w.s16(latencySeek);
+    return tag(45, w.data());
+}
+
+TagList& TagList::soundStreamBlock(std::span<const std::uint8_t> data) { return tag(19, data); }
+
 TagList& TagList::sprite(std::uint16_t id, const TagList& inner, std::optional<std::uint16_t> frameCount)
 {
     ByteWriter w;

@@ -114,6 +114,25 @@ public:
     TagList& remove(std::uint16_t depth);
     TagList& label(std::string_view name, bool namedAnchor = false);
     TagList& doAction(std::span<const std::uint8_t> actions);
+    TagList& doInitAction(std::uint16_t spriteId, std::span<const std::uint8_t> actions);
+    TagList& fileAttributes(std::uint8_t flags);  // FileAttributes with the first byte's flags
+    TagList& exportAssets(const std::vector<std::pair<std::uint16_t, std::string>>& entries);
+    // Definitions from records: DefineFont/2/3 by font.fontVersion, DefineText/2 by
+    // textVersion, DefineEditText, DefineButton2.
+    TagList& font(const FontDefinition& font);
+    TagList& text(const StaticTextDefinition& text);
+    TagList& editText(const EditTextDefinition& text);
+    TagList& button(const ButtonDefinition& button);
+    // DefineBitsLossless/2 (version 1 or 2) and DefineBitsJPEG2/3 (version 2 or 3).
+    TagList& losslessBitmap(std::uint16_t id, const Image& image, int losslessVersion = 2);
+    TagList& jpegBitmap(std::uint16_t id, const Image& image, int jpegVersion = 2, int quality = 90);
+    // Sounds: `formatByte` is coding << 4 | rate << 2 | 16-bit << 1 | stereo.
+    TagList& defineSound(std::uint16_t id, std::uint8_t formatByte, std::uint32_t sampleCount,
+                         std::span<const std::uint8_t> data);
+    TagList& startSound(std::uint16_t soundId, const SoundInfo& info = {});
+    TagList& soundStreamHead(std::uint8_t streamFormatByte, std::uint16_t samplesPerBlock,
+                             std::int16_t latencySeek = 0);  // SoundStreamHead2
+    TagList& soundStreamBlock(std::span<const std::uint8_t> data);
     // DefineSprite of `inner` (End appended when missing). frameCount defaults to the ShowFrames.
     TagList& sprite(std::uint16_t id, const TagList& inner, std::optional<std::uint16_t> frameCount = {});
 

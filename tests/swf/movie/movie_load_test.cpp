@@ -250,3 +250,96 @@ TEST(MovieLoad, Swf5StringsAreDecodedFromGbk)
 
 }  // namespace
 }  // namespace swf
+
+namespace swf {
+namespace {
+
+TEST(MovieLoad, SoundsStreamsInitActionsAndAttributes)
+{
+    writer::MovieWriter m(8);
+    m.fileAttributes(0x11);
+    std::vector<std::uint8_t> pcm(200, 0);
+    m.defineSound(1, 0x3a, 100, pcm);  // PCM LE, 22 kHz, 16-bit, mono
+    writer::SpriteTags clip(8);
+    clip.soundStreamHead(0x2e, 1152, -4).soundStreamBlock(pcm).showFrame();
+    m.sprite(2, clip);
+    std::vector<std::uint8_t> init = {0x06, 0x00};
+    m.doInitAction(2, init);
+    SoundInfo info;
+    info.loopCount = 2;
+    m.startSound(1, info);
+    m.soundStreamHead(0x3a, 735).soundStreamBlock(pcm).showFrame();
+    m.soundStreamBlock(pcm).showFrame();
+    m.exportAssets({{1, "snd"}, {2, "clip"}, {1, "snd2"}});
+    auto movie = load(m.build());
+    ASSERT_TRUE(movie);
+    ASSERT_TRUE(movie->facts().fileAttributes);
+    EXPECT_TRUE(movie->facts().fileAttributes->useNetwork);
+    EXPECT_TRUE(movie->facts().fileAttributes->hasMetadata);
+    EXPECT_EQ(movie->sound(1)->format.sampleRate(), 22050);
+
+    const Timeline& t = movie->timeline();
+    ASSERT_TRUE(t.streamHead());
+    EXPECT_EQ(t.streamHead()->sampleCountPerBlock, 735);
+    auto f1 = t.frameTags(0);
+    ASSERT_EQ(f1.size(), 4u);  // init action, start sound, head, block
+    EXPECT_EQ(std::get<DoInitAction>(f1[0]).spriteId, 2);
+    EXPECT_EQ(std::get<StartSound>(f1[1]).info.loopCount, 2);
+    EXPECT_EQ(std::get<SoundStreamBlock>(f1[3]).data.size(), 200u);
+    EXPECT_EQ(std::get<SoundStreamBlock>(t.frameTags(1)[0]).data.size(), 200u);
+
+    const Timeline& clipTimeline = movie->sprite(2)->timeline;
+    ASSERT_TRUE(clipTimeline.streamHead());
+    EXPECT_EQ(clipTimeline.streamHead()->stream.coding, 2);
+    EXPECT_EQ(clipTimeline.streamHead()->latencySeek, -4);
+    EXPECT_EQ(movie->exportedCharacter("clip"), 2);
+    EXPECT_EQ(movie->exports().size(), 3u);
+}
+
+TEST(MovieLoad, TextFontsButtonsAndBitmapsFromTheWriter)
+{
+    writer::MovieWriter m(8);
+    FontDefinition font;
+    font.id = 1;
+    font.fontVersion = 3;
+    font.name = "Sans";
+    font.glyphs = {{}};
+    font.codes = {u'a'};
+    m.font(font);
+    StaticTextDefinition text;
+    text.id = 2;
+    text.textVersion = 1;
+    TextRecord rec;
+    rec.fontId = 1;
+    rec.height = 200;
+    rec.color = Rgba{255, 0, 0, 255};
+    rec.glyphs = {{0, 120}};
+    text.records = {rec};
+    m.text(text);
+    EditTextDefinition edit;
+    edit.id = 3;
+    edit.initialText = "hello";
+    m.editText(edit);
+    ButtonDefinition button;
+    button.id = 4;
+    ButtonRecord br;
+    br.up = true;
+    br.characterId = 2;
+    button.records = {br};
+    m.button(button);
+    writer::Image image{2, 2, {0xffff0000u, 0xff00ff00u, 0xff0000ffu, 0x80ffffffu}};
+    m.losslessBitmap(5, image, 2).jpegBitmap(6, image, 3).showFrame();
+    auto movie = load(m.build());
+    ASSERT_TRUE(movie);
+    EXPECT_EQ(movie->font(1)->emSquare, 20480);
+    EXPECT_EQ(movie->staticText(2)->records[0].color, (Rgba{255, 0, 0, 255}));
+    EXPECT_EQ(movie->editText(3)->initialText, "hello");
+    EXPECT_EQ(movie->button(4)->records[0].characterId, 2);
+    ASSERT_TRUE(movie->bitmap(5));
+    EXPECT_EQ(movie->bitmap(5)->pixels[3], 0x80808080u);
+    ASSERT_TRUE(movie->bitmap(6));
+    EXPECT_EQ(movie->bitmap(6)->pixels[3] >> 24, 0x80u);
+}
+
+}  // namespace
+}  // namespace swf
