@@ -14,7 +14,7 @@
 #include "app/handler_failure.h"
 #include "app/image_list.h"
 #include "player/shockwave_flash.h"
-#include "player/toolbar_buttons.h"
+#include "player/playback_toolbar.h"
 
 namespace {
 

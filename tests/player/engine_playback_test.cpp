@@ -130,6 +130,12 @@ TEST_F(EnginePlayback, ToolbarButtonsDoToTheFrameShownWhatTheirNamesSay)
     press("Start");
     EXPECT_TRUE(waitUntil([&] { return frameShown() != 2; }));
     EXPECT_TRUE(form.ShockwaveFlash1->engine()->isPlaying());
+
+    // Browse only widens the window: the movie plays on.
+    press("browse");
+    EXPECT_EQ(form.width(), 645);
+    const int before = frameShown();
+    EXPECT_TRUE(waitUntil([&] { return frameShown() != before; }));
     EXPECT_TRUE(reports.isEmpty());
 }
 

@@ -159,31 +159,4 @@ TEST_F(PlayerForm, KeysThatMatchNoRowDoNothing)
     EXPECT_TRUE(reports.isEmpty());
 }
 
-TEST_F(PlayerForm, ToolbarDrivesThePlayingMovie)
-{
-    showForm();
-    clickFile("clip.swf");
-    form.toolbarButtons[3]->click();  // stop
-    EXPECT_FALSE(engine->playing);
-    form.toolbarButtons[2]->click();  // forward
-    form.toolbarButtons[2]->click();
-    EXPECT_EQ(shownColour(), FakeEngine::colourOf(3));
-    form.toolbarButtons[1]->click();  // back
-    EXPECT_EQ(shownColour(), FakeEngine::colourOf(2));
-    form.toolbarButtons[0]->click();  // Start
-    EXPECT_TRUE(engine->playing);
-    form.toolbarButtons[4]->click();  // restart
-    EXPECT_EQ(engine->frame, 1);
-    EXPECT_TRUE(engine->playing);
-
-    // Browse only widens the window: the movie plays on.
-    form.toolbarButtons[5]->click();
-    EXPECT_EQ(form.width(), 645);
-    const std::size_t advances = engine->advances.size();
-    ASSERT_TRUE(waitUntil([&] { return engine->advances.size() > advances + 1; }));
-    EXPECT_TRUE(engine->playing);
-    EXPECT_TRUE(form.ShockwaveFlash1->isVisible());
-    EXPECT_TRUE(reports.isEmpty());
-}
-
 }  // namespace

@@ -260,38 +260,16 @@ TEST_F(PlayerControl, KeysReachTheMovieAsFlashKeyCodes)
 TEST(FlashKeyCodes, FollowTheVirtualKeyNumbering)
 {
     const Qt::KeyboardModifiers none;
-    EXPECT_EQ(flashKeyCode(Qt::Key_A, none), 65);
     EXPECT_EQ(flashKeyCode(Qt::Key_Z, Qt::ShiftModifier), 90);
-    EXPECT_EQ(flashKeyCode(Qt::Key_0, none), 48);
-    EXPECT_EQ(flashKeyCode(Qt::Key_9, none), 57);
-    EXPECT_EQ(flashKeyCode(Qt::Key_0, Qt::KeypadModifier), 96);
-    EXPECT_EQ(flashKeyCode(Qt::Key_9, Qt::KeypadModifier), 105);
-    EXPECT_EQ(flashKeyCode(Qt::Key_Left, none), 37);
-    EXPECT_EQ(flashKeyCode(Qt::Key_Up, none), 38);
-    EXPECT_EQ(flashKeyCode(Qt::Key_Right, none), 39);
-    EXPECT_EQ(flashKeyCode(Qt::Key_Down, none), 40);
-    EXPECT_EQ(flashKeyCode(Qt::Key_Return, none), 13);
-    EXPECT_EQ(flashKeyCode(Qt::Key_Enter, Qt::KeypadModifier), 13);
-    EXPECT_EQ(flashKeyCode(Qt::Key_Backspace, none), 8);
-    EXPECT_EQ(flashKeyCode(Qt::Key_Tab, none), 9);
-    EXPECT_EQ(flashKeyCode(Qt::Key_Escape, none), 27);
-    EXPECT_EQ(flashKeyCode(Qt::Key_Shift, none), 16);
-    EXPECT_EQ(flashKeyCode(Qt::Key_Control, none), 17);
-    EXPECT_EQ(flashKeyCode(Qt::Key_Delete, none), 46);
-    EXPECT_EQ(flashKeyCode(Qt::Key_Home, none), 36);
-    EXPECT_EQ(flashKeyCode(Qt::Key_End, none), 35);
-    EXPECT_EQ(flashKeyCode(Qt::Key_PageUp, none), 33);
-    EXPECT_EQ(flashKeyCode(Qt::Key_PageDown, none), 34);
-    EXPECT_EQ(flashKeyCode(Qt::Key_Insert, none), 45);
-    EXPECT_EQ(flashKeyCode(Qt::Key_F1, none), 112);
-    EXPECT_EQ(flashKeyCode(Qt::Key_F12, none), 123);
-    EXPECT_EQ(flashKeyCode(Qt::Key_Exclam, Qt::ShiftModifier), 49);
-    EXPECT_EQ(flashKeyCode(Qt::Key_Minus, none), 189);
+    EXPECT_EQ(flashKeyCode(Qt::Key_7, none), 55);
+    EXPECT_EQ(flashKeyCode(Qt::Key_7, Qt::KeypadModifier), 103);  // the number pad's own codes
     EXPECT_EQ(flashKeyCode(Qt::Key_Minus, Qt::KeypadModifier), 109);
-    EXPECT_EQ(flashKeyCode(Qt::Key_Slash, Qt::KeypadModifier), 111);
-    EXPECT_EQ(flashKeyCode(Qt::Key_Apostrophe, none), 222);
+    EXPECT_EQ(flashKeyCode(Qt::Key_Minus, none), 189);
+    EXPECT_EQ(flashKeyCode(Qt::Key_Exclam, Qt::ShiftModifier), 49);  // shifted digits keep their code
+    EXPECT_EQ(flashKeyCode(Qt::Key_Down, none), 40);
+    EXPECT_EQ(flashKeyCode(Qt::Key_F12, none), 123);
+    EXPECT_EQ(flashKeyCode(Qt::Key_Enter, Qt::KeypadModifier), 13);
     EXPECT_EQ(flashKeyCode(Qt::Key_F13, none), 0);
-    EXPECT_EQ(flashKeyCode(Qt::Key_VolumeUp, none), 0);
 }
 
 TEST_F(PlayerControl, UrlRequestsGoToTheDesktopOnlyForWebAndMail)
