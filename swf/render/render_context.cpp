@@ -1,0 +1,288 @@
+#include "swf/render/render_context.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "swf/render/color.h"
+#include "swf/render/compositing.h"
+#include "swf/render/render_cache.h"
+#include "swf/render/resources.h"
+#include "swf/render/shape_painter.h"
+#include "swf/render/text_painter.h"
+
+namespace swf::render {
+
+namespace {
+
+QRectF strokeMargin(const QRectF& r, double margin) { return r.adjusted(-margin, -margin, margin, margin); }
+
+// The widest device stroke of a geometry, for its drawn bounds.
+double widestStroke(const ShapeGeometry& geometry, const QTransform& toDevice)
+{
+    double widest = 0;
+    for (const ShapeLayer& layer : geometry.layers)
+        for (const StrokePath& stroke : layer.strokePaths)
+            widest = std::max(widest, deviceStrokeWidth(layer.lines[stroke.style], toDevice));
+    return widest;
+}
+
+}  // namespace
+
+RenderContext::RenderContext(QImage& target, const QTransform& stageToDevice, RenderQuality quality,
+                             RenderCache& cache, const RenderResources& resources)
+    : target_(target), stageToDevice_(stageToDevice), quality_(quality), cache_(cache), resources_(resources)
+{
+    Layer base{LayerKind::Target, {}, target.rect(), {}, std::make_unique<QPainter>(&target_)};
+    layers_.push_back(std::move(base));
+}
+
+RenderContext::~RenderContext()
+{
+    unwind();
+    layers_.back().painter->end();
+}
+
+void RenderContext::unwind()
+{
+    while (layers_.size() > 1) {
+        switch (top().kind) {
+        case LayerKind::Group: endGroup(BlendMode::Normal, {}, 1); break;
+        case LayerKind::Mask: beginMaskedContent(); break;
+        case LayerKind::MaskedContent: endMask(); break;
+        case LayerKind::Target: return;
+        }
+    }
+}
+
+QPainter& RenderContext::painter() { return *layers_.back().painter; }
+
+PaintOptions RenderContext::options() const
+{
+    PaintOptions o{cache_, resources_, quality_, coverageDepth_ > 0};
+    return o;
+}
+
+QTransform RenderContext::toDevice(const Matrix& world) const
+{
+    const QRect& r = layers_.back().rect;
+    return toQTransform(world) * stageToDevice_ * QTransform::fromTranslate(-r.left(), -r.top());
+}
+
+void RenderContext::markDirty(const QRectF& deviceRect)
+{
+    Layer& layer = top();
+    const QRectF r = deviceRect.intersected(QRectF(layer.rect));
+    if (!r.isEmpty()) layer.dirty = layer.dirty.isEmpty() ? r : layer.dirty.united(r);
+}
+
+void RenderContext::clear(Rgba background)
+{
+    QPainter& p = painter();
+    p.save();
+    p.resetTransform();
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.fillRect(QRect(QPoint(0, 0), top().rect.size()), toQColor(background));
+    p.restore();
+    markDirty(QRectF(top().rect));
+}
+
+void RenderContext::drawShapeGeometry(const ShapeGeometry& geometry, const QTransform& toDevice,
+                                      const ColorTransform& colors)
+{
+    if (geometry.empty()) return;
+    const QRect& r = top().rect;
+    QRectF bounds = toDevice.mapRect(geometry.edgeBounds);
+    bounds = strokeMargin(bounds, widestStroke(geometry, toDevice) + 2).translated(r.topLeft());
+    if (!bounds.intersects(QRectF(r))) return;  // entirely off the layer
+    paintGeometry(painter(), geometry, toDevice, colors, options());
+    markDirty(bounds);
+}
+
+void RenderContext::drawShape(const ShapeDefinition& shape, const Matrix& world, const ColorTransform& colors)
+{
+    drawShapeGeometry(cache_.shape(shape), toDevice(world), colors);
+}
+
+void RenderContext::drawMorphShape(const MorphShapeDefinition& morph, std::uint16_t ratio, const Matrix& world,
+                                   const ColorTransform& colors)
+{
+    const std::shared_ptr<const ShapeGeometry> geometry = cache_.morph(morph, ratio);
+    drawShapeGeometry(*geometry, toDevice(world), colors);
+}
+
+void RenderContext::drawGeometry(const ShapeGeometry& geometry, const Matrix& world, const ColorTransform& colors)
+{
+    drawShapeGeometry(geometry, toDevice(world), colors);
+}
+
+void RenderContext::drawBitmap(const Bitmap& bitmap, const Matrix& world, const ColorTransform& colors)
+{
+    const QTransform pixelToDevice = QTransform::fromScale(20, 20) * toDevice(world);
+    if (!pixelToDevice.isInvertible() || bitmap.width <= 0 || bitmap.height <= 0) return;
+    const PaintOptions o = options();
+    QPainter& p = painter();
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, o.antialias());
+    p.setRenderHint(QPainter::SmoothPixmapTransform, quality_ == RenderQuality::High);
+    p.setTransform(pixelToDevice);
+    const QRectF area(0, 0, bitmap.width, bitmap.height);
+    if (o.coverageOnly) {
+        p.fillRect(area, Qt::white);
+    } else {
+        ColorTransform imageColors = colors;
+        if (isAlphaOnly(colors) && colors.aMult <= 1) {
+            p.setOpacity(colors.aMult);
+            imageColors = ColorTransform{};
+        }
+        const QImage image = cache_.image(bitmap, imageColors);
+        if (!image.isNull()) p.drawImage(QPointF(0, 0), image);
+    }
+    p.restore();
+    markDirty(pixelToDevice.mapRect(area).translated(top().rect.topLeft()).adjusted(-1, -1, 1, 1));
+}
+
+void RenderContext::drawStaticText(const StaticTextDefinition& text, const Matrix& world, const ColorTransform& colors)
+{
+    const QTransform device = toDevice(world);
+    const QRectF bounds(text.bounds.xMin, text.bounds.yMin, text.bounds.xMax - text.bounds.xMin,
+                        text.bounds.yMax - text.bounds.yMin);
+    // Bounds are the author's claim; glyphs may overhang them a little.
+    const QRectF deviceBounds = device.mapRect(toQTransform(text.matrix).mapRect(bounds)).adjusted(-4, -4, 4, 4);
+    paintStaticText(painter(), text, device, colors, options());
+    markDirty(deviceBounds.translated(top().rect.topLeft()));
+}
+
+void RenderContext::drawEditText(const EditTextDefinition& field, const TextFieldState& state, const Matrix& world,
+                                 const ColorTransform& colors)
+{
+    const QTransform device = toDevice(world);
+    const TextLayout layout = layoutTextField(field, state, resources_);
+    paintTextField(painter(), field, state, layout, device, colors, options());
+    const QRectF box(state.bounds.xMin, state.bounds.yMin, state.bounds.xMax - state.bounds.xMin,
+                     state.bounds.yMax - state.bounds.yMin);
+    markDirty(device.mapRect(box).translated(top().rect.topLeft()).adjusted(-2, -2, 2, 2));
+}
+
+void RenderContext::pushLayer(LayerKind kind, QRect rect)
+{
+    rect = rect.intersected(target_.rect());
+    if (rect.isEmpty()) rect = QRect(0, 0, 1, 1);  // nothing will show; keep a valid painter
+    Layer layer{kind, QImage(rect.size(), QImage::Format_ARGB32_Premultiplied), rect, {}, nullptr};
+    layer.image.fill(Qt::transparent);
+    layer.painter = std::make_unique<QPainter>(&layer.image);
+    layers_.push_back(std::move(layer));
+}
+
+void RenderContext::beginMask()
+{
+    pushLayer(LayerKind::Mask, top().rect);
+    ++coverageDepth_;
+}
+
+void RenderContext::beginMaskedContent()
+{
+    if (top().kind != LayerKind::Mask) return;  // unbalanced call: ignore rather than corrupt the stack
+    --coverageDepth_;
+    top().painter->end();
+    // Content outside the mask never shows, so its layer covers only what the mask drew.
+    const QRect maskArea = top().dirty.toAlignedRect();
+    pushLayer(LayerKind::MaskedContent, maskArea.isEmpty() ? QRect() : maskArea);
+    if (maskArea.isEmpty()) top().rect = QRect();  // draws go nowhere
+}
+
+void RenderContext::endMask()
+{
+    if (top().kind != LayerKind::MaskedContent || layers_.size() < 3) return;
+    Layer content = std::move(layers_.back());
+    layers_.pop_back();
+    Layer mask = std::move(layers_.back());
+    layers_.pop_back();
+    content.painter->end();
+    if (content.rect.isEmpty() || content.dirty.isEmpty()) return;
+    {
+        QPainter p(&content.image);
+        p.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        p.drawImage(mask.rect.topLeft() - content.rect.topLeft(), mask.image);
+    }
+    Layer& parent = top();
+    QPainter& pp = *parent.painter;
+    pp.save();
+    pp.resetTransform();
+    pp.setOpacity(1);
+    pp.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    pp.drawImage(content.rect.topLeft() - parent.rect.topLeft(), content.image);
+    pp.restore();
+    markDirty(content.dirty.intersected(mask.dirty));
+}
+
+void RenderContext::beginGroup() { pushLayer(LayerKind::Group, top().rect); }
+
+double RenderContext::filterScaleFor() const
+{
+    return std::sqrt(std::abs(stageToDevice_.determinant())) * 20;
+}
+
+void RenderContext::endGroup(BlendMode mode, const std::vector<Filter>& filters, double filterScale)
+{
+    if (top().kind != LayerKind::Group) return;
+    Layer group = std::move(layers_.back());
+    layers_.pop_back();
+    group.painter->end();
+    if (group.dirty.isEmpty()) return;
+    if (!filters.empty() && coverageDepth_ == 0) {
+        applyFilters(group.image, filters, filterScale);
+        const double reach = filterReach(filters) * filterScale + 2;
+        group.dirty = group.dirty.adjusted(-reach, -reach, reach, reach).intersected(QRectF(group.rect));
+    }
+    compositeGroup(group, coverageDepth_ > 0 ? BlendMode::Normal : mode);
+}
+
+void RenderContext::compositeGroup(Layer& group, BlendMode mode)
+{
+    Layer& parent = top();
+    const QPoint offset = group.rect.topLeft() - parent.rect.topLeft();
+    if ((mode == BlendMode::Alpha || mode == BlendMode::Erase) && parent.kind == LayerKind::Target) return;
+    QPainter& pp = *parent.painter;
+    auto drawWith = [&](QPainter::CompositionMode composition) {
+        pp.save();
+        pp.resetTransform();
+        pp.setOpacity(1);
+        pp.setCompositionMode(composition);
+        pp.drawImage(offset, group.image);
+        pp.restore();
+    };
+    switch (mode) {
+    case BlendMode::Normal:
+    case BlendMode::Layer: drawWith(QPainter::CompositionMode_SourceOver); break;
+    case BlendMode::Multiply: drawWith(QPainter::CompositionMode_Multiply); break;
+    case BlendMode::Screen: drawWith(QPainter::CompositionMode_Screen); break;
+    case BlendMode::Lighten: drawWith(QPainter::CompositionMode_Lighten); break;
+    case BlendMode::Darken: drawWith(QPainter::CompositionMode_Darken); break;
+    case BlendMode::Difference: drawWith(QPainter::CompositionMode_Difference); break;
+    case BlendMode::Add: drawWith(QPainter::CompositionMode_Plus); break;
+    case BlendMode::Overlay: drawWith(QPainter::CompositionMode_Overlay); break;
+    case BlendMode::HardLight: drawWith(QPainter::CompositionMode_HardLight); break;
+    case BlendMode::Alpha: drawWith(QPainter::CompositionMode_DestinationIn); break;
+    case BlendMode::Erase: drawWith(QPainter::CompositionMode_DestinationOut); break;
+    case BlendMode::Subtract:
+    case BlendMode::Invert: {
+        // Pixel work on the backdrop itself: the target is reached through its painter's device.
+        QImage* backdrop = parent.kind == LayerKind::Target ? &target_ : &parent.image;
+        pp.end();
+        const bool convert = backdrop->format() != QImage::Format_ARGB32_Premultiplied &&
+                             backdrop->format() != QImage::Format_RGB32;
+        if (convert) {
+            QImage converted = backdrop->convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            blendLayer(converted, group.image, offset, mode);
+            *backdrop = converted.convertToFormat(backdrop->format());
+        } else {
+            blendLayer(*backdrop, group.image, offset, mode);
+        }
+        pp.begin(backdrop);
+        break;
+    }
+    }
+    markDirty(group.dirty);
+}
+
+}  // namespace swf::render
