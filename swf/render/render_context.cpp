@@ -32,7 +32,7 @@ RenderContext::RenderContext(QImage& target, const QTransform& stageToDevice, Re
                              RenderCache& cache, const RenderResources& resources)
     : target_(target), stageToDevice_(stageToDevice), quality_(quality), cache_(cache), resources_(resources)
 {
-    Layer base{LayerKind::Target, {}, target.rect(), {}, std::make_unique<QPainter>(&target_)};
+    Layer base{LayerKind::Target, nullptr, target.rect(), {}, std::make_unique<QPainter>(&target_)};
     layers_.push_back(std::move(base));
 }
 
@@ -167,9 +167,9 @@ void RenderContext::pushLayer(LayerKind kind, QRect rect)
 {
     rect = rect.intersected(target_.rect());
     if (rect.isEmpty()) rect = QRect(0, 0, 1, 1);  // nothing will show; keep a valid painter
-    Layer layer{kind, QImage(rect.size(), QImage::Format_ARGB32_Premultiplied), rect, {}, nullptr};
-    layer.image.fill(Qt::transparent);
-    layer.painter = std::make_unique<QPainter>(&layer.image);
+    Layer layer{kind, std::make_unique<QImage>(rect.size(), QImage::Format_ARGB32_Premultiplied), rect, {}, nullptr};
+    layer.image->fill(Qt::transparent);
+    layer.painter = std::make_unique<QPainter>(layer.image.get());
     layers_.push_back(std::move(layer));
 }
 
@@ -200,9 +200,9 @@ void RenderContext::endMask()
     content.painter->end();
     if (content.rect.isEmpty() || content.dirty.isEmpty()) return;
     {
-        QPainter p(&content.image);
+        QPainter p(content.image.get());
         p.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-        p.drawImage(mask.rect.topLeft() - content.rect.topLeft(), mask.image);
+        p.drawImage(mask.rect.topLeft() - content.rect.topLeft(), *mask.image);
     }
     Layer& parent = top();
     QPainter& pp = *parent.painter;
@@ -210,7 +210,7 @@ void RenderContext::endMask()
     pp.resetTransform();
     pp.setOpacity(1);
     pp.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    pp.drawImage(content.rect.topLeft() - parent.rect.topLeft(), content.image);
+    pp.drawImage(content.rect.topLeft() - parent.rect.topLeft(), *content.image);
     pp.restore();
     markDirty(content.dirty.intersected(mask.dirty));
 }
@@ -230,7 +230,7 @@ void RenderContext::endGroup(BlendMode mode, const std::vector<Filter>& filters,
     group.painter->end();
     if (group.dirty.isEmpty()) return;
     if (!filters.empty() && coverageDepth_ == 0) {
-        applyFilters(group.image, filters, filterScale);
+        applyFilters(*group.image, filters, filterScale);
         const double reach = filterReach(filters) * filterScale + 2;
         group.dirty = group.dirty.adjusted(-reach, -reach, reach, reach).intersected(QRectF(group.rect));
     }
@@ -248,7 +248,7 @@ void RenderContext::compositeGroup(Layer& group, BlendMode mode)
         pp.resetTransform();
         pp.setOpacity(1);
         pp.setCompositionMode(composition);
-        pp.drawImage(offset, group.image);
+        pp.drawImage(offset, *group.image);
         pp.restore();
     };
     switch (mode) {
@@ -267,16 +267,16 @@ void RenderContext::compositeGroup(Layer& group, BlendMode mode)
     case BlendMode::Subtract:
     case BlendMode::Invert: {
         // Pixel work on the backdrop itself: the target is reached through its painter's device.
-        QImage* backdrop = parent.kind == LayerKind::Target ? &target_ : &parent.image;
+        QImage* backdrop = parent.kind == LayerKind::Target ? &target_ : parent.image.get();
         pp.end();
         const bool convert = backdrop->format() != QImage::Format_ARGB32_Premultiplied &&
                              backdrop->format() != QImage::Format_RGB32;
         if (convert) {
             QImage converted = backdrop->convertToFormat(QImage::Format_ARGB32_Premultiplied);
-            blendLayer(converted, group.image, offset, mode);
+            blendLayer(converted, *group.image, offset, mode);
             *backdrop = converted.convertToFormat(backdrop->format());
         } else {
-            blendLayer(*backdrop, group.image, offset, mode);
+            blendLayer(*backdrop, *group.image, offset, mode);
         }
         pp.begin(backdrop);
         break;

@@ -93,9 +93,11 @@ private:
     enum class LayerKind { Target, Mask, MaskedContent, Group };
     struct Layer {
         LayerKind kind;
-        QImage image;            // unused for the target layer
-        QRect rect;              // device rectangle covered by the layer
-        QRectF dirty;            // device area drawn so far
+        // Both on the heap: a painter keeps its device's address, and layers move in the stack.
+        // The painter is declared last so that it ends before its image goes.
+        std::unique_ptr<QImage> image;  // null for the target layer
+        QRect rect;                     // device rectangle covered by the layer
+        QRectF dirty;                   // device area drawn so far
         std::unique_ptr<QPainter> painter;
     };
 

@@ -213,7 +213,9 @@ private:
             layer_.strokePaths.push_back({style, QPainterPath()});
             layer_.strokePaths.back().path.setFillRule(Qt::WindingFill);
         }
-        layer_.strokePaths[std::size_t(slot)].path.addPath(stroke_);
+        StrokePath& target = layer_.strokePaths[std::size_t(slot)];
+        target.path.addPath(stroke_);
+        target.parts.push_back(stroke_);
     }
 
     void extendBounds(Point p)

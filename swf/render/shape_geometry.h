@@ -23,6 +23,9 @@ struct FillPath {
 struct StrokePath {
     std::uint32_t style = 0;  // 0-based index into the layer's lines
     QPainterPath path;        // twips; closed subpaths join at the seam, open ones get caps
+    // The same subpaths one by one: stroking many small paths is far cheaper than stroking
+    // their union, and for opaque strokes the picture is the same.
+    std::vector<QPainterPath> parts;
 };
 
 struct ShapeLayer {

@@ -164,15 +164,24 @@ void paintStroke(QPainter& painter, const StrokePath& stroke, const LineStyle& l
     }
     if (brush.style() == Qt::SolidPattern && brush.color().alpha() == 0) return;
 
-    const QPainterPath devicePath = toDevice.map(stroke.path);
     const bool sameCaps = line.startCap == line.endCap;
     QPen pen(brush, width, Qt::SolidLine, sameCaps ? qtCap(line.startCap) : Qt::FlatCap, qtJoin(line.join));
     pen.setMiterLimit(std::max(1.0, line.miterLimit));
     painter.setTransform(QTransform());
     painter.setOpacity(opacity);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
-    painter.strokePath(devicePath, pen);
-    if (!sameCaps) painter.fillPath(capOutlines(devicePath, width, line.startCap, line.endCap), brush);
+    painter.setBrush(Qt::NoBrush);
+    // Opaque strokes go subpath by subpath (fast); translucent ones as one path, so that where
+    // subpaths of one style overlap the colour is laid down once.
+    const bool opaque = opacity >= 1 && brush.style() == Qt::SolidPattern && brush.color().alpha() == 255;
+    if (opaque) {
+        painter.setPen(pen);
+        for (const QPainterPath& part : stroke.parts) painter.drawPath(toDevice.map(part));
+    } else {
+        painter.strokePath(toDevice.map(stroke.path), pen);
+    }
+    if (!sameCaps) painter.fillPath(capOutlines(toDevice.map(stroke.path), width, line.startCap, line.endCap), brush);
+    painter.setPen(Qt::NoPen);
 }
 
 }  // namespace
