@@ -107,6 +107,8 @@ private:
     void pushLayer(LayerKind kind, QRect rect);
     void markDirty(const QRectF& deviceRect);
     void drawShapeGeometry(const ShapeGeometry& geometry, const QTransform& toDevice, const ColorTransform& colors);
+    void drawSeamlessFills(const ShapeLayer& layer, const QTransform& toDevice, const ColorTransform& colors,
+                           const PaintOptions& options);
     void compositeGroup(Layer& group, BlendMode mode);
     void unwind();
 
@@ -117,6 +119,8 @@ private:
     const RenderResources& resources_;
     std::vector<Layer> layers_;
     int coverageDepth_ = 0;
+    QImage scratch_;      // reused for the fills of multi-style shape layers
+    QImage scratchMask_;  // and for their outline's coverage
 };
 
 }  // namespace swf::render

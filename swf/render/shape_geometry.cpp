@@ -43,9 +43,12 @@ void appendEdge(QPainterPath& path, const DirectedEdge& e)
         path.lineTo(e.to.x, e.to.y);
 }
 
-// Chains one fill style's edges into closed contours.
-QPainterPath chainContours(const std::vector<DirectedEdge>& edges, bool nonZero)
+// Chains one fill style's edges into closed contours; each contour also goes to `contours`
+// when given.
+QPainterPath chainContours(const std::vector<DirectedEdge>& edges, bool nonZero,
+                           std::vector<QPainterPath>* contours = nullptr, bool* allClosed = nullptr)
 {
+    if (allClosed) *allClosed = true;
     QPainterPath path;
     path.setFillRule(nonZero ? Qt::WindingFill : Qt::OddEvenFill);
     std::unordered_map<PointKey, std::vector<std::uint32_t>, PointKeyHash> byStart;
@@ -72,17 +75,38 @@ QPainterPath chainContours(const std::vector<DirectedEdge>& edges, bool nonZero)
         const Point start = edges[first].from;
         const PointKey startKey = keyOf(start);
         path.moveTo(start.x, start.y);
+        // Taken after moveTo: a fresh path may already hold a move that moveTo replaces.
+        const int contourStart = path.elementCount() - 1;
         appendEdge(path, edges[first]);
         Point end = edges[first].to;
         // Every step marks one edge used, so the walk ends after at most edges.size() steps.
         while (!(keyOf(end) == startKey)) {
             const std::int64_t next = takeFrom(end);
-            if (next < 0) break;  // malformed: closeSubpath() below adds the straight closing segment
+            if (next < 0) {  // malformed: closeSubpath() below adds the straight closing segment
+                if (allClosed) *allClosed = false;
+                break;
+            }
             used[std::size_t(next)] = true;
             appendEdge(path, edges[std::size_t(next)]);
             end = edges[std::size_t(next)].to;
         }
         path.closeSubpath();
+        if (contours) {
+            QPainterPath contour;
+            contour.moveTo(start.x, start.y);
+            for (int i = contourStart + 1; i < path.elementCount(); ++i) {
+                const QPainterPath::Element e = path.elementAt(i);
+                if (e.isCurveTo()) {
+                    const QPainterPath::Element c2 = path.elementAt(i + 1), to = path.elementAt(i + 2);
+                    contour.cubicTo(e.x, e.y, c2.x, c2.y, to.x, to.y);
+                    i += 2;
+                } else {
+                    contour.lineTo(e.x, e.y);
+                }
+            }
+            contour.closeSubpath();
+            contours->push_back(std::move(contour));
+        }
     }
     return path;
 }
@@ -130,8 +154,18 @@ private:
         endStroke();
         for (std::uint32_t style : fillOrder_) {
             QPainterPath path = chainContours(fillEdges_[style], nonZero_);
-            if (!path.isEmpty()) layer_.fillPaths.push_back({style, std::move(path)});
+            if (path.isEmpty()) continue;
+            layer_.fillBounds = layer_.fillBounds.united(path.controlPointRect());
+            layer_.fillPaths.push_back({style, std::move(path)});
         }
+        if (layer_.fillPaths.size() >= 2) {
+            // An outline that does not close by itself (fill sides given the wrong way round)
+            // would mark the wrong pixels as edge pixels: such a layer goes without it.
+            bool closed = true;
+            chainContours(outerEdges_, false, &layer_.outline, &closed);
+            if (!closed) layer_.outline.clear();
+        }
+        outerEdges_.clear();
         if (!layer_.fillPaths.empty() || !layer_.strokePaths.empty()) geometry_.layers.push_back(std::move(layer_));
         layer_ = ShapeLayer{};
     }
@@ -176,6 +210,9 @@ private:
             const bool sameBothSides = fill0_ == fill1_;
             if (validFill(fill1_) && !sameBothSides) addFillEdge(fill1_ - 1, e);
             if (validFill(fill0_) && !sameBothSides) addFillEdge(fill0_ - 1, {e.to, e.control, e.from, e.curved});
+            // Filled on one side only: part of the layer's outer edge, oriented like a fill1 edge.
+            if (validFill(fill1_) && !validFill(fill0_)) outerEdges_.push_back(e);
+            if (validFill(fill0_) && !validFill(fill1_)) outerEdges_.push_back({e.to, e.control, e.from, e.curved});
         }
         if (!validLine(line_)) {
             endStroke();
@@ -235,6 +272,7 @@ private:
     ShapeLayer layer_;
     std::vector<std::vector<DirectedEdge>> fillEdges_;
     std::vector<std::uint32_t> fillOrder_;
+    std::vector<DirectedEdge> outerEdges_;
     std::vector<int> strokeSlot_;
     std::uint32_t fill0_ = 0, fill1_ = 0, line_ = 0;
     Point pen_;

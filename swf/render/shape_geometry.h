@@ -33,6 +33,12 @@ struct ShapeLayer {
     std::vector<LineStyle> lines;
     std::vector<FillPath> fillPaths;      // drawn first, in this order
     std::vector<StrokePath> strokePaths;  // then these
+    QRectF fillBounds;                    // twips, all fill paths
+    // The outer edge of the layer's filled area: the closed contours of the edges that have a
+    // fill on one side only (edges between two fills are left out). One path per contour;
+    // nested contours are holes (even-odd). Empty when the layer has one fill, or when the
+    // outer edges do not close into contours.
+    std::vector<QPainterPath> outline;
 };
 
 struct ShapeGeometry {

@@ -15,6 +15,8 @@ namespace swf::render {
 
 namespace {
 
+constexpr Rgba kOpaqueWhite{255, 255, 255, 255};
+
 // Largest padded copy made for a clipped bitmap fill; beyond it the padding is cut and the far
 // outside repeats the image instead of its edge.
 constexpr qint64 kMaxPaddedPixels = 16ll << 20;
@@ -215,20 +217,45 @@ void paintFill(QPainter& painter, const QPainterPath& path, const FillStyle& fil
     painter.fillPath(path, paint->brush);
 }
 
-void paintGeometry(QPainter& painter, const ShapeGeometry& geometry, const QTransform& toDevice,
-                   const ColorTransform& colors, const PaintOptions& options)
+void paintLayerFills(QPainter& painter, const ShapeLayer& layer, const QTransform& toDevice,
+                     const ColorTransform& colors, const PaintOptions& options)
 {
-    if (!toDevice.isInvertible()) return;  // a zero scale draws nothing
-    painter.save();
     painter.setPen(Qt::NoPen);
     painter.setRenderHint(QPainter::Antialiasing, options.antialias());
-    for (const ShapeLayer& layer : geometry.layers) {
-        for (const FillPath& fill : layer.fillPaths)
-            paintFill(painter, fill.path, layer.fills[fill.style], toDevice, colors, options);
-        for (const StrokePath& stroke : layer.strokePaths)
-            paintStroke(painter, stroke, layer.lines[stroke.style], toDevice, colors, options);
+    for (const FillPath& fill : layer.fillPaths)
+        paintFill(painter, fill.path, layer.fills[fill.style], toDevice, colors, options);
+}
+
+bool layerFillsOpaque(const ShapeLayer& layer, const ColorTransform& colors, const PaintOptions& options)
+{
+    if (options.coverageOnly) return true;
+    auto opaque = [&](Rgba c) { return transformColor(c, colors).a == 255; };
+    for (const FillPath& fp : layer.fillPaths) {
+        const FillStyle& f = layer.fills[fp.style];
+        switch (f.kind) {
+        case FillStyle::Kind::Solid:
+            if (!opaque(f.color)) return false;
+            break;
+        case FillStyle::Kind::Bitmap: {
+            const Bitmap* b = options.resources.bitmap(f.bitmapId);
+            if (!b || !b->opaque || !opaque(kOpaqueWhite)) return false;
+            break;
+        }
+        default:
+            if (f.gradient.stops.empty()) return false;
+            for (const GradientStop& stop : f.gradient.stops)
+                if (!opaque(stop.color)) return false;
+        }
     }
-    painter.restore();
+    return true;
+}
+
+void paintLayerStrokes(QPainter& painter, const ShapeLayer& layer, const QTransform& toDevice,
+                       const ColorTransform& colors, const PaintOptions& options)
+{
+    painter.setRenderHint(QPainter::Antialiasing, options.antialias());
+    for (const StrokePath& stroke : layer.strokePaths)
+        paintStroke(painter, stroke, layer.lines[stroke.style], toDevice, colors, options);
 }
 
 }  // namespace swf::render

@@ -17,10 +17,14 @@ QTransform toQTransform(const Matrix& m);
 // flags leave, never below one pixel (width 0 is a one-pixel hairline).
 double deviceStrokeWidth(const LineStyle& line, const QTransform& toDevice);
 
-// `toDevice` maps the shape's twips to the painter's device pixels. The painter's own transform
-// is replaced and restored.
-void paintGeometry(QPainter& painter, const ShapeGeometry& geometry, const QTransform& toDevice,
-                   const ColorTransform& colors, const PaintOptions& options);
+// `toDevice` maps the shape's twips to the painter's device pixels. The painter's transform,
+// pen, brush, opacity and hints are left changed; its composition mode is used as it stands.
+void paintLayerFills(QPainter& painter, const ShapeLayer& layer, const QTransform& toDevice,
+                     const ColorTransform& colors, const PaintOptions& options);
+// Whether every fill of the layer paints fully opaque pixels through `colors`.
+bool layerFillsOpaque(const ShapeLayer& layer, const ColorTransform& colors, const PaintOptions& options);
+void paintLayerStrokes(QPainter& painter, const ShapeLayer& layer, const QTransform& toDevice,
+                       const ColorTransform& colors, const PaintOptions& options);
 
 // Fills one path in shape twips with a fill style (shared by shapes and filled strokes).
 void paintFill(QPainter& painter, const QPainterPath& path, const FillStyle& fill, const QTransform& toDevice,

@@ -74,6 +74,36 @@ TEST(ShapeGeometry, AdjacentRegionsShareAnEdgeWithFillsOnBothSides)
     EXPECT_TRUE(near(img.pixel(10, 30), kWhite));
 }
 
+TEST(ShapeGeometry, SharedEdgesShowNoSeamAndHolesStayOpen)
+{
+    // Red above and blue below a diagonal from (0,0) to (800,600) twips, over a white canvas,
+    // with a square hole (no fill) in the red part.
+    std::vector<ShapeRecord> r;
+    r.push_back(moveSelect(0, 0, 1, 2, 0));  // the diagonal, running down-right: red on its left
+    r.push_back(lineTo(800, 600));
+    r.push_back(moveSelect(0, 0, 0, 1, 0));  // clockwise round the red triangle: red on the right
+    r.push_back(lineTo(800, 0));
+    r.push_back(lineTo(800, 600));
+    r.push_back(moveSelect(0, 0, 2, 0, 0));  // down the left side: blue on its left
+    r.push_back(lineTo(0, 600));
+    r.push_back(lineTo(800, 600));
+    // A hole in the red part: a square whose edges have red on their outer side only.
+    addRect(r, 560, 60, 720, 220, 1, 0);
+    const ShapeDefinition shape = shapeOf({solid(kRed), solid(kBlue)}, {}, r);
+    Canvas canvas(40, 30);
+    canvas.ctx().drawShape(shape, {}, {});
+    const QImage& img = canvas.finish();
+    dumpPng(img, "seam");
+    // Along the diagonal no white shows through: green stays near zero.
+    for (int x = 2; x < 38; ++x) {
+        const int y = int(x * 0.75);
+        for (int dy = -1; dy <= 1; ++dy) EXPECT_LT(qGreen(img.pixel(x, y + dy)), 12) << x << "," << y + dy;
+    }
+    EXPECT_TRUE(near(img.pixel(37, 20), kRed));
+    EXPECT_TRUE(near(img.pixel(5, 25), kBlue));
+    EXPECT_TRUE(near(img.pixel(32, 7), kWhite));  // inside the hole
+}
+
 TEST(ShapeGeometry, Fill0InnerContourCutsAHole)
 {
     std::vector<ShapeRecord> r;
