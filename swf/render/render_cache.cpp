@@ -14,6 +14,8 @@ namespace {
 // Morph geometry for this many (definition, ratio) pairs: a tween of a few hundred frames
 // stays cached while it loops.
 constexpr std::size_t kMorphEntries = 512;
+// Text field layouts: every field on screen keeps its own.
+constexpr std::size_t kLayoutEntries = 256;
 // Derived bitmap copies, in bytes.
 constexpr std::size_t kImageBytes = 128u << 20;
 
@@ -55,7 +57,24 @@ std::size_t RenderCache::MorphKeyHash::operator()(const MorphKey& k) const
     return mix(std::hash<const void*>()(k.morph), k.ratio);
 }
 
-RenderCache::RenderCache() : morphs_(kMorphEntries), images_(kImageBytes) {}
+std::size_t RenderCache::LayoutKeyHash::operator()(const LayoutKey& k) const
+{
+    std::size_t h = mix(std::hash<const void*>()(k.field), std::hash<std::string>()(k.state.text));
+    for (int v : {k.state.bounds.xMin, k.state.bounds.xMax, k.state.bounds.yMin, k.state.bounds.yMax, k.state.scroll})
+        h = mix(h, std::size_t(v));
+    return h;
+}
+
+RenderCache::RenderCache() : layouts_(kLayoutEntries), morphs_(kMorphEntries), images_(kImageBytes) {}
+
+std::shared_ptr<const TextLayout> RenderCache::textLayout(const EditTextDefinition& field, const TextFieldState& state,
+                                                          const RenderResources& resources)
+{
+    LayoutKey key{&field, state};
+    if (auto* found = layouts_.find(key)) return *found;
+    auto layout = std::make_shared<const TextLayout>(layoutTextField(field, state, resources));
+    return layouts_.insert(std::move(key), layout);
+}
 RenderCache::~RenderCache() = default;
 
 const ShapeGeometry& RenderCache::shape(const ShapeDefinition& definition)
@@ -115,6 +134,7 @@ void RenderCache::clear()
     morphs_.clear();
     glyphs_.clear();
     images_.clear();
+    layouts_.clear();
 }
 
 }  // namespace swf::render

@@ -20,8 +20,11 @@
 #include "swf/movie/bitmap.h"
 #include "swf/render/lru_cache.h"
 #include "swf/render/shape_geometry.h"
+#include "swf/render/text_field.h"
 
 namespace swf::render {
+
+class RenderResources;
 
 class RenderCache {
 public:
@@ -39,6 +42,10 @@ public:
     // The bitmap through `transform`, grown by `padding` pixels on each side whose pixels repeat
     // the nearest edge pixel (clipped bitmap fills sample beyond the edge). Cached.
     QImage image(const Bitmap& bitmap, const ColorTransform& transform, QMargins padding = {});
+
+    // The layout of a field in a state; laid out again only when the state changes.
+    std::shared_ptr<const TextLayout> textLayout(const EditTextDefinition& field, const TextFieldState& state,
+                                                 const RenderResources& resources);
 
     void clear();
     std::size_t morphEntries() const { return morphs_.size(); }
@@ -62,8 +69,18 @@ public:
         std::size_t operator()(const MorphKey& k) const;
     };
 
+    struct LayoutKey {
+        const EditTextDefinition* field;
+        TextFieldState state;
+        friend bool operator==(const LayoutKey&, const LayoutKey&) = default;
+    };
+    struct LayoutKeyHash {
+        std::size_t operator()(const LayoutKey& k) const;
+    };
+
 private:
     std::unordered_map<const ShapeDefinition*, ShapeGeometry> shapes_;
+    LruCache<LayoutKey, std::shared_ptr<const TextLayout>, LayoutKeyHash> layouts_;
     LruCache<MorphKey, std::shared_ptr<const ShapeGeometry>, MorphKeyHash> morphs_;
     std::map<std::pair<const FontDefinition*, std::uint32_t>, QPainterPath> glyphs_;
     LruCache<ImageKey, QImage, ImageKeyHash> images_;

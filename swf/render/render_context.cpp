@@ -1,5 +1,7 @@
 #include "swf/render/render_context.h"
 
+#include <QRegion>
+
 #include <algorithm>
 #include <cmath>
 
@@ -230,8 +232,8 @@ void RenderContext::drawEditText(const EditTextDefinition& field, const TextFiel
                                  const ColorTransform& colors)
 {
     const QTransform device = toDevice(world);
-    const TextLayout layout = layoutTextField(field, state, resources_);
-    paintTextField(painter(), field, state, layout, device, colors, options());
+    const std::shared_ptr<const TextLayout> layout = cache_.textLayout(field, state, resources_);
+    paintTextField(painter(), field, state, *layout, device, colors, options());
     const QRectF box(state.bounds.xMin, state.bounds.yMin, state.bounds.xMax - state.bounds.xMin,
                      state.bounds.yMax - state.bounds.yMin);
     markDirty(device.mapRect(box).translated(top().rect.topLeft()).adjusted(-2, -2, 2, 2));
@@ -302,19 +304,38 @@ void RenderContext::endGroup(BlendMode mode, const std::vector<Filter>& filters,
     Layer group = std::move(layers_.back());
     layers_.pop_back();
     group.painter->end();
-    if (group.dirty.isEmpty()) return;
-    if (!filters.empty() && coverageDepth_ == 0) {
-        applyFilters(*group.image, filters, filterScale);
+    if (coverageDepth_ > 0) mode = BlendMode::Normal;  // inside a mask only coverage counts
+    // Only the drawn area (grown by the filters' reach) is filtered and composited: the rest
+    // of the layer is transparent.
+    QRectF area = group.dirty;
+    const bool filtered = !filters.empty() && coverageDepth_ == 0;
+    if (filtered) {
         const double reach = filterReach(filters) * filterScale + 2;
-        group.dirty = group.dirty.adjusted(-reach, -reach, reach, reach).intersected(QRectF(group.rect));
+        area = area.adjusted(-reach, -reach, reach, reach);
     }
-    compositeGroup(group, coverageDepth_ > 0 ? BlendMode::Normal : mode);
+    const QRect region = area.toAlignedRect().intersected(group.rect);
+    if (region.isEmpty()) {
+        // Nothing drawn: an alpha-blended object then leaves nothing of its backdrop.
+        if (mode == BlendMode::Alpha && top().kind != LayerKind::Target) {
+            QPainter& pp = *top().painter;
+            pp.save();
+            pp.resetTransform();
+            pp.setCompositionMode(QPainter::CompositionMode_Clear);
+            pp.fillRect(QRect(QPoint(0, 0), top().rect.size()), Qt::transparent);
+            pp.restore();
+        }
+        return;
+    }
+    QImage content = region == group.rect ? *group.image
+                                          : group.image->copy(region.translated(-group.rect.topLeft()));
+    if (filtered) applyFilters(content, filters, filterScale);
+    compositeGroup(content, region, mode);
 }
 
-void RenderContext::compositeGroup(Layer& group, BlendMode mode)
+void RenderContext::compositeGroup(const QImage& content, const QRect& region, BlendMode mode)
 {
     Layer& parent = top();
-    const QPoint offset = group.rect.topLeft() - parent.rect.topLeft();
+    const QPoint offset = region.topLeft() - parent.rect.topLeft();
     if ((mode == BlendMode::Alpha || mode == BlendMode::Erase) && parent.kind == LayerKind::Target) return;
     QPainter& pp = *parent.painter;
     auto drawWith = [&](QPainter::CompositionMode composition) {
@@ -322,7 +343,14 @@ void RenderContext::compositeGroup(Layer& group, BlendMode mode)
         pp.resetTransform();
         pp.setOpacity(1);
         pp.setCompositionMode(composition);
-        pp.drawImage(offset, *group.image);
+        pp.drawImage(offset, content);
+        if (mode == BlendMode::Alpha) {
+            // Outside the object its alpha is zero: the backdrop goes there too.
+            pp.setCompositionMode(QPainter::CompositionMode_Clear);
+            QRegion outside(QRect(QPoint(0, 0), parent.rect.size()));
+            outside -= QRect(offset, content.size());
+            for (const QRect& r : outside) pp.fillRect(r, Qt::transparent);
+        }
         pp.restore();
     };
     switch (mode) {
@@ -347,16 +375,16 @@ void RenderContext::compositeGroup(Layer& group, BlendMode mode)
                              backdrop->format() != QImage::Format_RGB32;
         if (convert) {
             QImage converted = backdrop->convertToFormat(QImage::Format_ARGB32_Premultiplied);
-            blendLayer(converted, *group.image, offset, mode);
+            blendLayer(converted, content, offset, mode);
             *backdrop = converted.convertToFormat(backdrop->format());
         } else {
-            blendLayer(*backdrop, *group.image, offset, mode);
+            blendLayer(*backdrop, content, offset, mode);
         }
         pp.begin(backdrop);
         break;
     }
     }
-    markDirty(group.dirty);
+    markDirty(QRectF(region));
 }
 
 }  // namespace swf::render

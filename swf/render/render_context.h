@@ -109,7 +109,7 @@ private:
     void drawShapeGeometry(const ShapeGeometry& geometry, const QTransform& toDevice, const ColorTransform& colors);
     void drawSeamlessFills(const ShapeLayer& layer, const QTransform& toDevice, const ColorTransform& colors,
                            const PaintOptions& options);
-    void compositeGroup(Layer& group, BlendMode mode);
+    void compositeGroup(const QImage& content, const QRect& region, BlendMode mode);
     void unwind();
 
     QImage& target_;

@@ -33,6 +33,7 @@ struct TextFieldState {
     double hscroll = 0;       // twips scrolled to the left
 
     static TextFieldState fromDefinition(const EditTextDefinition& field);
+    friend bool operator==(const TextFieldState&, const TextFieldState&) = default;
 };
 
 // The field's default character and paragraph format (font, size, colour, layout values).

@@ -97,11 +97,14 @@ public:
         const TextFormat& pf = layout_.formats[paragraphFormat];
         std::size_t start = 0;
         bool first = true;
+        // A bulleted paragraph's text stands one em in; the bullet sits in that margin.
+        const double bulletIndent = pf.bullet ? pf.size : 0;
         do {
-            const double indent = pf.leftMargin + pf.blockIndent + (first ? pf.indent : 0);
+            const double indent = pf.leftMargin + pf.blockIndent + bulletIndent + (first ? pf.indent : 0);
             const double available = fieldWidth_ - 2 * kTextInset - indent - pf.rightMargin;
             const std::size_t end = breakLine(items, start, available, indent, pf);
             emitLine(items, start, end, paragraphFormat, indent, available);
+            if (first && pf.bullet) addBullet(paragraphFormat);
             start = end;
             // Spaces at a wrap point belong to neither line.
             while (start < items.size() && start > 0 && items[start].c == u' ') ++start;
@@ -110,6 +113,26 @@ public:
     }
 
 private:
+    void addBullet(std::uint16_t paragraphFormat)
+    {
+        const TextFormat& pf = layout_.formats[paragraphFormat];
+        const FormatFace& face = faces_[paragraphFormat];
+        TextRun bullet;
+        bullet.format = paragraphFormat;
+        bullet.text = QString(QChar(0x2022));
+        bullet.x = kTextInset + pf.leftMargin + pf.blockIndent + pf.size * 0.2;
+        bullet.font = face.embedded;
+        std::uint32_t glyph = 0;
+        bullet.width = std::max(0.0, face.advance(bullet.text[0], &glyph));
+        if (face.embedded) {
+            if (face.advance(bullet.text[0], &glyph) < 0) return;  // the font has no bullet
+            bullet.glyphs.push_back(glyph);
+            bullet.glyphX.push_back(bullet.x);
+        }
+        auto& runs = layout_.lines.back().runs;
+        runs.insert(runs.begin(), std::move(bullet));
+    }
+
     double tabAdvance(double x, const TextFormat& pf) const
     {
         for (double stop : pf.tabStops)

@@ -192,8 +192,8 @@ TEST(Fills, BitmapFillRepeatsOrExtendsItsEdges)
             EXPECT_TRUE(near(img.pixel(10, 2), kRed));    // second tile
             EXPECT_TRUE(near(img.pixel(10, 14), kBlue));  // second tile across and down
         } else {
-            EXPECT_TRUE(near(img.pixel(30, 2), kGreen));  // right edge column extended
-            EXPECT_TRUE(near(img.pixel(2, 30), kBlue));   // bottom edge row extended
+            EXPECT_TRUE(near(img.pixel(26, 2), kGreen));  // right edge column extended (tiling: red)
+            EXPECT_TRUE(near(img.pixel(2, 26), kBlue));   // bottom edge row extended (tiling: red)
             EXPECT_TRUE(near(img.pixel(30, 30), kWhite)); // corner
         }
     }
@@ -219,6 +219,21 @@ TEST(Fills, BitmapSmoothingFollowsFlagVersionAndQuality)
         const bool blended = qRed(p) < 250 && qGreen(p) > 5;
         EXPECT_EQ(blended, c.expectSmooth) << c.version << c.smoothFlag << int(c.quality);
     }
+}
+
+TEST(Fills, SmoothedClippedBitmapDoesNotBleedFromTheOppositeEdge)
+{
+    // Bitmap pixels 20 device pixels wide, the shape exactly the bitmap's area: the outermost
+    // half pixel samples beyond the edge, which must repeat the edge rather than wrap around.
+    Canvas canvas(40, 40);
+    canvas.resources.bitmaps[5] = checker();
+    canvas.ctx().drawShape(shapeOf({bitmapFill(false, true, 400)}, {}, rectRecords(0, 0, 800, 800)), {}, {});
+    const QImage& img = canvas.finish();
+    EXPECT_TRUE(near(img.pixel(0, 5), kRed, 3));
+    EXPECT_TRUE(near(img.pixel(5, 0), kRed, 3));
+    EXPECT_TRUE(near(img.pixel(39, 39), kWhite, 3));
+    // Between the columns the smoothing blends as it should.
+    EXPECT_TRUE(near(img.pixel(20, 5), {128, 128, 0, 255}, 20));
 }
 
 TEST(Fills, MissingBitmapDrawsNothingAndTransformsReachBitmaps)

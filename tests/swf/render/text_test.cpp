@@ -144,6 +144,27 @@ TEST(EditText, AlignmentMarginsIndentAndLeading)
     EXPECT_DOUBLE_EQ(l.lines[1].baseline - l.lines[0].baseline, 250 + 40);
 }
 
+TEST(EditText, BulletedParagraphsAreIndentedWithABullet)
+{
+    TestResources res;
+    res.fonts[1] = boxFont();
+    EditTextDefinition def = boxField(4000, 2000);
+    def.html = true;
+    def.multiline = true;
+    TextFieldState state = TextFieldState::fromDefinition(def);
+    state.text = "<li>A</li>A";
+    const TextLayout l = layoutTextField(def, state, res);
+    ASSERT_EQ(l.lines.size(), 2u);
+    EXPECT_DOUBLE_EQ(l.lines[0].left, 40 + 200);  // one em in
+    EXPECT_DOUBLE_EQ(l.lines[1].left, 40);
+    // The box font has no bullet glyph: the bullet is left out rather than drawn wrong.
+    EXPECT_EQ(l.lines[0].runs.size(), 1u);
+    state.embedFonts = false;
+    const TextLayout device = layoutTextField(def, state, res);
+    ASSERT_EQ(device.lines[0].runs.size(), 2u);
+    EXPECT_EQ(device.lines[0].runs[0].text, QString(QChar(0x2022)));
+}
+
 TEST(EditText, MaxScrollCountsTheLinesThatDoNotFit)
 {
     TestResources res;
