@@ -208,8 +208,6 @@ void gradientEffect(QImage& image, const GradientFilter& f, double scale)
             row[x] = qPremultiply(qRgba(c.r, c.g, c.b, c.a));
         }
     }
-    Plane ones(plane.size(), 1.0f);
-    // Composite the effect image through a full plane per colour channel.
     for (int y = 0; y < h; ++y) {
         auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
         const auto* eff = reinterpret_cast<const QRgb*>(effect.constScanLine(y));

@@ -247,7 +247,7 @@ private:
         int& slot = strokeSlot_[style];
         if (slot < 0) {
             slot = int(layer_.strokePaths.size());
-            layer_.strokePaths.push_back({style, QPainterPath()});
+            layer_.strokePaths.push_back({style, QPainterPath(), {}});
             layer_.strokePaths.back().path.setFillRule(Qt::WindingFill);
         }
         StrokePath& target = layer_.strokePaths[std::size_t(slot)];
