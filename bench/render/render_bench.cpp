@@ -120,6 +120,24 @@ void BM_DrawMaskedShape(benchmark::State& state)
 }
 BENCHMARK(BM_DrawMaskedShape)->Args({550, 400})->Args({1280, 720})->Unit(benchmark::kMillisecond);
 
+void BM_DrawManySmallMasks(benchmark::State& state)
+{
+    // Forty masked objects, each a small square window onto a gradient.
+    const ShapeDefinition content = gradientShape(FillStyle::Kind::LinearGradient, 3);
+    const ShapeDefinition window = gradientShape(FillStyle::Kind::RadialGradient, 2);
+    frames(state, "many_masks", [&](RenderContext& ctx) {
+        for (int i = 0; i < 40; ++i) {
+            const Matrix place{0.06, 0, 0, 0.06, 250.0 * (i % 8) * 5, 1500.0 * (i / 8)};
+            ctx.beginMask();
+            ctx.drawShape(window, place, {});
+            ctx.beginMaskedContent();
+            ctx.drawShape(content, {}, {});
+            ctx.endMask();
+        }
+    });
+}
+BENCHMARK(BM_DrawManySmallMasks)->Args({550, 400})->Args({1280, 720})->Unit(benchmark::kMillisecond);
+
 }  // namespace
 }  // namespace swf::render::bench
 

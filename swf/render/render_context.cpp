@@ -239,12 +239,34 @@ void RenderContext::drawEditText(const EditTextDefinition& field, const TextFiel
     markDirty(device.mapRect(box).translated(top().rect.topLeft()).adjusted(-2, -2, 2, 2));
 }
 
+// Layers of one size come and go many times a frame (one per mask or group); reusing their
+// images saves the allocation and its page faults. A reused image is cleared whole.
+std::unique_ptr<QImage> RenderContext::takeImage(QSize size)
+{
+    for (auto it = pool_.begin(); it != pool_.end(); ++it) {
+        if ((*it)->size() != size) continue;
+        std::unique_ptr<QImage> image = std::move(*it);
+        pool_.erase(it);
+        image->fill(Qt::transparent);
+        return image;
+    }
+    auto image = std::make_unique<QImage>(size, QImage::Format_ARGB32_Premultiplied);
+    image->fill(Qt::transparent);
+    return image;
+}
+
+void RenderContext::release(Layer& layer)
+{
+    layer.painter.reset();
+    constexpr std::size_t kPooledImages = 4;
+    if (layer.image && pool_.size() < kPooledImages) pool_.push_back(std::move(layer.image));
+}
+
 void RenderContext::pushLayer(LayerKind kind, QRect rect)
 {
     rect = rect.intersected(target_.rect());
     if (rect.isEmpty()) rect = QRect(0, 0, 1, 1);  // nothing will show; keep a valid painter
-    Layer layer{kind, std::make_unique<QImage>(rect.size(), QImage::Format_ARGB32_Premultiplied), rect, {}, nullptr};
-    layer.image->fill(Qt::transparent);
+    Layer layer{kind, takeImage(rect.size()), rect, {}, nullptr};
     layer.painter = std::make_unique<QPainter>(layer.image.get());
     layers_.push_back(std::move(layer));
 }
@@ -274,6 +296,12 @@ void RenderContext::endMask()
     Layer mask = std::move(layers_.back());
     layers_.pop_back();
     content.painter->end();
+    struct Release {  // both layers go back to the pool however this ends
+        RenderContext& context;
+        Layer& a;
+        Layer& b;
+        ~Release() { context.release(a), context.release(b); }
+    } releaseLayers{*this, content, mask};
     if (content.rect.isEmpty() || content.dirty.isEmpty()) return;
     {
         QPainter p(content.image.get());
@@ -304,6 +332,11 @@ void RenderContext::endGroup(BlendMode mode, const std::vector<Filter>& filters,
     Layer group = std::move(layers_.back());
     layers_.pop_back();
     group.painter->end();
+    struct Release {
+        RenderContext& context;
+        Layer& layer;
+        ~Release() { context.release(layer); }
+    } releaseLayer{*this, group};
     if (coverageDepth_ > 0) mode = BlendMode::Normal;  // inside a mask only coverage counts
     // Only the drawn area (grown by the filters' reach) is filtered and composited: the rest
     // of the layer is transparent.

@@ -105,6 +105,8 @@ private:
     Layer& top() { return layers_.back(); }
     PaintOptions options() const;
     void pushLayer(LayerKind kind, QRect rect);
+    std::unique_ptr<QImage> takeImage(QSize size);
+    void release(Layer& layer);
     void markDirty(const QRectF& deviceRect);
     void drawShapeGeometry(const ShapeGeometry& geometry, const QTransform& toDevice, const ColorTransform& colors);
     void drawSeamlessFills(const ShapeLayer& layer, const QTransform& toDevice, const ColorTransform& colors,
@@ -119,6 +121,7 @@ private:
     const RenderResources& resources_;
     std::vector<Layer> layers_;
     int coverageDepth_ = 0;
+    std::vector<std::unique_ptr<QImage>> pool_;  // layer images for reuse
     QImage scratch_;      // reused for the fills of multi-style shape layers
     QImage scratchMask_;  // and for their outline's coverage
 };
