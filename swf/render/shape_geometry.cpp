@@ -6,6 +6,8 @@
 #include <limits>
 #include <unordered_map>
 
+#include <QPainterPathStroker>
+
 namespace swf::render {
 
 namespace {
@@ -292,6 +294,28 @@ ShapeGeometry buildShapeGeometry(const ShapeData& shape, bool nonZeroWinding)
     GeometryBuilder builder(shape, nonZeroWinding);
     builder.run(shape.records);
     return builder.take();
+}
+
+bool geometryContains(const ShapeGeometry& geometry, Point point, bool includeStrokes, double minStrokeWidth)
+{
+    const QPointF p(point.x, point.y);
+    if (!includeStrokes && !geometry.edgeBounds.contains(p)) return false;
+    for (const ShapeLayer& layer : geometry.layers) {
+        for (const FillPath& fill : layer.fillPaths)
+            if (fill.path.contains(p)) return true;
+        if (!includeStrokes) continue;
+        for (const StrokePath& stroke : layer.strokePaths) {
+            QPainterPathStroker stroker;
+            stroker.setWidth(std::max<double>(layer.lines[stroke.style].width, minStrokeWidth));
+            stroker.setCapStyle(Qt::RoundCap);
+            stroker.setJoinStyle(Qt::RoundJoin);
+            for (const QPainterPath& part : stroke.parts)
+                if (part.controlPointRect().adjusted(-stroker.width(), -stroker.width(), stroker.width(), stroker.width()).contains(p) &&
+                    stroker.createStroke(part).contains(p))
+                    return true;
+        }
+    }
+    return false;
 }
 
 QPainterPath buildGlyphPath(std::span<const ShapeRecord> records)

@@ -52,6 +52,10 @@ struct ShapeGeometry {
 // tail at exactly equal positions; a chain that cannot close is closed with a straight segment.
 ShapeGeometry buildShapeGeometry(const ShapeData& shape, bool nonZeroWinding);
 
+// Whether a point (shape twips) lies on the shape's filled area, or on one of its strokes when
+// `includeStrokes` (strokes count at their width in twips, at least `minStrokeWidth`).
+bool geometryContains(const ShapeGeometry& geometry, Point point, bool includeStrokes, double minStrokeWidth = 20);
+
 // A font glyph (records that select fill 1, no styles of their own) as one filled outline.
 QPainterPath buildGlyphPath(std::span<const ShapeRecord> records);
 

@@ -147,6 +147,19 @@ QPainterPath capOutlines(const QPainterPath& path, double width, CapStyle startC
     return caps;
 }
 
+// Pixel hinting: anchors snap to the pixel grid so that a line of whole-pixel width covers whole
+// pixels (odd widths sit on pixel centres, even widths on pixel edges).
+QPainterPath hinted(QPainterPath path, double width)
+{
+    const bool odd = (std::lround(width) % 2) != 0;
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element e = path.elementAt(i);
+        auto snap = [odd](double v) { return odd ? std::floor(v) + 0.5 : std::round(v); };
+        path.setElementPositionAt(i, snap(e.x), snap(e.y));
+    }
+    return path;
+}
+
 void paintStroke(QPainter& painter, const StrokePath& stroke, const LineStyle& line, const QTransform& toDevice,
                  const ColorTransform& colors, const PaintOptions& options)
 {
@@ -178,9 +191,13 @@ void paintStroke(QPainter& painter, const StrokePath& stroke, const LineStyle& l
     const bool opaque = opacity >= 1 && brush.style() == Qt::SolidPattern && brush.color().alpha() == 255;
     if (opaque) {
         painter.setPen(pen);
-        for (const QPainterPath& part : stroke.parts) painter.drawPath(toDevice.map(part));
+        for (const QPainterPath& part : stroke.parts) {
+            const QPainterPath device = toDevice.map(part);
+            painter.drawPath(line.pixelHinting ? hinted(device, width) : device);
+        }
     } else {
-        painter.strokePath(toDevice.map(stroke.path), pen);
+        const QPainterPath device = toDevice.map(stroke.path);
+        painter.strokePath(line.pixelHinting ? hinted(device, width) : device, pen);
     }
     if (!sameCaps) painter.fillPath(capOutlines(toDevice.map(stroke.path), width, line.startCap, line.endCap), brush);
     painter.setPen(Qt::NoPen);

@@ -237,6 +237,21 @@ TEST(ShapeGeometry, StrokePathsEndAtMovesAndLineChanges)
     EXPECT_EQ(moves, 3);  // (0,0)-(100,0)-(100,100); (0,100)-(0,0); (500,500)-(600,500)
 }
 
+TEST(ShapeGeometry, HitTestFollowsFillsHolesAndStrokes)
+{
+    ShapeData s{{solid(kRed)}, {line(100, kBlack)}, {}};
+    addRect(s.records, 0, 0, 800, 800, 0, 1);
+    addRect(s.records, 200, 200, 600, 600, 1, 0);  // a hole
+    s.records.push_back(moveSelect(1000, 0, 0, 0, 1));
+    s.records.push_back(lineTo(1000, 800));
+    const ShapeGeometry g = buildShapeGeometry(s, false);
+    EXPECT_TRUE(geometryContains(g, {100, 100}, false));
+    EXPECT_FALSE(geometryContains(g, {400, 400}, false));   // in the hole
+    EXPECT_FALSE(geometryContains(g, {1020, 400}, false));  // on the stroke, strokes not asked
+    EXPECT_TRUE(geometryContains(g, {1020, 400}, true));
+    EXPECT_FALSE(geometryContains(g, {1100, 400}, true));
+}
+
 TEST(ShapeGeometry, CacheBuildsEachDefinitionOnce)
 {
     std::vector<ShapeRecord> r;

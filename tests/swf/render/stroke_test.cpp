@@ -113,6 +113,20 @@ TEST(Strokes, ClosedPathsJoinUnlessNoClose)
     EXPECT_LT(qRed(strokeImage(l, square).pixel(43, 43)), 60);
 }
 
+TEST(Strokes, PixelHintingSnapsToWholePixels)
+{
+    // A 1-pixel line half way between two pixel rows: smeared over both, or one whole row hinted.
+    LineStyle l = line(20, kBlack);
+    const auto path = horizontal(100, 900, 400);  // y = 20 px exactly: the edge between rows 19 and 20
+    const QImage plain = strokeImage(l, path);
+    l.pixelHinting = true;
+    const QImage snapped = strokeImage(l, path);
+    EXPECT_GT(qRed(plain.pixel(20, 19)), 60);
+    EXPECT_GT(qRed(plain.pixel(20, 20)), 60);
+    EXPECT_LT(std::min(qRed(snapped.pixel(20, 19)), qRed(snapped.pixel(20, 20))), 10);
+    EXPECT_NEAR(inkInColumn(snapped, 20), 1, 0.1);
+}
+
 TEST(Strokes, FilledStrokeUsesItsFillStyle)
 {
     LineStyle l = line(200, kBlack);
