@@ -190,7 +190,9 @@ private:
         for (std::size_t i = start; i < end; ++i) {
             const Item& item = items[i];
             const double adv = advanceOf(item, x + indent, pf);
-            if (line.runs.empty() || line.runs.back().format != item.format) {
+            // A tab ends its run: device text is drawn run by run, and the gap must not close.
+            const bool afterTab = i > start && items[i - 1].c == u'\t';
+            if (line.runs.empty() || line.runs.back().format != item.format || afterTab) {
                 TextRun run;
                 run.format = item.format;
                 run.x = x;

@@ -165,6 +165,24 @@ TEST(EditText, BulletedParagraphsAreIndentedWithABullet)
     EXPECT_EQ(device.lines[0].runs[0].text, QString(QChar(0x2022)));
 }
 
+TEST(EditText, TabsAdvanceToTheNextStop)
+{
+    TestResources res;
+    res.fonts[1] = boxFont();
+    EditTextDefinition def = boxField(8000, 1000);
+    def.html = true;
+    TextFieldState state = TextFieldState::fromDefinition(def);
+    state.text = "<textformat tabstops=\"50,150\">A\tB\tA</textformat>";
+    const TextLayout l = layoutTextField(def, state, res);
+    ASSERT_EQ(l.lines.size(), 1u);
+    std::vector<double> xs;
+    for (const TextRun& run : l.lines[0].runs) xs.insert(xs.end(), run.glyphX.begin(), run.glyphX.end());
+    // Stops at 50 and 150 pixels from the text's left edge (after the 2-pixel inset).
+    EXPECT_EQ(xs, (std::vector<double>{40, 40 + 1000, 40 + 3000}));
+    // Runs break at tabs so that device text keeps the gaps.
+    EXPECT_EQ(l.lines[0].runs.size(), 3u);
+}
+
 TEST(EditText, MaxScrollCountsTheLinesThatDoNotFit)
 {
     TestResources res;
