@@ -122,7 +122,12 @@ void RenderContext::drawSeamlessFills(const ShapeLayer& layer, const QTransform&
                                       const ColorTransform& colors, const PaintOptions& options)
 {
     const QRect layerRect(QPoint(0, 0), top().rect.size());
-    const QRect area = toDevice.mapRect(layer.fillBounds).toAlignedRect().adjusted(-1, -1, 1, 1).intersected(layerRect);
+    // Clipped while still in floating point: far-off shapes would overflow integer rectangles.
+    const QRect area = toDevice.mapRect(layer.fillBounds)
+                           .adjusted(-1, -1, 1, 1)
+                           .intersected(QRectF(layerRect))
+                           .toAlignedRect()
+                           .intersected(layerRect);
     if (area.isEmpty()) return;
     if (layer.outline.empty() || !layerFillsOpaque(layer, colors, options)) {
         paintLayerFills(painter(), layer, toDevice, colors, options);
@@ -346,7 +351,7 @@ void RenderContext::endGroup(BlendMode mode, const std::vector<Filter>& filters,
         const double reach = filterReach(filters) * filterScale + 2;
         area = area.adjusted(-reach, -reach, reach, reach);
     }
-    const QRect region = area.toAlignedRect().intersected(group.rect);
+    const QRect region = area.intersected(QRectF(group.rect)).toAlignedRect().intersected(group.rect);
     if (region.isEmpty()) {
         // Nothing drawn: an alpha-blended object then leaves nothing of its backdrop.
         if (mode == BlendMode::Alpha && top().kind != LayerKind::Target) {
