@@ -27,6 +27,11 @@
 //
 // Every begin must be matched by its end; a context destroyed with open layers composites them
 // as if ended, so nothing drawn is lost.
+//
+// Without drawing: text field metrics come from layoutTextField() (text_field.h), shape hit
+// tests from geometryContains() on RenderCache::shape() (shape_geometry.h), morph bounds from
+// interpolateRect() (morph.h), and mouse positions from Viewport::deviceToStagePixels().
+// Definitions are cached by address: the movie must keep them in place while its cache lives.
 
 #include <cstdint>
 #include <memory>
