@@ -28,10 +28,22 @@ void savePicture(const QImage& image, const std::string& name)
         image.save(QString::fromStdString(std::string(dir) + "/" + name + ".png"));
 }
 
+// Device fonts need a GUI application; the offscreen platform keeps it headless.
+void ensureGuiApplication()
+{
+    static int argc = 1;
+    static char name[] = "render_bench";
+    static char* argv[] = {name, nullptr};
+    if (QGuiApplication::instance()) return;
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static QGuiApplication app(argc, argv);
+}
+
 // Draws one frame with `draw` at the benchmark's size (args 0, 1).
 template <typename Draw>
 void frames(benchmark::State& state, const std::string& name, Draw draw)
 {
+    ensureGuiApplication();
     const QSize size(int(state.range(0)), int(state.range(1)));
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     BenchResources resources;
@@ -141,13 +153,4 @@ BENCHMARK(BM_DrawManySmallMasks)->Args({550, 400})->Args({1280, 720})->Unit(benc
 }  // namespace
 }  // namespace swf::render::bench
 
-int main(int argc, char** argv)
-{
-    // Device fonts need a GUI application; the offscreen platform keeps it headless.
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+BENCHMARK_MAIN();

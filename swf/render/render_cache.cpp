@@ -19,7 +19,7 @@ constexpr std::size_t kLayoutEntries = 256;
 // Derived bitmap copies, in bytes.
 constexpr std::size_t kImageBytes = 128u << 20;
 
-std::size_t mix(std::size_t seed, std::size_t v) { return seed ^ (v + 0x9E3779B97F4A7C15ull + (seed << 6) + (seed >> 2)); }
+std::size_t mix(std::size_t h, std::size_t v) { return h ^ (v + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2)); }
 
 std::size_t hashDouble(double d) { return std::hash<std::uint64_t>()(std::bit_cast<std::uint64_t>(d + 0.0)); }
 

@@ -11,8 +11,8 @@
 namespace swf::render {
 
 enum class StageScaleMode {
-    ShowAll,   // whole stage visible, aspect kept, centred; margins show the background
-    NoBorder,  // target filled, aspect kept, centred; the stage's overflow is cut
+    ShowAll,   // whole stage visible, proportions kept, centred; margins show the background
+    NoBorder,  // target filled, proportions kept, centred; the stage's overflow is cut
     ExactFit,  // stage stretched to the target in both directions
     NoScale,   // one stage pixel per device pixel, centred
 };

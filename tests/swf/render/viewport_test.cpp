@@ -9,7 +9,7 @@ namespace {
 
 const Rect kStage{0, 550 * 20, 0, 400 * 20};
 
-TEST(Viewport, ShowAllKeepsAspectAndCentres)
+TEST(Viewport, ShowAllKeepsProportionsAndCentres)
 {
     const Viewport v = fitStage(kStage, QSize(1100, 1000), StageScaleMode::ShowAll);
     // Scale 2 (width limits), 800 px tall, centred vertically: 100 px margins.
