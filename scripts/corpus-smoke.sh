@@ -7,6 +7,7 @@ corpus=${1:-$(dirname "$0")/../../shared/corpus}
 swfcli=${2:-$(dirname "$0")/../build/bin/swfcli}
 export QT_QPA_PLATFORM=offscreen
 : "${XDG_RUNTIME_DIR:=$(mktemp -d)}"; export XDG_RUNTIME_DIR
+if [ ! -d "$corpus" ]; then echo "no corpus at $corpus"; exit 77; fi
 total=0; played=0; refused=0; bad=0
 while IFS= read -r -d '' movie; do
   total=$((total + 1))
