@@ -312,7 +312,7 @@ void Player::render(QImage& target) const
     {
         render::RenderContext context(canvas, view.stageToDevice, toRenderQuality(d.quality), *d.cache,
                                       *d.resources);
-        render::drawStage(context, *d.stage);
+        render::drawStage(context, *d.stage, QRectF(canvas.rect()));
     }
     if (!direct) {
         QPainter painter(&target);

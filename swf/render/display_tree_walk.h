@@ -8,8 +8,9 @@
 
 namespace swf::render {
 
-// Clears the target with the stage's background, then draws the tree.
-void drawStage(RenderContext& context, const runtime::Stage& stage);
+// Clears the target with the stage's background, then draws the tree. Objects wholly outside
+// `visible` (device pixels of the target; empty: no limit) are skipped.
+void drawStage(RenderContext& context, const runtime::Stage& stage, QRectF visible = {});
 // Draws one object and what it holds, under the given parent transforms.
 void drawDisplayObject(RenderContext& context, const runtime::DisplayObject& object, const Matrix& parentWorld,
                        const ColorTransform& parentColors);

@@ -202,3 +202,28 @@ TEST(PlayerRender, DamagedMoviesLoadWithAnErrorOrPlayNeverCrash)
 
 }  // namespace
 }  // namespace swf
+
+namespace swf {
+namespace {
+
+TEST(PlayerRender, ObjectsReachingIntoViewFromOutsideAreDrawn)
+{
+    MovieWriter m(8, {0, 4000, 0, 4000});
+    m.shape(runtime::test::square(1, {255, 0, 0, 255}, 4000));
+    m.place(1, 1, runtime::test::translate(-3900, 0));    // 5 px left in view
+    m.place(1, 2, runtime::test::translate(3960, 3960));  // 2 px in the bottom-right corner
+    m.place(1, 3, runtime::test::translate(-8000, 0));    // wholly outside
+    Player player;
+    test::load(player, m.build());
+    const QImage image = player.render(QSize(200, 200));
+    EXPECT_PIXEL(image, 2, 100, qRgb(255, 0, 0));
+    EXPECT_PIXEL(image, 10, 100, qRgb(255, 255, 255));
+    EXPECT_PIXEL(image, 199, 199, qRgb(255, 0, 0));
+    player.setScaleMode(ScaleMode::NoScale);
+    const QImage wide = player.render(QSize(600, 200));  // the margins show what lies off the stage
+    EXPECT_PIXEL(wide, 150, 100, qRgb(255, 0, 0));
+    EXPECT_PIXEL(wide, 2, 100, qRgb(255, 255, 255)) << "the first copy starts 195 px left of the stage";
+}
+
+}  // namespace
+}  // namespace swf
