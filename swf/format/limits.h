@@ -32,4 +32,12 @@ inline constexpr int kMaxJpegScans = 200;
 // vectors grow as records are really read.
 inline constexpr std::size_t kMaxReserve = 4096;
 
+// Display objects nested inside one another (a sprite inside a sprite ...). A sprite that places
+// itself, directly or through others, stops growing here: deeper instances are not created.
+inline constexpr int kMaxDisplayNesting = 64;
+
+// Display objects alive at once in one player. A timeline that would create more (a sprite that
+// places itself several times multiplies at every level) gets no further objects.
+inline constexpr std::size_t kMaxDisplayObjects = 100'000;
+
 }  // namespace swf::limits

@@ -69,7 +69,8 @@ QGradientStops gradientStops(const Gradient& gradient, const ColorTransform& tra
 
 std::optional<QBrush> gradientBrush(const FillStyle& fill, const ColorTransform& transform)
 {
-    if (fill.gradient.stops.empty()) return std::nullopt;
+    // The reference player fills a gradient without stops with opaque black.
+    if (fill.gradient.stops.empty()) return QBrush(transformedQColor(Rgba{0, 0, 0, 255}, transform));
     const QGradientStops stops = gradientStops(fill.gradient, transform);
     QGradient::Spread spread = QGradient::PadSpread;
     if (fill.gradient.spread == SpreadMode::Reflect) spread = QGradient::ReflectSpread;

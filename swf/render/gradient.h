@@ -18,8 +18,8 @@ inline constexpr double kGradientHalfSize = 16384.0;
 // approximated with extra stops computed in linear light. Unsorted stops are sorted.
 QGradientStops gradientStops(const Gradient& gradient, const ColorTransform& transform);
 
-// A brush in gradient space (before the fill matrix). Empty when the gradient has no stops:
-// such a fill draws nothing.
+// A brush in gradient space (before the fill matrix). A gradient without stops fills with
+// opaque black, as the reference player draws it; empty for fills that are not gradients.
 std::optional<QBrush> gradientBrush(const FillStyle& fill, const ColorTransform& transform);
 
 // The colour the gradient shows at a position of its ramp, 0..255, for tests and fallbacks.

@@ -10,34 +10,13 @@
 #include <gtest/gtest.h>
 
 #include "support/swf_writer.h"
+#include "swfcli_test_support.h"
 
 namespace {
 
-struct CliRun {
-    int exitCode = -1;
-    std::string output;  // stdout and stderr
-};
-
-CliRun runSwfcli(const std::string& args)
-{
-    CliRun run;
-    std::string command = std::string("'") + SWFCLI_PATH + "' " + args + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buffer[4096];
-    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) run.output.append(buffer, n);
-    int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
-
-std::string writeTemp(const std::string& name, const std::vector<std::uint8_t>& bytes)
-{
-    auto path = std::filesystem::temp_directory_path() / ("swfcli_test_" + std::to_string(getpid()) + "_" + name);
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                 static_cast<std::streamsize>(bytes.size()));
-    return path.string();
-}
+using swfcli_test::CliRun;
+using swfcli_test::runSwfcli;
+using swfcli_test::writeTemp;
 
 TEST(SwfcliInfo, DescribesAMovie)
 {

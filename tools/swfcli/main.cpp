@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include <QGuiApplication>
+
 #include "commands.h"
 
 namespace {
@@ -12,7 +14,10 @@ namespace {
 void usage()
 {
     std::fprintf(stderr,
-                 "usage: swfcli info MOVIE    header, tag summary, characters, frames and labels\n");
+                 "usage: swfcli info MOVIE    header, tag summary, characters, frames and labels\n"
+                 "       swfcli run MOVIE --frames N | --ticks N [--tick-ms T] [--trace] [--png OUT [--at N]]\n"
+                 "                  [--wav OUT] [--size WxH] [--input events.json] [--quality low|medium|high]\n"
+                 "       swfcli features          what run supports, one name a line\n");
 }
 
 }  // namespace
@@ -27,6 +32,14 @@ int main(int argc, char** argv)
     std::vector<std::string> args(argv + 2, argv + argc);
     try {
         if (command == "info") return swfcli::runInfo(args);
+        if (command == "features") return swfcli::printFeatures();
+        if (command == "run") {
+            // Text needs the host's fonts, which need a GUI application; no display is needed.
+            if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+            int qtArgc = 1;
+            QGuiApplication app(qtArgc, argv);
+            return swfcli::runMovie(args);
+        }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "swfcli: %s\n", e.what());
         return 1;
