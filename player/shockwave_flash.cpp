@@ -4,6 +4,7 @@
 
 #include "app/handler_failure.h"
 #include "banner/shell_open.h"
+#include "player/swf_movie_engine.h"
 
 namespace {
 
@@ -45,6 +46,7 @@ ShockwaveFlash::ShockwaveFlash(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);  // the movie sees the pointer move, not only drags
     connect(&clock_, &FrameClock::beat, this, &ShockwaveFlash::onBeat);
+    setEngine(std::make_unique<SwfMovieEngine>());
 }
 
 ShockwaveFlash::~ShockwaveFlash() = default;

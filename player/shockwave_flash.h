@@ -35,8 +35,9 @@ public:
     explicit ShockwaveFlash(QWidget* parent = nullptr);
     ~ShockwaveFlash() override;
 
-    // The engine that plays the control's movies; the control gives it its settings. Replacing
-    // the engine drops the movie the old one held.
+    // The engine that plays the control's movies: our SWF engine unless replaced (tests put a
+    // scripted one in its place). The control gives it its settings. Replacing the engine drops
+    // the movie the old one held.
     void setEngine(std::unique_ptr<MovieEngine> engine);
     MovieEngine* engine() const { return engine_.get(); }
 

@@ -4,7 +4,6 @@
 #include <QTemporaryDir>
 
 #include "form1_test_support.h"
-#include "player/swf_movie_engine.h"
 #include "player/sample_movie.h"
 
 namespace {
@@ -17,7 +16,6 @@ TEST(WindowScreenshots, SavesPlayModeWithAMoviePlaying)
     ASSERT_TRUE(sample_movie::save(path, sample_movie::frameMovie(6, 12)));
 
     Form1 form;
-    form.ShockwaveFlash1->setEngine(std::make_unique<SwfMovieEngine>());
     form.Form_Load();
     form.File1->setPath(movies.path());
     form.show();

@@ -6,7 +6,6 @@
 
 #include "app/form1_test_support.h"
 #include "chooser_fixture.h"
-#include "player/swf_movie_engine.h"
 #include "sample_movie.h"
 
 namespace {
@@ -17,8 +16,7 @@ class EnginePlayback : public FormTest {
 protected:
     EnginePlayback()
     {
-        form.ShockwaveFlash1->setEngine(std::make_unique<SwfMovieEngine>());
-        EXPECT_TRUE(sample_movie::save(moviePath("frames.swf"), sample_movie::frameMovie(kFrames, 20)));
+            EXPECT_TRUE(sample_movie::save(moviePath("frames.swf"), sample_movie::frameMovie(kFrames, 20)));
         // Compressed, but the compressed stream is noise.
         EXPECT_TRUE(sample_movie::save(moviePath("damaged.swf"), {'C', 'W', 'S', 8, 200, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8}));
         QFile notes(moviePath("notes.swf"));

@@ -128,6 +128,7 @@ TEST_F(PlayerControl, CallsWithoutAMovieShowNothing)
 
     // Nor does anything happen with no engine at all, except for a movie, which it cannot play.
     ShockwaveFlash bare;
+    bare.setEngine(nullptr);
     for (int dispid : {112, 113, 114, 115, 116})
         EXPECT_NO_THROW(bare.invoke(dispid, {}));
     bare.putProperty(102, QStringLiteral("a.swf"));
