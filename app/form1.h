@@ -8,12 +8,14 @@
 // Control names are those of the window's design and are kept as they stand.
 
 #include <array>
+#include <functional>
 
 #include <QWidget>
 
+#include "app/timer.h"
+
 class QLabel;
 class QPushButton;
-class QTimer;
 class QToolBar;
 class QToolButton;
 
@@ -33,7 +35,8 @@ public:
     ~Form1() override;
 
     // The window's outer size in twips (frame and title bar included), as the size modes
-    // write it: width first, then height.
+    // write it: width first, then height. The client area is what Form1 keeps exact: an outer
+    // size is the client size plus the designed frame (form1_layout.h), rounded to whole pixels.
     int Width() const;
     int Height() const;
     void setWidth(int twips);
@@ -44,10 +47,21 @@ public:
     // The load handler: runs once after the controls exist and before the window is shown.
     void Form_Load();
 
+    // Places the window in the middle of the screen's available area.
+    void centreOnScreen();
+
+    // Failures. A handler that fails ends at the failing step; runHandler catches what escapes
+    // it and reports it, so the program goes on. The reporter shows a message box unless it is
+    // replaced (tests replace it to observe reports without blocking).
+    using FailureReporter = std::function<void(const QString& message)>;
+    void setFailureReporter(FailureReporter reporter);
+    void reportFailure(const QString& message);
+    void runHandler(const std::function<void()>& handler);
+
     // Controls, front to back within each layer.
     QToolBar* Toolbar1 = nullptr;
     PictureBox* Picture1 = nullptr;
-    QTimer* Timer1 = nullptr;
+    Timer* Timer1 = nullptr;
     QPushButton* Command4 = nullptr;
     QPushButton* Command3 = nullptr;
     QPushButton* Command2 = nullptr;
@@ -65,6 +79,8 @@ public:
     QLabel* lblDrive = nullptr;
     QLabel* lblFilename = nullptr;
     ImageList* ImageList1 = nullptr;
+    // Toolbar1's six buttons, left to right (player/).
+    std::array<QToolButton*, 6> toolbarButtons{};
 
     // Folder chooser (player/).
     void Drive1_Change();
@@ -86,4 +102,21 @@ public:
 
     // The banner's frame counter: the index of the frame the next tick shows (0 to 4).
     int bannerFrame = 0;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void createControls();
+    // Decodes the built-in pictures and sets each on its control (app/form1_pictures.cpp).
+    void setPictures();
+    // Puts the six playback buttons on the toolbar, with their pictures from ImageList1 (player/).
+    void createToolbarButtons();
+    void stackControls();
+    void orderFocus();
+    void connectHandlers();
+    // Points the drive, folder and file lists at the process's current folder (player/).
+    void startChooser();
+
+    FailureReporter reporter_;
 };

@@ -23,6 +23,7 @@ struct FontDefinition {
     double emSquare = 1024;     // 1024, or 20480 for DefineFont3
     std::string name;           // from the font tag or DefineFontInfo; may be empty
     bool bold = false, italic = false, smallText = false;
+    std::uint8_t languageCode = 0;    // 0 none, 1 Latin, 2 Japanese, 3 Korean, 4/5 Chinese
     // One entry per glyph. Glyph outlines use fill style 1 (the text colour) and no lines.
     std::vector<std::vector<ShapeRecord>> glyphs;
     std::vector<char16_t> codes;       // Unicode of each glyph; empty without a code table

@@ -1,0 +1,372 @@
+// The engine's public face: a loaded movie's stage, its clock, its sound and its drawing.
+
+#include "swf/player.h"
+
+#include <algorithm>
+#include <atomic>
+#include <fstream>
+
+#include <QPainter>
+
+#include "swf/audio/mixer.h"
+#include "swf/format/limits.h"
+#include "swf/player_sound.h"
+#include "swf/render/display_tree_walk.h"
+#include "swf/render/movie_resources.h"
+#include "swf/render/render_cache.h"
+#include "swf/render/viewport.h"
+#include "swf/runtime/frame_clock.h"
+#include "swf/runtime/movie_clip.h"
+#include "swf/runtime/stage.h"
+
+namespace swf {
+namespace {
+
+// A stream's clock drives the main timeline only while sound is being taken: when nothing was
+// pulled for this long of advanced time, frames run by wall time.
+constexpr double kOutputSilenceMs = 500;
+// Frames run at most in one advance to catch up with a stream's clock (the rest follows on the
+// next advances, so a long stall does not freeze the caller).
+constexpr int kMaxStreamCatchUpFrames = 30;
+
+LoadError::Kind toLoadErrorKind(MovieLoadError::Kind kind)
+{
+    switch (kind) {
+    case MovieLoadError::Kind::NotSwf: return LoadError::Kind::NotSwf;
+    case MovieLoadError::Kind::Truncated: return LoadError::Kind::Truncated;
+    case MovieLoadError::Kind::Corrupt: return LoadError::Kind::Corrupt;
+    case MovieLoadError::Kind::TooLarge: return LoadError::Kind::TooLarge;
+    case MovieLoadError::Kind::Unsupported: return LoadError::Kind::Unsupported;
+    }
+    return LoadError::Kind::Corrupt;
+}
+
+render::StageScaleMode toStageScaleMode(ScaleMode mode)
+{
+    switch (mode) {
+    case ScaleMode::ShowAll: return render::StageScaleMode::ShowAll;
+    case ScaleMode::NoBorder: return render::StageScaleMode::NoBorder;
+    case ScaleMode::ExactFit: return render::StageScaleMode::ExactFit;
+    case ScaleMode::NoScale: return render::StageScaleMode::NoScale;
+    }
+    return render::StageScaleMode::ShowAll;
+}
+
+render::RenderQuality toRenderQuality(Quality q)
+{
+    switch (q) {
+    case Quality::Low: return render::RenderQuality::Low;
+    case Quality::Medium: return render::RenderQuality::Medium;
+    case Quality::High: return render::RenderQuality::High;
+    }
+    return render::RenderQuality::High;
+}
+
+std::vector<std::uint8_t> readWholeFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in) throw LoadError(LoadError::Kind::Io, "cannot open " + path);
+    const std::streamoff size = in.tellg();
+    if (size < 0) throw LoadError(LoadError::Kind::Io, "cannot read " + path);
+    // A file can never be larger than the largest movie it could decompress to.
+    if (static_cast<std::uint64_t>(size) > limits::kMaxDecompressedSize)
+        throw LoadError(LoadError::Kind::TooLarge, path + " is larger than any movie the player accepts");
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    in.seekg(0);
+    if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size))
+        throw LoadError(LoadError::Kind::Io, "cannot read " + path);
+    return bytes;
+}
+
+}  // namespace
+
+struct Player::Impl {
+    Impl() : mixer([this](const std::string& w) { warn(w); }) {}
+
+    void warn(const std::string& message) const
+    {
+        if (onWarning) onWarning(message);
+    }
+
+    // Declared in order of need: the stage goes first, then its sound host, then the mixer.
+    audio::Mixer mixer;
+    std::shared_ptr<const Movie> movie;
+    std::unique_ptr<detail::MixerSoundHost> sound;
+    std::unique_ptr<render::MovieResources> resources;
+    mutable std::unique_ptr<render::RenderCache> cache;
+    std::unique_ptr<runtime::Stage> stage;
+    runtime::FrameClock clock;
+
+    bool autoPlay = true;
+    bool loop = true;
+    ScaleMode scaleMode = ScaleMode::ShowAll;
+    Quality quality = Quality::High;
+    QPointF mouse;
+    bool mouseInside = false;
+
+    std::atomic<std::int64_t> pulledFrames{0};
+    std::int64_t pulledAtLastAdvance = 0;
+    double msSinceLastPull = kOutputSilenceMs;
+
+    std::function<void(const std::string&)> onTrace;
+    std::function<void(const std::string&, const std::string&)> onUrlRequest;
+    std::function<void(const std::string&, const std::string&)> onFsCommand;
+    std::function<void(const std::string&)> onWarning;
+
+    runtime::MovieClip* root() const { return stage ? &stage->root() : nullptr; }
+    void runScripts() const
+    {
+        if (stage) stage->runQueuedScripts();
+    }
+};
+
+Player::Player() : impl_(std::make_unique<Impl>()) {}
+Player::~Player() { unload(); }
+
+void Player::loadFile(const std::string& path)
+{
+    std::vector<std::uint8_t> bytes;
+    try {
+        bytes = readWholeFile(path);
+    } catch (const LoadError&) {
+        unload();
+        throw;
+    }
+    loadBytes(std::move(bytes));
+}
+
+void Player::loadBytes(std::vector<std::uint8_t> bytes, const std::string& baseDirectory)
+{
+    (void)baseDirectory;  // for loadMovie and relative URLs, which come with scripting
+    unload();
+    MovieLoadResult result = Movie::load(bytes);
+    bytes = {};
+    if (!result) {
+        const MovieLoadError& e = result.error();
+        throw LoadError(toLoadErrorKind(e.kind), e.message, e.offset);
+    }
+    Impl& d = *impl_;
+    d.movie = result.movie();
+    for (const std::string& w : d.movie->warnings()) d.warn(w);
+    d.clock = runtime::FrameClock(d.movie->facts().frameRate);
+    d.sound = std::make_unique<detail::MixerSoundHost>(d.mixer, d.movie, d.clock.frameRate(),
+                                                       [&d](const std::string& w) { d.warn(w); });
+    d.resources = std::make_unique<render::MovieResources>(*d.movie);
+    d.cache = std::make_unique<render::RenderCache>();
+    runtime::StageHooks hooks;
+    hooks.sound = d.sound.get();
+    hooks.warning = [&d](const std::string& w) { d.warn(w); };
+    d.stage = std::make_unique<runtime::Stage>(d.movie, hooks);
+    d.stage->root().setLoopAllowed(d.loop);
+    if (!d.autoPlay) d.stage->root().stop();
+    d.msSinceLastPull = kOutputSilenceMs;
+}
+
+void Player::unload()
+{
+    Impl& d = *impl_;
+    d.stage.reset();
+    d.cache.reset();
+    d.resources.reset();
+    d.sound.reset();
+    d.mixer.stopAll();
+    d.movie.reset();
+    d.clock = runtime::FrameClock();
+}
+
+bool Player::hasMovie() const { return impl_->stage != nullptr; }
+
+MovieInfo Player::info() const
+{
+    MovieInfo info;
+    const Impl& d = *impl_;
+    if (!d.movie) return info;
+    const MovieFacts& f = d.movie->facts();
+    info.version = f.version;
+    info.widthPx = f.widthPx();
+    info.heightPx = f.heightPx();
+    info.frameRate = f.frameRate;
+    info.frameCount = static_cast<int>(d.movie->frameCount());
+    if (f.background) info.backgroundArgb = 0xff000000u | (std::uint32_t(f.background->r) << 16) |
+                                            (std::uint32_t(f.background->g) << 8) | f.background->b;
+    info.compression = compressionName(f.compression);
+    return info;
+}
+
+void Player::play()
+{
+    if (auto* root = impl_->root()) root->play();
+}
+
+void Player::stop()
+{
+    if (auto* root = impl_->root()) root->stop();
+}
+
+void Player::back()
+{
+    if (auto* root = impl_->root()) {
+        root->gotoFrame(root->currentFrame() - 1, false);
+        impl_->runScripts();
+    }
+}
+
+void Player::forward()
+{
+    if (auto* root = impl_->root()) {
+        root->gotoFrame(root->currentFrame() + 1, false);
+        impl_->runScripts();
+    }
+}
+
+void Player::rewind()
+{
+    if (auto* root = impl_->root()) {
+        root->gotoFrame(0, false);
+        impl_->runScripts();
+    }
+}
+
+bool Player::isPlaying() const
+{
+    const auto* root = impl_->root();
+    return root && root->playing();
+}
+
+void Player::gotoFrame(int frame, bool andPlay)
+{
+    if (auto* root = impl_->root()) {
+        root->gotoFrame(frame - 1, andPlay);
+        impl_->runScripts();
+    }
+}
+
+int Player::currentFrame() const
+{
+    const auto* root = impl_->root();
+    return root ? root->currentFrame() + 1 : 0;
+}
+
+void Player::setAutoPlay(bool on) { impl_->autoPlay = on; }
+bool Player::autoPlay() const { return impl_->autoPlay; }
+
+void Player::setLoop(bool on)
+{
+    impl_->loop = on;
+    if (auto* root = impl_->root()) root->setLoopAllowed(on);
+}
+
+bool Player::loop() const { return impl_->loop; }
+
+void Player::advance(double milliseconds)
+{
+    Impl& d = *impl_;
+    if (!d.stage) return;
+    const std::int64_t pulled = d.pulledFrames.load();
+    if (pulled != d.pulledAtLastAdvance) {
+        d.pulledAtLastAdvance = pulled;
+        d.msSinceLastPull = 0;
+    } else if (milliseconds > 0) {
+        d.msSinceLastPull = std::min(d.msSinceLastPull + milliseconds, kOutputSilenceMs);
+    }
+    d.sound->setOutputLive(d.msSinceLastPull < kOutputSilenceMs);
+
+    int due = d.clock.advance(milliseconds);
+    runtime::MovieClip& root = d.stage->root();
+    if (root.playing() && root.stream()) {
+        if (const std::optional<int> heard = d.sound->streamFrame(root.stream())) {
+            // The sound clock drives: run up to the frame being heard, never beyond it.
+            due = std::clamp(*heard - root.currentFrame(), 0, kMaxStreamCatchUpFrames);
+            d.clock.reset();
+        }
+    }
+    for (int i = 0; i < due; ++i) d.stage->tick();
+}
+
+void Player::tick()
+{
+    if (impl_->stage) impl_->stage->tick();
+}
+
+double Player::frameIntervalMs() const { return impl_->clock.intervalMs(); }
+
+void Player::setScaleMode(ScaleMode mode) { impl_->scaleMode = mode; }
+ScaleMode Player::scaleMode() const { return impl_->scaleMode; }
+void Player::setQuality(Quality quality) { impl_->quality = quality; }
+Quality Player::quality() const { return impl_->quality; }
+
+void Player::render(QImage& target) const
+{
+    const Impl& d = *impl_;
+    if (target.isNull()) return;
+    if (!d.stage) {
+        target.fill(Qt::black);
+        return;
+    }
+    const bool direct = target.format() == QImage::Format_ARGB32_Premultiplied;
+    QImage converted;
+    if (!direct) converted = QImage(target.size(), QImage::Format_ARGB32_Premultiplied);
+    QImage& canvas = direct ? target : converted;
+    const render::Viewport view =
+        render::fitStage(d.stage->frameRect(), canvas.size(), toStageScaleMode(d.scaleMode));
+    {
+        render::RenderContext context(canvas, view.stageToDevice, toRenderQuality(d.quality), *d.cache,
+                                      *d.resources);
+        render::drawStage(context, *d.stage, QRectF(canvas.rect()));
+    }
+    if (!direct) {
+        QPainter painter(&target);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(0, 0, converted);
+    }
+}
+
+QImage Player::render(QSize size) const
+{
+    QImage image(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+    render(image);
+    return image;
+}
+
+QPointF Player::viewToStage(QPointF viewPoint, QSize viewSize) const
+{
+    const Impl& d = *impl_;
+    if (!d.stage || viewSize.isEmpty()) return viewPoint;
+    return render::fitStage(d.stage->frameRect(), viewSize, toStageScaleMode(d.scaleMode))
+        .deviceToStagePixels(viewPoint);
+}
+
+// Input reaches the stage with the button state machine and scripts; until then the player
+// keeps where the pointer is.
+void Player::mouseMove(QPointF stagePoint)
+{
+    impl_->mouse = stagePoint;
+    impl_->mouseInside = true;
+}
+
+void Player::mouseDown(QPointF stagePoint, MouseButton) { mouseMove(stagePoint); }
+void Player::mouseUp(QPointF stagePoint, MouseButton) { mouseMove(stagePoint); }
+void Player::mouseLeave() { impl_->mouseInside = false; }
+void Player::keyDown(int, char16_t) {}
+void Player::keyUp(int, char16_t) {}
+bool Player::wantsHandCursor() const { return false; }
+
+std::size_t Player::pullAudio(std::span<std::int16_t> interleavedStereo)
+{
+    const std::size_t frames = impl_->mixer.pull(interleavedStereo);
+    impl_->pulledFrames += static_cast<std::int64_t>(frames);
+    return frames;
+}
+
+void Player::onTrace(std::function<void(const std::string&)> handler) { impl_->onTrace = std::move(handler); }
+void Player::onUrlRequest(std::function<void(const std::string&, const std::string&)> handler)
+{
+    impl_->onUrlRequest = std::move(handler);
+}
+void Player::onFsCommand(std::function<void(const std::string&, const std::string&)> handler)
+{
+    impl_->onFsCommand = std::move(handler);
+}
+void Player::onWarning(std::function<void(const std::string&)> handler) { impl_->onWarning = std::move(handler); }
+
+}  // namespace swf

@@ -1,0 +1,382 @@
+#include "swf/render/compositing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+namespace swf::render {
+
+namespace {
+
+// Blur sizes above this many device pixels are cut: the cost grows with the size and the
+// picture no longer changes visibly.
+constexpr double kMaxBlur = 255;
+
+using Plane = std::vector<float>;  // one value 0..1 per pixel, row-major
+
+int clamp255(double v) { return v <= 0 ? 0 : v >= 255 ? 255 : int(v + 0.5); }
+
+// One pass of a centred box of width `size` (fractional sizes weight the two outer samples) over
+// `count` values spaced `stride` apart.
+void boxPass(float* data, int count, int stride, double size, std::vector<float>& scratch)
+{
+    if (size <= 1 || count <= 0) return;
+    const double radius = (size - 1) / 2;
+    const int whole = int(std::floor(radius));
+    const float edge = float(radius - whole);
+    const float norm = float(1.0 / size);
+    scratch.assign(std::size_t(count) + 2 * std::size_t(whole + 1) + 1, 0.0f);
+    // Prefix sums over the values with zero padding on both sides.
+    std::vector<double> prefix(std::size_t(count) + 1, 0.0);
+    for (int i = 0; i < count; ++i) prefix[std::size_t(i) + 1] = prefix[std::size_t(i)] + data[std::size_t(i) * stride];
+    auto sumRange = [&](int from, int to) {  // inclusive, clamped
+        from = std::max(from, 0);
+        to = std::min(to, count - 1);
+        return from > to ? 0.0 : prefix[std::size_t(to) + 1] - prefix[std::size_t(from)];
+    };
+    auto at = [&](int i) { return i >= 0 && i < count ? data[std::size_t(i) * stride] : 0.0f; };
+    for (int i = 0; i < count; ++i) {
+        double s = sumRange(i - whole, i + whole);
+        if (edge > 0) s += edge * (at(i - whole - 1) + at(i + whole + 1));
+        scratch[std::size_t(i)] = float(s * norm);
+    }
+    for (int i = 0; i < count; ++i) data[std::size_t(i) * stride] = scratch[std::size_t(i)];
+}
+
+void blurPlane(Plane& plane, int width, int height, double bx, double by, int passes)
+{
+    bx = std::min(bx, kMaxBlur), by = std::min(by, kMaxBlur);
+    std::vector<float> scratch;
+    for (int p = 0; p < std::clamp(passes, 1, 15); ++p) {
+        if (bx > 1)
+            for (int y = 0; y < height; ++y) boxPass(plane.data() + std::size_t(y) * width, width, 1, bx, scratch);
+        if (by > 1)
+            for (int x = 0; x < width; ++x) boxPass(plane.data() + x, height, width, by, scratch);
+    }
+}
+
+Plane alphaPlane(const QImage& image)
+{
+    Plane plane(std::size_t(image.width()) * image.height());
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) plane[std::size_t(y) * image.width() + x] = qAlpha(row[x]) / 255.0f;
+    }
+    return plane;
+}
+
+// The plane moved by (dx, dy) pixels (bilinear for fractional shifts), zero where it has no data.
+Plane shifted(const Plane& plane, int width, int height, double dx, double dy)
+{
+    if (dx == 0 && dy == 0) return plane;
+    Plane out(plane.size(), 0.0f);
+    const int ix = int(std::floor(dx)), iy = int(std::floor(dy));
+    const float fx = float(dx - ix), fy = float(dy - iy);
+    auto at = [&](int x, int y) {
+        return x >= 0 && y >= 0 && x < width && y < height ? plane[std::size_t(y) * width + x] : 0.0f;
+    };
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const int sx = x - ix, sy = y - iy;
+            const float v = at(sx, sy) * (1 - fx) * (1 - fy) + at(sx - 1, sy) * fx * (1 - fy) +
+                            at(sx, sy - 1) * (1 - fx) * fy + at(sx - 1, sy - 1) * fx * fy;
+            out[std::size_t(y) * width + x] = v;
+        }
+    return out;
+}
+
+struct PlaneColor {
+    const Plane* plane;
+    Rgba color;
+};
+
+// Composites tinted planes with the source: `below` planes go under the object, `above` over
+// it; inner planes are masked by the object's alpha; knockout drops the object itself.
+void compositePlanes(QImage& image, const std::vector<PlaneColor>& planes, bool inner, bool knockout, bool onTop)
+{
+    const int w = image.width();
+    for (int y = 0; y < image.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const std::size_t i = std::size_t(y) * w + x;
+            const QRgb src = row[x];
+            const float sa = qAlpha(src) / 255.0f;
+            // The effect colour, premultiplied, as floats.
+            float er = 0, eg = 0, eb = 0, ea = 0;
+            for (const PlaneColor& pc : planes) {
+                float v = std::clamp((*pc.plane)[i], 0.0f, 1.0f) * (pc.color.a / 255.0f);
+                if (inner) v *= sa;
+                // Over-composite the planes on each other.
+                er = pc.color.r / 255.0f * v + er * (1 - v);
+                eg = pc.color.g / 255.0f * v + eg * (1 - v);
+                eb = pc.color.b / 255.0f * v + eb * (1 - v);
+                ea = v + ea * (1 - v);
+            }
+            float r = qRed(src) / 255.0f, g = qGreen(src) / 255.0f, b = qBlue(src) / 255.0f, a = sa;
+            if (knockout) {
+                if (inner) {
+                    r = er, g = eg, b = eb, a = ea;
+                } else {
+                    // Outer effect with the object cut out.
+                    r = er * (1 - sa), g = eg * (1 - sa), b = eb * (1 - sa), a = ea * (1 - sa);
+                }
+            } else if (inner || onTop) {
+                r = er + r * (1 - ea), g = eg + g * (1 - ea), b = eb + b * (1 - ea), a = ea + a * (1 - ea);
+                if (inner) a = sa;  // inside the object only
+            } else {
+                r = r + er * (1 - sa), g = g + eg * (1 - sa), b = b + eb * (1 - sa), a = sa + ea * (1 - sa);
+            }
+            row[x] = qRgba(clamp255(r * 255), clamp255(g * 255), clamp255(b * 255), clamp255(a * 255));
+        }
+    }
+}
+
+void scalePlane(Plane& plane, double strength)
+{
+    for (float& v : plane) v = std::min(1.0f, float(v * strength));
+}
+
+void dropShadow(QImage& image, Rgba color, double bx, double by, int passes, double angle, double distance,
+                double strength, bool inner, bool knockout)
+{
+    const int w = image.width(), h = image.height();
+    Plane plane = alphaPlane(image);
+    if (inner)
+        for (float& v : plane) v = 1 - v;  // the shadow falls from outside into the object
+    blurPlane(plane, w, h, bx, by, passes);
+    plane = shifted(plane, w, h, std::cos(angle) * distance, std::sin(angle) * distance);
+    scalePlane(plane, strength);
+    compositePlanes(image, {{&plane, color}}, inner, knockout, false);
+}
+
+void bevel(QImage& image, const BevelFilter& f, double scale)
+{
+    const int w = image.width(), h = image.height();
+    Plane plane = alphaPlane(image);
+    blurPlane(plane, w, h, f.blurX * scale, f.blurY * scale, f.passes);
+    const double dx = std::cos(f.angle) * f.distance * scale, dy = std::sin(f.angle) * f.distance * scale;
+    const Plane towards = shifted(plane, w, h, dx, dy), away = shifted(plane, w, h, -dx, -dy);
+    Plane light(plane.size()), dark(plane.size());
+    for (std::size_t i = 0; i < plane.size(); ++i) {
+        const float d = away[i] - towards[i];
+        light[i] = std::clamp(float(d * f.strength), 0.0f, 1.0f);
+        dark[i] = std::clamp(float(-d * f.strength), 0.0f, 1.0f);
+    }
+    compositePlanes(image, {{&dark, f.shadow}, {&light, f.highlight}}, f.inner, f.knockout, f.onTop);
+}
+
+Rgba gradientAt(const GradientFilter& f, float v)
+{
+    const std::size_t n = std::min(f.colors.size(), f.ratios.size());
+    if (n == 0) return {0, 0, 0, 0};
+    const double r = v * 255;
+    if (r <= f.ratios[0]) return f.colors[0];
+    for (std::size_t i = 1; i < n; ++i) {
+        if (r > f.ratios[i]) continue;
+        const double span = f.ratios[i] - f.ratios[i - 1];
+        const double t = span > 0 ? (r - f.ratios[i - 1]) / span : 1;
+        auto mix = [t](std::uint8_t a, std::uint8_t b) { return std::uint8_t(std::lround(a + (b - a) * t)); };
+        const Rgba& a = f.colors[i - 1];
+        const Rgba& b = f.colors[i];
+        return {mix(a.r, b.r), mix(a.g, b.g), mix(a.b, b.b), mix(a.a, b.a)};
+    }
+    return f.colors[n - 1];
+}
+
+void gradientEffect(QImage& image, const GradientFilter& f, double scale)
+{
+    const int w = image.width(), h = image.height();
+    Plane plane = alphaPlane(image);
+    blurPlane(plane, w, h, f.blurX * scale, f.blurY * scale, f.passes);
+    const double dx = std::cos(f.angle) * f.distance * scale, dy = std::sin(f.angle) * f.distance * scale;
+    Plane value;
+    if (f.bevel) {
+        const Plane towards = shifted(plane, w, h, dx, dy), away = shifted(plane, w, h, -dx, -dy);
+        value.resize(plane.size());
+        // 0.5 is the flat middle of a gradient bevel; light and shadow sit at its two ends.
+        for (std::size_t i = 0; i < plane.size(); ++i)
+            value[i] = std::clamp(0.5f + float((away[i] - towards[i]) * f.strength) / 2, 0.0f, 1.0f);
+    } else {
+        value = shifted(plane, w, h, dx, dy);
+        scalePlane(value, f.strength);
+    }
+    QImage effect(image.size(), QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < h; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(effect.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const Rgba c = gradientAt(f, value[std::size_t(y) * w + x]);
+            row[x] = qPremultiply(qRgba(c.r, c.g, c.b, c.a));
+        }
+    }
+    for (int y = 0; y < h; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        const auto* eff = reinterpret_cast<const QRgb*>(effect.constScanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const QRgb s = row[x];
+            QRgb e = eff[x];
+            const int sa = qAlpha(s);
+            if (f.inner) e = qRgba(qRed(e) * sa / 255, qGreen(e) * sa / 255, qBlue(e) * sa / 255, qAlpha(e) * sa / 255);
+            const int ea = qAlpha(e);
+            if (f.knockout) {
+                row[x] = f.inner ? e : qRgba(qRed(e) * (255 - sa) / 255, qGreen(e) * (255 - sa) / 255,
+                                             qBlue(e) * (255 - sa) / 255, ea * (255 - sa) / 255);
+            } else if (f.inner || f.onTop) {
+                row[x] = qRgba(qRed(e) + qRed(s) * (255 - ea) / 255, qGreen(e) + qGreen(s) * (255 - ea) / 255,
+                               qBlue(e) + qBlue(s) * (255 - ea) / 255, f.inner ? sa : ea + sa * (255 - ea) / 255);
+            } else {
+                row[x] = qRgba(qRed(s) + qRed(e) * (255 - sa) / 255, qGreen(s) + qGreen(e) * (255 - sa) / 255,
+                               qBlue(s) + qBlue(e) * (255 - sa) / 255, sa + ea * (255 - sa) / 255);
+            }
+        }
+    }
+}
+
+void colorMatrix(QImage& image, const ColorMatrixFilter& f)
+{
+    const auto& m = f.matrix;
+    for (int y = 0; y < image.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb u = qUnpremultiply(row[x]);
+            const double r = qRed(u), g = qGreen(u), b = qBlue(u), a = qAlpha(u);
+            const int nr = clamp255(m[0] * r + m[1] * g + m[2] * b + m[3] * a + m[4]);
+            const int ng = clamp255(m[5] * r + m[6] * g + m[7] * b + m[8] * a + m[9]);
+            const int nb = clamp255(m[10] * r + m[11] * g + m[12] * b + m[13] * a + m[14]);
+            const int na = clamp255(m[15] * r + m[16] * g + m[17] * b + m[18] * a + m[19]);
+            row[x] = qPremultiply(qRgba(nr, ng, nb, na));
+        }
+    }
+}
+
+void convolution(QImage& image, const ConvolutionFilter& f)
+{
+    if (f.columns <= 0 || f.rows <= 0 || f.matrix.size() < std::size_t(f.columns) * f.rows) return;
+    const double divisor = f.divisor != 0 ? f.divisor : 1;
+    const QImage src = image.copy();
+    const int w = src.width(), h = src.height();
+    const QRgb outside = qRgba(f.defaultColor.r, f.defaultColor.g, f.defaultColor.b, f.defaultColor.a);
+    for (int y = 0; y < h; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            double sr = 0, sg = 0, sb = 0, sa = 0;
+            for (int j = 0; j < f.rows; ++j)
+                for (int i = 0; i < f.columns; ++i) {
+                    int px = x + i - f.columns / 2, py = y + j - f.rows / 2;
+                    QRgb p;
+                    if (px < 0 || py < 0 || px >= w || py >= h) {
+                        if (!f.clamp) {
+                            p = outside;
+                        } else {
+                            px = std::clamp(px, 0, w - 1), py = std::clamp(py, 0, h - 1);
+                            p = qUnpremultiply(reinterpret_cast<const QRgb*>(src.constScanLine(py))[px]);
+                        }
+                    } else {
+                        p = qUnpremultiply(reinterpret_cast<const QRgb*>(src.constScanLine(py))[px]);
+                    }
+                    const double k = f.matrix[std::size_t(j) * f.columns + i];
+                    sr += qRed(p) * k, sg += qGreen(p) * k, sb += qBlue(p) * k, sa += qAlpha(p) * k;
+                }
+            const QRgb own = qUnpremultiply(row[x]);
+            const int na = f.preserveAlpha ? qAlpha(own) : clamp255(sa / divisor + f.bias);
+            row[x] = qPremultiply(qRgba(clamp255(sr / divisor + f.bias), clamp255(sg / divisor + f.bias),
+                                        clamp255(sb / divisor + f.bias), na));
+        }
+    }
+}
+
+// Separable blend on unpremultiplied channels in 0..1.
+double blendChannel(BlendMode mode, double c, double b)
+{
+    switch (mode) {
+    case BlendMode::Subtract: return std::max(b - c, 0.0);
+    case BlendMode::Invert: return 1 - b;
+    default: return c;
+    }
+}
+
+}  // namespace
+
+void boxBlur(QImage& image, double blurX, double blurY, int passes)
+{
+    const int w = image.width(), h = image.height();
+    std::vector<Plane> channels(4, Plane(std::size_t(w) * h));
+    for (int y = 0; y < h; ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const std::size_t i = std::size_t(y) * w + x;
+            channels[0][i] = float(qRed(row[x])), channels[1][i] = float(qGreen(row[x]));
+            channels[2][i] = float(qBlue(row[x])), channels[3][i] = float(qAlpha(row[x]));
+        }
+    }
+    for (Plane& c : channels) blurPlane(c, w, h, blurX, blurY, passes);
+    for (int y = 0; y < h; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const std::size_t i = std::size_t(y) * w + x;
+            const int a = clamp255(channels[3][i]);
+            row[x] = qRgba(std::min(a, clamp255(channels[0][i])), std::min(a, clamp255(channels[1][i])),
+                           std::min(a, clamp255(channels[2][i])), a);
+        }
+    }
+}
+
+void applyFilters(QImage& image, const std::vector<Filter>& filters, double scale)
+{
+    if (image.format() != QImage::Format_ARGB32_Premultiplied)
+        image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (!(scale > 0) || !std::isfinite(scale)) scale = 1;
+    for (const Filter& filter : filters) {
+        std::visit(
+            [&](const auto& f) {
+                using T = std::decay_t<decltype(f)>;
+                if constexpr (std::is_same_v<T, BlurFilter>) {
+                    boxBlur(image, f.blurX * scale, f.blurY * scale, f.passes);
+                } else if constexpr (std::is_same_v<T, DropShadowFilter>) {
+                    dropShadow(image, f.color, f.blurX * scale, f.blurY * scale, f.passes, f.angle, f.distance * scale,
+                               f.strength, f.inner, f.knockout);
+                } else if constexpr (std::is_same_v<T, GlowFilter>) {
+                    dropShadow(image, f.color, f.blurX * scale, f.blurY * scale, f.passes, 0, 0, f.strength, f.inner,
+                               f.knockout);
+                } else if constexpr (std::is_same_v<T, BevelFilter>) {
+                    bevel(image, f, scale);
+                } else if constexpr (std::is_same_v<T, GradientFilter>) {
+                    gradientEffect(image, f, scale);
+                } else if constexpr (std::is_same_v<T, ConvolutionFilter>) {
+                    convolution(image, f);
+                } else if constexpr (std::is_same_v<T, ColorMatrixFilter>) {
+                    colorMatrix(image, f);
+                }
+            },
+            filter);
+    }
+}
+
+void blendLayer(QImage& backdrop, const QImage& layer, QPoint offset, BlendMode mode)
+{
+    const QRect area = QRect(offset, layer.size()).intersected(backdrop.rect());
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        auto* dst = reinterpret_cast<QRgb*>(backdrop.scanLine(y));
+        const auto* src = reinterpret_cast<const QRgb*>(layer.constScanLine(y - offset.y()));
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb s = src[x - offset.x()];
+            const int sa = qAlpha(s);
+            if (sa == 0) continue;
+            const QRgb d = dst[x];
+            const double as = sa / 255.0, ab = qAlpha(d) / 255.0;
+            const QRgb su = qUnpremultiply(s), du = qUnpremultiply(d);
+            // co = cs(1-ab) + cb(1-as) + as*ab*B(Cs, Cb), all premultiplied; invert ignores the
+            // object's colour, so its own contribution where the backdrop is empty is nothing.
+            auto channel = [&](int cs, int cb, int csu, int cbu) {
+                const double blended = blendChannel(mode, csu / 255.0, cbu / 255.0);
+                const double own = mode == BlendMode::Invert ? 0 : cs / 255.0 * (1 - ab);
+                return clamp255((own + cb / 255.0 * (1 - as) + as * ab * blended) * 255);
+            };
+            const int a = mode == BlendMode::Invert ? qAlpha(d) : clamp255((as + ab - as * ab) * 255);
+            dst[x] = qRgba(std::min(a, channel(qRed(s), qRed(d), qRed(su), qRed(du))),
+                           std::min(a, channel(qGreen(s), qGreen(d), qGreen(su), qGreen(du))),
+                           std::min(a, channel(qBlue(s), qBlue(d), qBlue(su), qBlue(du))), a);
+        }
+    }
+}
+
+}  // namespace swf::render

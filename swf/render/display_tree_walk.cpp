@@ -1,0 +1,207 @@
+#include "swf/render/display_tree_walk.h"
+
+#include <optional>
+#include <type_traits>
+#include <variant>
+
+#include "swf/render/shape_painter.h"
+#include "swf/runtime/character_objects.h"
+#include "swf/runtime/display_list.h"
+#include "swf/runtime/movie_clip.h"
+
+namespace swf::render {
+namespace {
+
+using runtime::DisplayObject;
+using runtime::ObjectKind;
+
+QRectF toRectF(const Rect& r) { return QRectF(r.xMin, r.yMin, double(r.xMax) - r.xMin, double(r.yMax) - r.yMin); }
+
+// The character's own bounds in its twips, for the kinds that have them.
+std::optional<QRectF> characterBounds(const DisplayObject& object)
+{
+    switch (object.kind()) {
+    case ObjectKind::Shape: return toRectF(static_cast<const runtime::ShapeObject&>(object).definition().bounds);
+    case ObjectKind::MorphShape: {
+        const auto& morph = static_cast<const runtime::MorphShapeObject&>(object).definition();
+        return toRectF(morph.startBounds).united(toRectF(morph.endBounds));
+    }
+    case ObjectKind::StaticText: {
+        const auto& text = static_cast<const runtime::StaticTextObject&>(object).definition();
+        return toQTransform(text.matrix).mapRect(toRectF(text.bounds));
+    }
+    case ObjectKind::EditText:
+        return toRectF(static_cast<const runtime::EditTextObject&>(object).definition().bounds);
+    case ObjectKind::Bitmap:
+        if (const Bitmap* b = static_cast<const runtime::BitmapObject&>(object).bitmap())
+            return QRectF(0, 0, b->width * 20.0, b->height * 20.0);
+        return std::nullopt;
+    default: return std::nullopt;
+    }
+}
+
+// One pass over a tree. `visible_` is the area the target shows, in its device pixels: objects
+// wholly outside it are not drawn (empty: draw everything). Inside a filter group nothing is
+// culled, since a blur or a shadow reaches into view from outside.
+class TreeWalk {
+public:
+    TreeWalk(RenderContext& context, QRectF visible) : context_(context), visible_(visible) {}
+
+    void drawObject(const DisplayObject& object, const Matrix& parentWorld, const ColorTransform& parentColors)
+    {
+        if (!object.visible()) return;
+        const Matrix world = parentWorld * object.matrix();
+        const ColorTransform colors = parentColors * object.colorTransform();
+        const runtime::Placement& p = object.placement();
+        const bool group =
+            !context_.drawingCoverage() && (p.blendMode != swf::BlendMode::Normal || !p.filters.empty());
+        if (!group) {
+            drawContent(object, world, colors);
+            return;
+        }
+        context_.beginGroup();
+        const QRectF visible = visible_;
+        if (!p.filters.empty()) visible_ = QRectF();
+        drawContent(object, world, colors);
+        visible_ = visible;
+        context_.endGroup(renderBlendMode(p.blendMode), renderFilters(p.filters), context_.filterScaleFor());
+    }
+
+private:
+    bool outOfView(const DisplayObject& object, const Matrix& world) const
+    {
+        if (visible_.isEmpty()) return false;
+        const std::optional<QRectF> bounds = characterBounds(object);
+        if (!bounds) return false;
+        // Margin for antialiasing, hairlines and glyphs that overhang their bounds a little.
+        const QRectF device = (toQTransform(world) * context_.stageToDevice()).mapRect(*bounds).adjusted(-4, -4, 4, 4);
+        return !device.intersects(visible_);
+    }
+
+    void drawContent(const DisplayObject& object, const Matrix& world, const ColorTransform& colors)
+    {
+        if (outOfView(object, world)) return;
+        switch (object.kind()) {
+        case ObjectKind::Shape:
+            context_.drawShape(static_cast<const runtime::ShapeObject&>(object).definition(), world, colors);
+            break;
+        case ObjectKind::MorphShape: {
+            const auto& morph = static_cast<const runtime::MorphShapeObject&>(object);
+            context_.drawMorphShape(morph.definition(), morph.ratio(), world, colors);
+            break;
+        }
+        case ObjectKind::StaticText:
+            context_.drawStaticText(static_cast<const runtime::StaticTextObject&>(object).definition(), world, colors);
+            break;
+        case ObjectKind::EditText: {
+            const auto& field = static_cast<const runtime::EditTextObject&>(object);
+            TextFieldState state = TextFieldState::fromDefinition(field.definition());
+            state.text = field.text();
+            state.html = field.html();
+            context_.drawEditText(field.definition(), state, world, colors);
+            break;
+        }
+        case ObjectKind::Bitmap:
+            if (const Bitmap* bitmap = static_cast<const runtime::BitmapObject&>(object).bitmap())
+                context_.drawBitmap(*bitmap, world, colors);
+            break;
+        case ObjectKind::Video:
+            break;  // frames are not decoded: nothing to show
+        case ObjectKind::MovieClip:
+        case ObjectKind::Button:
+            if (const runtime::DisplayList* list = object.children()) drawRange(list->items(), world, colors);
+            break;
+        }
+    }
+
+    // Objects in depth order; an object with a clip depth masks the ones after it up to that
+    // depth (within this range).
+    void drawRange(std::span<const std::unique_ptr<DisplayObject>> items, const Matrix& world,
+                   const ColorTransform& colors)
+    {
+        std::size_t i = 0;
+        while (i < items.size()) {
+            const DisplayObject& object = *items[i];
+            const int clipDepth = object.clipDepth();
+            if (clipDepth <= 0) {
+                drawObject(object, world, colors);
+                ++i;
+                continue;
+            }
+            std::size_t end = i + 1;
+            while (end < items.size() && items[end]->depth() <= clipDepth) ++end;
+            // A mask draws whether visible or not: only its area counts.
+            context_.beginMask();
+            drawContent(object, world * object.matrix(), colors * object.colorTransform());
+            context_.beginMaskedContent();
+            drawRange(items.subspan(i + 1, end - i - 1), world, colors);
+            context_.endMask();
+            i = end;
+        }
+    }
+
+    RenderContext& context_;
+    QRectF visible_;
+};
+
+}  // namespace
+
+BlendMode renderBlendMode(swf::BlendMode mode) { return static_cast<BlendMode>(static_cast<std::uint8_t>(mode)); }
+
+std::vector<Filter> renderFilters(const std::vector<swf::Filter>& filters)
+{
+    std::vector<Filter> out;
+    out.reserve(filters.size());
+    for (const swf::Filter& filter : filters) {
+        std::visit(
+            [&](const auto& f) {
+                using T = std::decay_t<decltype(f)>;
+                if constexpr (std::is_same_v<T, swf::DropShadowFilter>) {
+                    out.push_back(DropShadowFilter{f.color, f.blurX, f.blurY, f.angle, f.distance, f.strength, f.inner,
+                                                   f.knockout, f.compositeSource, f.passes});
+                } else if constexpr (std::is_same_v<T, swf::BlurFilter>) {
+                    out.push_back(BlurFilter{f.blurX, f.blurY, f.passes});
+                } else if constexpr (std::is_same_v<T, swf::GlowFilter>) {
+                    out.push_back(GlowFilter{f.color, f.blurX, f.blurY, f.strength, f.inner, f.knockout,
+                                             f.compositeSource, f.passes});
+                } else if constexpr (std::is_same_v<T, swf::BevelFilter>) {
+                    out.push_back(BevelFilter{f.highlightColor, f.shadowColor, f.blurX, f.blurY, f.angle, f.distance,
+                                              f.strength, f.inner, f.knockout, f.onTop, f.passes});
+                } else if constexpr (std::is_same_v<T, swf::GradientFilter>) {
+                    out.push_back(GradientFilter{f.bevel, f.colors, f.ratios, f.blurX, f.blurY, f.angle, f.distance,
+                                                 f.strength, f.inner, f.knockout, f.onTop, f.passes});
+                } else if constexpr (std::is_same_v<T, swf::ConvolutionFilter>) {
+                    ConvolutionFilter c;
+                    c.columns = f.matrixX;
+                    c.rows = f.matrixY;
+                    c.divisor = f.divisor;
+                    c.bias = f.bias;
+                    c.matrix.assign(f.matrix.begin(), f.matrix.end());
+                    c.defaultColor = f.defaultColor;
+                    c.clamp = f.clamp;
+                    c.preserveAlpha = f.preserveAlpha;
+                    out.push_back(std::move(c));
+                } else if constexpr (std::is_same_v<T, swf::ColorMatrixFilter>) {
+                    ColorMatrixFilter c;
+                    for (std::size_t k = 0; k < c.matrix.size(); ++k) c.matrix[k] = f.matrix[k];
+                    out.push_back(c);
+                }
+            },
+            filter);
+    }
+    return out;
+}
+
+void drawDisplayObject(RenderContext& context, const runtime::DisplayObject& object, const Matrix& parentWorld,
+                       const ColorTransform& parentColors)
+{
+    TreeWalk(context, QRectF()).drawObject(object, parentWorld, parentColors);
+}
+
+void drawStage(RenderContext& context, const runtime::Stage& stage, QRectF visible)
+{
+    context.clear(stage.background());
+    TreeWalk(context, visible).drawObject(stage.root(), Matrix(), ColorTransform());
+}
+
+}  // namespace swf::render

@@ -1,0 +1,89 @@
+#pragma once
+// Everything the renderer derives from a movie's immutable definitions and keeps between
+// frames: shape geometry per definition, morph geometry per ratio (bounded), glyph outlines,
+// and bitmaps as images (colour-transformed and edge-padded copies, bounded by memory).
+// One cache belongs to one loaded movie: definitions are looked up by address, so a cache must
+// not outlive the movie it was filled from (clear() it, or make a new one, on load).
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <unordered_map>
+#include <utility>
+
+#include <QImage>
+#include <QPainterPath>
+#include <QRect>
+
+#include "swf/format/shape.h"
+#include "swf/format/text.h"
+#include "swf/movie/bitmap.h"
+#include "swf/render/lru_cache.h"
+#include "swf/render/shape_geometry.h"
+#include "swf/render/text_field.h"
+
+namespace swf::render {
+
+class RenderResources;
+
+class RenderCache {
+public:
+    RenderCache();
+    ~RenderCache();
+    RenderCache(const RenderCache&) = delete;
+    RenderCache& operator=(const RenderCache&) = delete;
+
+    const ShapeGeometry& shape(const ShapeDefinition& definition);
+    std::shared_ptr<const ShapeGeometry> morph(const MorphShapeDefinition& definition, std::uint16_t ratio);
+    const QPainterPath& glyph(const FontDefinition& font, std::uint32_t index);
+
+    // The bitmap as an image that shares its pixels (no copy).
+    static QImage wrap(const Bitmap& bitmap);
+    // The bitmap through `transform`, grown by `padding` pixels on each side whose pixels repeat
+    // the nearest edge pixel (clipped bitmap fills sample beyond the edge). Cached.
+    QImage image(const Bitmap& bitmap, const ColorTransform& transform, QMargins padding = {});
+
+    // The layout of a field in a state; laid out again only when the state changes.
+    std::shared_ptr<const TextLayout> textLayout(const EditTextDefinition& field, const TextFieldState& state,
+                                                 const RenderResources& resources);
+
+    void clear();
+    std::size_t morphEntries() const { return morphs_.size(); }
+    std::size_t imageBytes() const { return images_.used(); }
+
+    struct ImageKey {
+        const Bitmap* bitmap;
+        ColorTransform transform;
+        int left, top, right, bottom;
+        friend bool operator==(const ImageKey&, const ImageKey&) = default;
+    };
+    struct ImageKeyHash {
+        std::size_t operator()(const ImageKey& k) const;
+    };
+    struct MorphKey {
+        const MorphShapeDefinition* morph;
+        std::uint16_t ratio;
+        friend bool operator==(const MorphKey&, const MorphKey&) = default;
+    };
+    struct MorphKeyHash {
+        std::size_t operator()(const MorphKey& k) const;
+    };
+
+    struct LayoutKey {
+        const EditTextDefinition* field;
+        TextFieldState state;
+        friend bool operator==(const LayoutKey&, const LayoutKey&) = default;
+    };
+    struct LayoutKeyHash {
+        std::size_t operator()(const LayoutKey& k) const;
+    };
+
+private:
+    std::unordered_map<const ShapeDefinition*, ShapeGeometry> shapes_;
+    LruCache<LayoutKey, std::shared_ptr<const TextLayout>, LayoutKeyHash> layouts_;
+    LruCache<MorphKey, std::shared_ptr<const ShapeGeometry>, MorphKeyHash> morphs_;
+    std::map<std::pair<const FontDefinition*, std::uint32_t>, QPainterPath> glyphs_;
+    LruCache<ImageKey, QImage, ImageKeyHash> images_;
+};
+
+}  // namespace swf::render

@@ -1,0 +1,428 @@
+#include "swf/render/render_context.h"
+
+#include <QRegion>
+
+#include <algorithm>
+#include <cmath>
+
+#include "swf/render/color.h"
+#include "swf/render/compositing.h"
+#include "swf/render/render_cache.h"
+#include "swf/render/resources.h"
+#include "swf/render/shape_painter.h"
+#include "swf/render/text_painter.h"
+
+namespace swf::render {
+
+namespace {
+
+QRectF strokeMargin(const QRectF& r, double margin) { return r.adjusted(-margin, -margin, margin, margin); }
+
+// The widest device stroke of a geometry, for its drawn bounds.
+double widestStroke(const ShapeGeometry& geometry, const QTransform& toDevice)
+{
+    double widest = 0;
+    for (const ShapeLayer& layer : geometry.layers)
+        for (const StrokePath& stroke : layer.strokePaths)
+            widest = std::max(widest, deviceStrokeWidth(layer.lines[stroke.style], toDevice));
+    return widest;
+}
+
+}  // namespace
+
+RenderContext::RenderContext(QImage& target, const QTransform& stageToDevice, RenderQuality quality,
+                             RenderCache& cache, const RenderResources& resources)
+    : target_(target), stageToDevice_(stageToDevice), quality_(quality), cache_(cache), resources_(resources)
+{
+    Layer base{LayerKind::Target, nullptr, target.rect(), {}, std::make_unique<QPainter>(&target_)};
+    layers_.push_back(std::move(base));
+}
+
+RenderContext::~RenderContext()
+{
+    unwind();
+    layers_.back().painter->end();
+}
+
+void RenderContext::unwind()
+{
+    while (layers_.size() > 1) {
+        switch (top().kind) {
+        case LayerKind::Group: endGroup(BlendMode::Normal, {}, 1); break;
+        case LayerKind::Mask: beginMaskedContent(); break;
+        case LayerKind::MaskedContent: endMask(); break;
+        case LayerKind::Target: return;
+        }
+    }
+}
+
+QPainter& RenderContext::painter() { return *layers_.back().painter; }
+
+PaintOptions RenderContext::options() const
+{
+    PaintOptions o{cache_, resources_, quality_, coverageDepth_ > 0};
+    return o;
+}
+
+QTransform RenderContext::toDevice(const Matrix& world) const
+{
+    const QRect& r = layers_.back().rect;
+    return toQTransform(world) * stageToDevice_ * QTransform::fromTranslate(-r.left(), -r.top());
+}
+
+void RenderContext::markDirty(const QRectF& deviceRect)
+{
+    Layer& layer = top();
+    const QRectF r = deviceRect.intersected(QRectF(layer.rect));
+    if (!r.isEmpty()) layer.dirty = layer.dirty.isEmpty() ? r : layer.dirty.united(r);
+}
+
+void RenderContext::clear(Rgba background)
+{
+    QPainter& p = painter();
+    p.save();
+    p.resetTransform();
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.fillRect(QRect(QPoint(0, 0), top().rect.size()), toQColor(background));
+    p.restore();
+    markDirty(QRectF(top().rect));
+}
+
+void RenderContext::drawShapeGeometry(const ShapeGeometry& geometry, const QTransform& toDevice,
+                                      const ColorTransform& colors)
+{
+    if (geometry.empty()) return;
+    const QRect& r = top().rect;
+    QRectF bounds = toDevice.mapRect(geometry.edgeBounds);
+    bounds = strokeMargin(bounds, widestStroke(geometry, toDevice) + 2).translated(r.topLeft());
+    if (!bounds.intersects(QRectF(r))) return;  // entirely off the layer
+    if (!toDevice.isInvertible()) return;        // a zero scale draws nothing
+    const PaintOptions o = options();
+    QPainter& p = painter();
+    p.save();
+    for (const ShapeLayer& layer : geometry.layers) {
+        if (layer.fillPaths.size() >= 2 && o.antialias())
+            drawSeamlessFills(layer, toDevice, colors, o);
+        else
+            paintLayerFills(p, layer, toDevice, colors, o);
+        paintLayerStrokes(p, layer, toDevice, colors, o);
+    }
+    p.restore();
+    markDirty(bounds);
+}
+
+// Neighbouring fills of one layer share edges. Drawn one after the other, each covers an edge
+// pixel only partly and the background shows through as a faint seam; the player this mimics
+// shows none. So the fills are drawn into a transparent scratch area and, where their combined
+// alpha falls short of the coverage of the layer's outline (that is, only along shared edges),
+// the pixel is scaled up to it: the seam takes the mixed colour of its two sides. (Adding the
+// fills with Plus would be exact in theory, but Qt saturates before it applies coverage.) Needs
+// opaque fills: with translucent ones alpha is not coverage, and they are drawn the plain way.
+void RenderContext::drawSeamlessFills(const ShapeLayer& layer, const QTransform& toDevice,
+                                      const ColorTransform& colors, const PaintOptions& options)
+{
+    const QRect layerRect(QPoint(0, 0), top().rect.size());
+    // Clipped while still in floating point: far-off shapes would overflow integer rectangles.
+    const QRect area = toDevice.mapRect(layer.fillBounds)
+                           .adjusted(-1, -1, 1, 1)
+                           .intersected(QRectF(layerRect))
+                           .toAlignedRect()
+                           .intersected(layerRect);
+    if (area.isEmpty()) return;
+    if (layer.outline.empty() || !layerFillsOpaque(layer, colors, options)) {
+        paintLayerFills(painter(), layer, toDevice, colors, options);
+        return;
+    }
+    if (scratch_.width() < area.width() || scratch_.height() < area.height()) {
+        const QSize size(std::max(scratch_.width(), area.width()), std::max(scratch_.height(), area.height()));
+        scratch_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
+        scratchMask_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    }
+    const QRect local(QPoint(0, 0), area.size());
+    const QTransform toScratch = toDevice * QTransform::fromTranslate(-area.left(), -area.top());
+    {
+        QPainter sp(&scratch_);
+        sp.setCompositionMode(QPainter::CompositionMode_Source);
+        sp.fillRect(local, Qt::transparent);
+        sp.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        paintLayerFills(sp, layer, toScratch, colors, options);
+    }
+    {
+        // Contour by contour (one path of many contours rasterises far slower); Xor turns nested
+        // contours into holes.
+        QPainter mp(&scratchMask_);
+        mp.setCompositionMode(QPainter::CompositionMode_Source);
+        mp.fillRect(local, Qt::transparent);
+        mp.setCompositionMode(layer.outline.size() > 1 ? QPainter::CompositionMode_Xor
+                                                       : QPainter::CompositionMode_SourceOver);
+        mp.setRenderHint(QPainter::Antialiasing);
+        mp.setTransform(toScratch);
+        for (const QPainterPath& contour : layer.outline) mp.fillPath(contour, Qt::white);
+    }
+    for (int y = 0; y < area.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(scratch_.scanLine(y));
+        const auto* mask = reinterpret_cast<const QRgb*>(scratchMask_.constScanLine(y));
+        for (int x = 0; x < area.width(); ++x) {
+            const int a = qAlpha(row[x]);
+            const int m = qAlpha(mask[x]);
+            if (a >= m || a == 0) continue;
+            const QRgb p = row[x];
+            auto up = [a, m](int c) { return std::min(m, (c * m + a / 2) / a); };
+            row[x] = qRgba(up(qRed(p)), up(qGreen(p)), up(qBlue(p)), m);
+        }
+    }
+    QPainter& p = painter();
+    p.save();
+    p.resetTransform();
+    p.setOpacity(1);
+    p.drawImage(area.topLeft(), scratch_, local);
+    p.restore();
+}
+
+void RenderContext::drawShape(const ShapeDefinition& shape, const Matrix& world, const ColorTransform& colors)
+{
+    drawShapeGeometry(cache_.shape(shape), toDevice(world), colors);
+}
+
+void RenderContext::drawMorphShape(const MorphShapeDefinition& morph, std::uint16_t ratio, const Matrix& world,
+                                   const ColorTransform& colors)
+{
+    const std::shared_ptr<const ShapeGeometry> geometry = cache_.morph(morph, ratio);
+    drawShapeGeometry(*geometry, toDevice(world), colors);
+}
+
+void RenderContext::drawGeometry(const ShapeGeometry& geometry, const Matrix& world, const ColorTransform& colors)
+{
+    drawShapeGeometry(geometry, toDevice(world), colors);
+}
+
+void RenderContext::drawBitmap(const Bitmap& bitmap, const Matrix& world, const ColorTransform& colors)
+{
+    const QTransform pixelToDevice = QTransform::fromScale(20, 20) * toDevice(world);
+    if (!pixelToDevice.isInvertible() || bitmap.width <= 0 || bitmap.height <= 0) return;
+    const PaintOptions o = options();
+    QPainter& p = painter();
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, o.antialias());
+    p.setRenderHint(QPainter::SmoothPixmapTransform, quality_ == RenderQuality::High);
+    p.setTransform(pixelToDevice);
+    const QRectF area(0, 0, bitmap.width, bitmap.height);
+    if (o.coverageOnly) {
+        p.fillRect(area, Qt::white);
+    } else {
+        ColorTransform imageColors = colors;
+        if (isAlphaOnly(colors) && colors.aMult <= 1) {
+            p.setOpacity(colors.aMult);
+            imageColors = ColorTransform{};
+        }
+        const QImage image = cache_.image(bitmap, imageColors);
+        if (!image.isNull()) p.drawImage(QPointF(0, 0), image);
+    }
+    p.restore();
+    markDirty(pixelToDevice.mapRect(area).translated(top().rect.topLeft()).adjusted(-1, -1, 1, 1));
+}
+
+void RenderContext::drawStaticText(const StaticTextDefinition& text, const Matrix& world, const ColorTransform& colors)
+{
+    const QTransform device = toDevice(world);
+    const QRectF bounds(text.bounds.xMin, text.bounds.yMin, text.bounds.xMax - text.bounds.xMin,
+                        text.bounds.yMax - text.bounds.yMin);
+    // Bounds are the author's claim; glyphs may overhang them a little.
+    const QRectF deviceBounds = device.mapRect(toQTransform(text.matrix).mapRect(bounds)).adjusted(-4, -4, 4, 4);
+    paintStaticText(painter(), text, device, colors, options());
+    markDirty(deviceBounds.translated(top().rect.topLeft()));
+}
+
+void RenderContext::drawEditText(const EditTextDefinition& field, const TextFieldState& state, const Matrix& world,
+                                 const ColorTransform& colors)
+{
+    const QTransform device = toDevice(world);
+    const std::shared_ptr<const TextLayout> layout = cache_.textLayout(field, state, resources_);
+    paintTextField(painter(), field, state, *layout, device, colors, options());
+    const QRectF box(state.bounds.xMin, state.bounds.yMin, state.bounds.xMax - state.bounds.xMin,
+                     state.bounds.yMax - state.bounds.yMin);
+    markDirty(device.mapRect(box).translated(top().rect.topLeft()).adjusted(-2, -2, 2, 2));
+}
+
+// Layers of one size come and go many times a frame (one per mask or group); reusing their
+// images saves the allocation and its page faults. A reused image is cleared whole.
+std::unique_ptr<QImage> RenderContext::takeImage(QSize size)
+{
+    for (auto it = pool_.begin(); it != pool_.end(); ++it) {
+        if ((*it)->size() != size) continue;
+        std::unique_ptr<QImage> image = std::move(*it);
+        pool_.erase(it);
+        image->fill(Qt::transparent);
+        return image;
+    }
+    auto image = std::make_unique<QImage>(size, QImage::Format_ARGB32_Premultiplied);
+    image->fill(Qt::transparent);
+    return image;
+}
+
+void RenderContext::release(Layer& layer)
+{
+    layer.painter.reset();
+    constexpr std::size_t kPooledImages = 4;
+    if (layer.image && pool_.size() < kPooledImages) pool_.push_back(std::move(layer.image));
+}
+
+void RenderContext::pushLayer(LayerKind kind, QRect rect)
+{
+    rect = rect.intersected(target_.rect());
+    if (rect.isEmpty()) rect = QRect(0, 0, 1, 1);  // nothing will show; keep a valid painter
+    Layer layer{kind, takeImage(rect.size()), rect, {}, nullptr};
+    layer.painter = std::make_unique<QPainter>(layer.image.get());
+    layers_.push_back(std::move(layer));
+}
+
+void RenderContext::beginMask()
+{
+    pushLayer(LayerKind::Mask, top().rect);
+    ++coverageDepth_;
+}
+
+void RenderContext::beginMaskedContent()
+{
+    if (top().kind != LayerKind::Mask) return;  // unbalanced call: ignore rather than corrupt the stack
+    --coverageDepth_;
+    top().painter->end();
+    // Content outside the mask never shows, so its layer covers only what the mask drew.
+    const QRect maskArea = top().dirty.toAlignedRect();
+    pushLayer(LayerKind::MaskedContent, maskArea.isEmpty() ? QRect() : maskArea);
+    if (maskArea.isEmpty()) top().rect = QRect();  // draws go nowhere
+}
+
+void RenderContext::endMask()
+{
+    if (top().kind != LayerKind::MaskedContent || layers_.size() < 3) return;
+    Layer content = std::move(layers_.back());
+    layers_.pop_back();
+    Layer mask = std::move(layers_.back());
+    layers_.pop_back();
+    content.painter->end();
+    struct Release {  // both layers go back to the pool however this ends
+        RenderContext& context;
+        Layer& a;
+        Layer& b;
+        ~Release() { context.release(a), context.release(b); }
+    } releaseLayers{*this, content, mask};
+    if (content.rect.isEmpty() || content.dirty.isEmpty()) return;
+    {
+        QPainter p(content.image.get());
+        p.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        p.drawImage(mask.rect.topLeft() - content.rect.topLeft(), *mask.image);
+    }
+    Layer& parent = top();
+    QPainter& pp = *parent.painter;
+    pp.save();
+    pp.resetTransform();
+    pp.setOpacity(1);
+    pp.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    pp.drawImage(content.rect.topLeft() - parent.rect.topLeft(), *content.image);
+    pp.restore();
+    markDirty(content.dirty.intersected(mask.dirty));
+}
+
+void RenderContext::beginGroup() { pushLayer(LayerKind::Group, top().rect); }
+
+double RenderContext::filterScaleFor() const
+{
+    return std::sqrt(std::abs(stageToDevice_.determinant())) * 20;
+}
+
+void RenderContext::endGroup(BlendMode mode, const std::vector<Filter>& filters, double filterScale)
+{
+    if (top().kind != LayerKind::Group) return;
+    Layer group = std::move(layers_.back());
+    layers_.pop_back();
+    group.painter->end();
+    struct Release {
+        RenderContext& context;
+        Layer& layer;
+        ~Release() { context.release(layer); }
+    } releaseLayer{*this, group};
+    if (coverageDepth_ > 0) mode = BlendMode::Normal;  // inside a mask only coverage counts
+    // Only the drawn area (grown by the filters' reach) is filtered and composited: the rest
+    // of the layer is transparent.
+    QRectF area = group.dirty;
+    const bool filtered = !filters.empty() && coverageDepth_ == 0;
+    if (filtered) {
+        const double reach = filterReach(filters) * filterScale + 2;
+        area = area.adjusted(-reach, -reach, reach, reach);
+    }
+    const QRect region = area.intersected(QRectF(group.rect)).toAlignedRect().intersected(group.rect);
+    if (region.isEmpty()) {
+        // Nothing drawn: an alpha-blended object then leaves nothing of its backdrop.
+        if (mode == BlendMode::Alpha && top().kind != LayerKind::Target) {
+            QPainter& pp = *top().painter;
+            pp.save();
+            pp.resetTransform();
+            pp.setCompositionMode(QPainter::CompositionMode_Clear);
+            pp.fillRect(QRect(QPoint(0, 0), top().rect.size()), Qt::transparent);
+            pp.restore();
+        }
+        return;
+    }
+    QImage content = region == group.rect ? *group.image
+                                          : group.image->copy(region.translated(-group.rect.topLeft()));
+    if (filtered) applyFilters(content, filters, filterScale);
+    compositeGroup(content, region, mode);
+}
+
+void RenderContext::compositeGroup(const QImage& content, const QRect& region, BlendMode mode)
+{
+    Layer& parent = top();
+    const QPoint offset = region.topLeft() - parent.rect.topLeft();
+    if ((mode == BlendMode::Alpha || mode == BlendMode::Erase) && parent.kind == LayerKind::Target) return;
+    QPainter& pp = *parent.painter;
+    auto drawWith = [&](QPainter::CompositionMode composition) {
+        pp.save();
+        pp.resetTransform();
+        pp.setOpacity(1);
+        pp.setCompositionMode(composition);
+        pp.drawImage(offset, content);
+        if (mode == BlendMode::Alpha) {
+            // Outside the object its alpha is zero: the backdrop goes there too.
+            pp.setCompositionMode(QPainter::CompositionMode_Clear);
+            QRegion outside(QRect(QPoint(0, 0), parent.rect.size()));
+            outside -= QRect(offset, content.size());
+            for (const QRect& r : outside) pp.fillRect(r, Qt::transparent);
+        }
+        pp.restore();
+    };
+    switch (mode) {
+    case BlendMode::Normal:
+    case BlendMode::Layer: drawWith(QPainter::CompositionMode_SourceOver); break;
+    case BlendMode::Multiply: drawWith(QPainter::CompositionMode_Multiply); break;
+    case BlendMode::Screen: drawWith(QPainter::CompositionMode_Screen); break;
+    case BlendMode::Lighten: drawWith(QPainter::CompositionMode_Lighten); break;
+    case BlendMode::Darken: drawWith(QPainter::CompositionMode_Darken); break;
+    case BlendMode::Difference: drawWith(QPainter::CompositionMode_Difference); break;
+    case BlendMode::Add: drawWith(QPainter::CompositionMode_Plus); break;
+    case BlendMode::Overlay: drawWith(QPainter::CompositionMode_Overlay); break;
+    case BlendMode::HardLight: drawWith(QPainter::CompositionMode_HardLight); break;
+    case BlendMode::Alpha: drawWith(QPainter::CompositionMode_DestinationIn); break;
+    case BlendMode::Erase: drawWith(QPainter::CompositionMode_DestinationOut); break;
+    case BlendMode::Subtract:
+    case BlendMode::Invert: {
+        // Pixel work on the backdrop itself: the target is reached through its painter's device.
+        QImage* backdrop = parent.kind == LayerKind::Target ? &target_ : parent.image.get();
+        pp.end();
+        const bool convert = backdrop->format() != QImage::Format_ARGB32_Premultiplied &&
+                             backdrop->format() != QImage::Format_RGB32;
+        if (convert) {
+            QImage converted = backdrop->convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            blendLayer(converted, content, offset, mode);
+            *backdrop = converted.convertToFormat(backdrop->format());
+        } else {
+            blendLayer(*backdrop, content, offset, mode);
+        }
+        pp.begin(backdrop);
+        break;
+    }
+    }
+    markDirty(QRectF(region));
+}
+
+}  // namespace swf::render

@@ -1,0 +1,118 @@
+#pragma once
+// Display objects: what timelines place on the stage. Every object has the properties a
+// PlaceObject tag sets (its Placement), a depth in its parent's display list, an optional
+// instance name, and a stable id that stays valid as a handle after the object is gone (the
+// stage resolves ids to live objects). Movie clips and buttons hold children of their own.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "swf/format/filters.h"
+#include "swf/format/geometry.h"
+
+namespace swf::runtime {
+
+class DisplayList;
+class MovieClip;
+class Stage;
+
+enum class ObjectKind { MovieClip, Shape, MorphShape, StaticText, EditText, Button, Bitmap, Video };
+
+// Never reused within a stage; 0 is no object.
+using ObjectId = std::uint64_t;
+
+// The properties a place tag sets, and that scripts will change later.
+struct Placement {
+    Matrix matrix;
+    ColorTransform colorTransform;
+    std::uint16_t ratio = 0;
+    std::string name;
+    int clipDepth = 0;  // > 0: this object masks the depths above it up to clipDepth
+    BlendMode blendMode = BlendMode::Normal;
+    std::vector<Filter> filters;
+    bool cacheAsBitmap = false;
+    bool visible = true;
+    std::optional<Rgba> backgroundColor;  // opaque background of a cached bitmap
+};
+
+class DisplayObject {
+public:
+    virtual ~DisplayObject();
+    DisplayObject(const DisplayObject&) = delete;
+    DisplayObject& operator=(const DisplayObject&) = delete;
+
+    ObjectKind kind() const { return kind_; }
+    ObjectId id() const { return id_; }
+    Stage& stage() const { return *stage_; }
+    std::uint16_t characterId() const { return characterId_; }
+
+    // The object holding this one in its display list (a clip or a button); null for the root
+    // and for objects not on a list.
+    DisplayObject* parent() const { return parent_; }
+    int depth() const { return depth_; }
+    // Levels of parents above this object: 0 for the root.
+    int nesting() const { return nesting_; }
+
+    const Placement& placement() const { return placement_; }
+    Placement& placement() { return placement_; }
+    const Matrix& matrix() const { return placement_.matrix; }
+    const ColorTransform& colorTransform() const { return placement_.colorTransform; }
+    const std::string& name() const { return placement_.name; }
+    bool visible() const { return placement_.visible; }
+    int clipDepth() const { return placement_.clipDepth; }
+
+    // Called once the object is on its parent's list (or is the root): clips run their first
+    // frame, buttons build the children of their first state.
+    virtual void initialize() {}
+
+    // Children of clips and buttons; null for the others.
+    virtual DisplayList* children() { return nullptr; }
+    const DisplayList* children() const { return const_cast<DisplayObject*>(this)->children(); }
+
+    // Matrix from this object's space to the stage (parents applied).
+    Matrix worldMatrix() const;
+    // Dotted path from the root: "_level0.menu.button".
+    std::string path() const;
+
+    // Timeline bookkeeping: whether a timeline placed this object (scripts create others later)
+    // and the frame of the place tag that created it, which tells a goto whether the object a
+    // frame wants is this very one.
+    bool placedByTimeline() const { return placedByTimeline_; }
+    int createdFrame() const { return createdFrame_; }
+    void markPlacedByTimeline(int frame)
+    {
+        placedByTimeline_ = true;
+        createdFrame_ = frame;
+    }
+    // The stage tick in which the object was created: a clip does not advance in that tick.
+    std::uint64_t bornTick() const { return bornTick_; }
+
+    // Called by DisplayList when the object joins or leaves a list.
+    void attach(DisplayObject* parent, int depth);
+    void detach();
+
+protected:
+    DisplayObject(ObjectKind kind, Stage& stage, std::uint16_t characterId);
+    void setCharacterId(std::uint16_t id) { characterId_ = id; }
+
+private:
+    ObjectKind kind_;
+    Stage* stage_;
+    ObjectId id_;
+    std::uint16_t characterId_;
+    DisplayObject* parent_ = nullptr;
+    int depth_ = 0;
+    int nesting_ = 0;
+    Placement placement_;
+    bool placedByTimeline_ = false;
+    int createdFrame_ = -1;
+    std::uint64_t bornTick_ = 0;
+};
+
+// Names compare exactly from SWF 7 on, ignoring ASCII case before.
+bool namesEqual(std::string_view a, std::string_view b, bool caseSensitive);
+
+}  // namespace swf::runtime

@@ -1,0 +1,233 @@
+#include "swf/runtime/movie_clip.h"
+
+#include <algorithm>
+#include <type_traits>
+#include <variant>
+
+#include "swf/runtime/character_objects.h"
+#include "swf/runtime/object_factory.h"
+#include "swf/runtime/stage.h"
+
+namespace swf::runtime {
+namespace {
+
+// Gives `object` another character of the same kind in place, keeping its identity. False when
+// the kinds differ (or the new id names nothing): the caller makes a new object instead.
+bool changeCharacter(DisplayObject& object, std::uint16_t characterId)
+{
+    const Movie& movie = object.stage().movie();
+    switch (object.kind()) {
+    case ObjectKind::Shape:
+        if (const auto* shape = movie.shape(characterId)) {
+            static_cast<ShapeObject&>(object).setDefinition(*shape);
+            return true;
+        }
+        return false;
+    case ObjectKind::MorphShape:
+        if (const auto* morph = movie.morph(characterId)) {
+            static_cast<MorphShapeObject&>(object).setDefinition(*morph);
+            return true;
+        }
+        return false;
+    case ObjectKind::StaticText:
+        if (const auto* text = movie.staticText(characterId)) {
+            static_cast<StaticTextObject&>(object).setDefinition(*text);
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+MovieClip::MovieClip(Stage& stage, const Timeline& timeline, std::uint16_t characterId)
+    : DisplayObject(ObjectKind::MovieClip, stage, characterId), timeline_(&timeline), children_(*this)
+{
+}
+
+MovieClip::~MovieClip()
+{
+    if (stream_) stage().sound().closeStream(stream_);
+    children_.clear();
+}
+
+bool MovieClip::loops() const
+{
+    return frameCount() > 1 && timeline_->hasEndTag() && timeline_->lastFrameClosed();
+}
+
+DisplayObject* MovieClip::childByName(std::string_view name) const
+{
+    return children_.findByName(name, stage().caseSensitiveNames());
+}
+
+void MovieClip::initialize()
+{
+    if (currentFrame_ >= 0) return;
+    if (timeline_->streamHead()) stream_ = stage().sound().openStream(*timeline_, id());
+    currentFrame_ = 0;
+    runFrame(0, true);
+    if (playing_) startStreamAt(0);
+}
+
+void MovieClip::advance()
+{
+    if (!playing_ || currentFrame_ < 0) return;
+    const int next = currentFrame_ + 1;
+    if (next < frameCount()) {
+        runFrame(next, true);
+        return;
+    }
+    if (!loops()) return;  // holds on the last frame, still playing (a movie still loading)
+    if (!loopAllowed_) {
+        stop();
+        return;
+    }
+    seek(0);
+    startStreamAt(0);
+}
+
+void MovieClip::play()
+{
+    if (playing_ || currentFrame_ < 0) return;
+    playing_ = true;
+    // The next tick shows the next frame: its sound is the first to hear.
+    int next = currentFrame_ + 1;
+    if (next >= frameCount()) next = loops() && loopAllowed_ ? 0 : currentFrame_;
+    startStreamAt(next);
+}
+
+void MovieClip::stop()
+{
+    if (!playing_) return;
+    playing_ = false;
+    stopStream();
+}
+
+void MovieClip::gotoFrame(int frame, bool andPlay)
+{
+    if (frameCount() <= 0 || currentFrame_ < 0) return;
+    frame = std::clamp(frame, 0, frameCount() - 1);
+    if (frame != currentFrame_) seek(frame);
+    playing_ = andPlay;
+    if (andPlay)
+        startStreamAt(frame);
+    else
+        stopStream();
+}
+
+bool MovieClip::gotoLabel(std::string_view label, bool andPlay)
+{
+    const auto frame = timeline_->findLabel(label);
+    if (!frame) return false;
+    gotoFrame(static_cast<int>(*frame), andPlay);
+    return true;
+}
+
+void MovieClip::runFrame(int frame, bool runOtherTags)
+{
+    currentFrame_ = frame;
+    for (const ControlTag& tag : timeline_->frameTags(static_cast<std::size_t>(frame))) {
+        if (const auto* place = std::get_if<PlaceObject>(&tag)) {
+            TimelineState::Depths touched;
+            state_.apply(*place, frame, touched);
+            syncDepths(touched);
+        } else if (const auto* remove = std::get_if<RemoveObject>(&tag)) {
+            TimelineState::Depths touched;
+            state_.apply(*remove, touched);
+            syncDepths(touched);
+        }
+    }
+    if (runOtherTags) runFrameTags(frame);
+}
+
+void MovieClip::runFrameTags(int frame)
+{
+    Stage& s = stage();
+    for (const ControlTag& tag : timeline_->frameTags(static_cast<std::size_t>(frame))) {
+        std::visit(
+            [&](const auto& t) {
+                using T = std::decay_t<decltype(t)>;
+                if constexpr (std::is_same_v<T, DoAction>)
+                    s.queueFrameActions(*this, t.actions);
+                else if constexpr (std::is_same_v<T, DoInitAction>)
+                    s.queueInitActions(t.spriteId, t.actions);
+                else if constexpr (std::is_same_v<T, StartSound>)
+                    s.sound().startSound(t.soundId, t.info, id());
+                else if constexpr (std::is_same_v<T, SetBackgroundColor>) {
+                    if (isRoot()) s.setBackground(Rgba{t.color.r, t.color.g, t.color.b, 255});
+                }
+            },
+            tag);
+    }
+}
+
+void MovieClip::seek(int target)
+{
+    TimelineState::Depths touched;
+    if (target > currentFrame_) {
+        for (int f = currentFrame_ + 1; f <= target; ++f) {
+            state_.applyFrame(timeline_->frameTags(static_cast<std::size_t>(f)), f, touched);
+            if (f == target) break;
+            // Frames passed over still define their sprites' init actions and the background.
+            for (const ControlTag& tag : timeline_->frameTags(static_cast<std::size_t>(f))) {
+                if (const auto* init = std::get_if<DoInitAction>(&tag))
+                    stage().queueInitActions(init->spriteId, init->actions);
+                else if (const auto* bg = std::get_if<SetBackgroundColor>(&tag); bg && isRoot())
+                    stage().setBackground(Rgba{bg->color.r, bg->color.g, bg->color.b, 255});
+            }
+        }
+    } else {
+        TimelineState fresh;
+        TimelineState::Depths ignored;
+        for (int f = 0; f <= target; ++f)
+            fresh.applyFrame(timeline_->frameTags(static_cast<std::size_t>(f)), f, ignored);
+        for (const auto& entry : state_.records()) touched.insert(entry.first);
+        for (const auto& entry : fresh.records()) touched.insert(entry.first);
+        for (const auto& child : children_.items())
+            if (child->placedByTimeline()) touched.insert(child->depth());
+        state_ = std::move(fresh);
+    }
+    currentFrame_ = target;
+    syncDepths(touched);
+    runFrameTags(target);
+}
+
+void MovieClip::syncDepths(const TimelineState::Depths& depths)
+{
+    for (int depth : depths) syncDepth(depth);
+}
+
+void MovieClip::syncDepth(int depth)
+{
+    const PlacementRecord* want = state_.at(depth);
+    DisplayObject* have = children_.at(depth);
+    // Objects that scripts created are not the timeline's to change.
+    if (have && !have->placedByTimeline()) return;
+    if (have && want && have->createdFrame() == want->createdFrame &&
+        (have->characterId() == want->characterId || changeCharacter(*have, want->characterId))) {
+        have->placement() = want->placement;
+        return;
+    }
+    if (have) children_.remove(depth);
+    if (!want) return;
+    std::unique_ptr<DisplayObject> object = createDisplayObject(stage(), want->characterId, nesting() + 1);
+    if (!object) return;
+    object->placement() = want->placement;
+    object->markPlacedByTimeline(want->createdFrame);
+    children_.put(depth, std::move(object)).initialize();
+}
+
+void MovieClip::startStreamAt(int frame)
+{
+    if (stream_) stage().sound().startStream(stream_, frame);
+}
+
+void MovieClip::stopStream()
+{
+    if (stream_) stage().sound().stopStream(stream_);
+}
+
+}  // namespace swf::runtime

@@ -1,0 +1,214 @@
+#include "swf/runtime/stage.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "swf/format/display_tags.h"
+#include "swf/format/limits.h"
+#include "swf/runtime/display_list.h"
+#include "swf/runtime/movie_clip.h"
+
+namespace swf::runtime {
+namespace {
+
+class SilentSoundHost final : public SoundHost {
+public:
+    void startSound(std::uint16_t, const SoundInfo&, ObjectId) override {}
+    StreamHandle openStream(const Timeline&, ObjectId) override { return 0; }
+    void closeStream(StreamHandle) override {}
+    void startStream(StreamHandle, int) override {}
+    void stopStream(StreamHandle) override {}
+    std::optional<int> streamFrame(StreamHandle) const override { return std::nullopt; }
+    void stopAll() override {}
+};
+
+bool isLevelName(std::string_view segment, bool caseSensitive, int& level)
+{
+    constexpr std::string_view prefix = "_level";
+    if (segment.size() <= prefix.size() || !namesEqual(segment.substr(0, prefix.size()), prefix, caseSensitive))
+        return false;
+    const std::string_view digits = segment.substr(prefix.size());
+    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), level);
+    return error == std::errc() && end == digits.data() + digits.size();
+}
+
+}  // namespace
+
+Stage::Stage(std::shared_ptr<const Movie> movie, StageHooks hooks) : movie_(std::move(movie)), hooks_(std::move(hooks))
+{
+    if (hooks_.sound) {
+        sound_ = hooks_.sound;
+    } else {
+        silence_ = std::make_unique<SilentSoundHost>();
+        sound_ = silence_.get();
+    }
+    if (const auto& bg = movie_->facts().background) background_ = Rgba{bg->r, bg->g, bg->b, 255};
+    root_ = std::make_unique<MovieClip>(*this, movie_->timeline(), 0);
+    root_->attach(nullptr, 0);
+    root_->initialize();
+    runQueuedScripts();
+}
+
+Stage::~Stage()
+{
+    queue_.clear();
+    root_.reset();
+}
+
+void Stage::warn(const std::string& message) const
+{
+    if (hooks_.warning) hooks_.warning(message);
+}
+
+ObjectId Stage::registerObject(DisplayObject& object)
+{
+    const ObjectId id = nextId_++;
+    objects_.emplace(id, &object);
+    return id;
+}
+
+void Stage::unregisterObject(ObjectId id) { objects_.erase(id); }
+
+DisplayObject* Stage::find(ObjectId id) const
+{
+    auto it = objects_.find(id);
+    return it == objects_.end() ? nullptr : it->second;
+}
+
+bool Stage::mayCreateObject(int nesting)
+{
+    auto refuse = [this](const std::string& message) {
+        if (warned_.insert(message).second) warn(message);
+        return false;
+    };
+    if (nesting > limits::kMaxDisplayNesting)
+        return refuse("display objects nested more than " + std::to_string(limits::kMaxDisplayNesting) +
+                      " deep are not created (a sprite that contains itself?)");
+    if (objects_.size() >= limits::kMaxDisplayObjects)
+        return refuse("more than " + std::to_string(limits::kMaxDisplayObjects) +
+                      " display objects at once: further objects are not created");
+    return true;
+}
+
+std::vector<DisplayObject*> Stage::advanceOrder(const DisplayObject& parent)
+{
+    const DisplayList* list = parent.children();
+    if (!list) return {};
+    std::vector<DisplayObject*> order = list->snapshot();
+    std::reverse(order.begin(), order.end());
+    return order;
+}
+
+void Stage::tick()
+{
+    ++tick_;
+    if (hooks_.scripts) raiseEnterFrame(*root_);
+    advanceTree(*root_);
+    runQueuedScripts();
+}
+
+void Stage::raiseEnterFrame(DisplayObject& object)
+{
+    if (object.kind() == ObjectKind::MovieClip) queueClipEvent(object, clip_event::EnterFrame);
+    for (DisplayObject* child : advanceOrder(object)) raiseEnterFrame(*child);
+}
+
+void Stage::advanceTree(DisplayObject& object)
+{
+    // A clip created in this tick has just run its first frame.
+    if (object.bornTick() == tick_) return;
+    if (object.kind() == ObjectKind::MovieClip) static_cast<MovieClip&>(object).advance();
+    for (DisplayObject* child : advanceOrder(object)) advanceTree(*child);
+}
+
+void Stage::queueFrameActions(MovieClip& clip, std::span<const std::uint8_t> actions)
+{
+    if (!hooks_.scripts) return;
+    QueuedScript q;
+    q.kind = QueuedScript::Kind::FrameActions;
+    q.object = clip.id();
+    q.actions = actions;
+    queue_.push_back(q);
+}
+
+void Stage::queueInitActions(std::uint16_t spriteId, std::span<const std::uint8_t> actions)
+{
+    if (!hooks_.scripts || !initActionsRun_.insert(spriteId).second) return;
+    QueuedScript q;
+    q.kind = QueuedScript::Kind::InitActions;
+    q.spriteId = spriteId;
+    q.actions = actions;
+    // Init actions run before the frame actions queued with them.
+    auto firstOther = std::find_if(queue_.begin(), queue_.end(),
+                                   [](const QueuedScript& s) { return s.kind != QueuedScript::Kind::InitActions; });
+    queue_.insert(firstOther, q);
+}
+
+void Stage::queueClipEvent(DisplayObject& object, ClipEventBits event)
+{
+    if (!hooks_.scripts) return;
+    QueuedScript q;
+    q.kind = QueuedScript::Kind::ClipEvent;
+    q.object = object.id();
+    q.event = event;
+    queue_.push_back(q);
+}
+
+void Stage::runQueuedScripts()
+{
+    ScriptHost* host = hooks_.scripts;
+    while (host && !queue_.empty()) {
+        QueuedScript q = queue_.front();
+        queue_.pop_front();
+        switch (q.kind) {
+        case QueuedScript::Kind::InitActions:
+            host->runInitActions(q.spriteId, q.actions);
+            break;
+        case QueuedScript::Kind::FrameActions:
+            if (DisplayObject* o = find(q.object); o && o->kind() == ObjectKind::MovieClip)
+                host->runFrameActions(static_cast<MovieClip&>(*o), q.actions);
+            break;
+        case QueuedScript::Kind::ClipEvent:
+            if (DisplayObject* o = find(q.object)) host->clipEvent(*o, q.event);
+            break;
+        }
+    }
+}
+
+DisplayObject* Stage::resolvePath(std::string_view path, DisplayObject* from) const
+{
+    DisplayObject* current = from ? from : root_.get();
+    const bool caseSensitive = caseSensitiveNames();
+    if (!path.empty() && path.front() == '/') {
+        current = root_.get();
+        path.remove_prefix(1);
+    }
+    while (!path.empty() && current) {
+        if (path.substr(0, 2) == "..") {
+            current = current->parent();
+            path.remove_prefix(2);
+            if (!path.empty() && (path.front() == '/' || path.front() == '.')) path.remove_prefix(1);
+            continue;
+        }
+        const std::size_t end = path.find_first_of("/.");
+        const std::string_view segment = path.substr(0, end);
+        path = end == std::string_view::npos ? std::string_view() : path.substr(end + 1);
+        if (segment.empty()) continue;
+        int level = 0;
+        if (namesEqual(segment, "_root", caseSensitive))
+            current = root_.get();
+        else if (isLevelName(segment, caseSensitive, level))
+            current = level == 0 ? root_.get() : nullptr;
+        else if (namesEqual(segment, "_parent", caseSensitive))
+            current = current->parent();
+        else if (namesEqual(segment, "this", caseSensitive))
+            continue;
+        else if (const DisplayList* list = current->children())
+            current = list->findByName(segment, caseSensitive);
+        else
+            current = nullptr;
+    }
+    return current;
+}
+
+}  // namespace swf::runtime

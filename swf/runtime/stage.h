@@ -1,0 +1,116 @@
+#pragma once
+// The stage of one loaded movie: the root clip and everything under it, the background colour,
+// the registry of live objects (ids as handles), the queue of scripts to run after a pass, and
+// the hooks to the script and sound layers.
+//
+// One tick (tick()) is one frame of the movie:
+//   1. EnterFrame clip events for every clip on the stage (to the script host);
+//   2. the advance pass: the root runs its next frame if it plays, then its children, each
+//      clip before the clips inside it (advanceOrder() gives the order of siblings); clips
+//      created during the pass ran their first frame when they were created and do not advance
+//      again in the same tick;
+//   3. the queued scripts run (init actions, Load events, frame actions) in the order the
+//      frames ran.
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <set>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "swf/movie/movie.h"
+#include "swf/runtime/display_object.h"
+#include "swf/runtime/hooks.h"
+
+namespace swf::runtime {
+
+class MovieClip;
+
+struct StageHooks {
+    ScriptHost* scripts = nullptr;  // not owned; must outlive the stage
+    SoundHost* sound = nullptr;     // not owned; must outlive the stage
+    std::function<void(const std::string&)> warning;
+};
+
+class Stage {
+public:
+    Stage(std::shared_ptr<const Movie> movie, StageHooks hooks = {});
+    ~Stage();
+    Stage(const Stage&) = delete;
+    Stage& operator=(const Stage&) = delete;
+
+    const Movie& movie() const { return *movie_; }
+    const std::shared_ptr<const Movie>& moviePointer() const { return movie_; }
+    MovieClip& root() { return *root_; }
+    const MovieClip& root() const { return *root_; }
+    Rect frameRect() const { return movie_->facts().frameSize; }
+    Rgba background() const { return background_; }
+    void setBackground(Rgba color) { background_ = color; }
+    // Instance names compare exactly from SWF 7 on.
+    bool caseSensitiveNames() const { return movie_->version() >= 7; }
+
+    void tick();
+    std::uint64_t tickCount() const { return tick_; }
+
+    // Live objects by id; null once the object is gone.
+    DisplayObject* find(ObjectId id) const;
+    std::size_t objectCount() const { return objects_.size(); }
+
+    // A target path as scripts write it: "/a/b", "_root.a.b", "a.b", "_parent.x", "..", with
+    // "_levelN" for the root (only level 0 exists). Relative paths start at `from`.
+    DisplayObject* resolvePath(std::string_view path, DisplayObject* from = nullptr) const;
+
+    // The sound host, or one that does nothing.
+    SoundHost& sound() const { return *sound_; }
+    ScriptHost* scripts() const { return hooks_.scripts; }
+    void warn(const std::string& message) const;
+
+    // --- Used by display objects and clips ---
+    ObjectId registerObject(DisplayObject& object);
+    void unregisterObject(ObjectId id);
+    // Whether one more object may be created at `nesting` levels below the root (warns once per
+    // kind of limit when not).
+    bool mayCreateObject(int nesting);
+    void queueFrameActions(MovieClip& clip, std::span<const std::uint8_t> actions);
+    void queueInitActions(std::uint16_t spriteId, std::span<const std::uint8_t> actions);
+    void queueClipEvent(DisplayObject& object, ClipEventBits event);
+    // Runs the queued scripts now (the player calls this after timeline control from outside a
+    // tick, so that a goto's frame actions run at once).
+    void runQueuedScripts();
+
+    // Siblings in the order they advance: from the highest depth to the lowest.
+    static std::vector<DisplayObject*> advanceOrder(const DisplayObject& parent);
+
+private:
+    struct QueuedScript {
+        enum class Kind { InitActions, FrameActions, ClipEvent };
+        Kind kind = Kind::FrameActions;
+        ObjectId object = 0;
+        std::uint16_t spriteId = 0;
+        std::span<const std::uint8_t> actions;
+        ClipEventBits event = 0;
+    };
+    void advanceTree(DisplayObject& object);
+    void raiseEnterFrame(DisplayObject& object);
+
+    std::shared_ptr<const Movie> movie_;
+    StageHooks hooks_;
+    std::unique_ptr<SoundHost> silence_;  // used when no sound host is given
+    SoundHost* sound_;
+    std::unordered_map<ObjectId, DisplayObject*> objects_;
+    ObjectId nextId_ = 1;
+    std::uint64_t tick_ = 0;
+    Rgba background_{255, 255, 255, 255};
+    std::deque<QueuedScript> queue_;
+    std::unordered_set<std::uint16_t> initActionsRun_;
+    std::set<std::string> warned_;
+    std::unique_ptr<MovieClip> root_;  // last: destroyed first, while the rest is still whole
+};
+
+}  // namespace swf::runtime

@@ -1,0 +1,202 @@
+// Masks (nested, coverage only), groups with blend modes, and filters.
+
+#include <deque>
+
+#include "render_test_support.h"
+#include "swf/render/compositing.h"
+
+namespace swf::render::test {
+namespace {
+
+// Definitions are cached by address, as the movie's dictionary keeps them; every shape here
+// lives until the end of the test program so that no two share an address.
+const ShapeDefinition& rect(double x0, double y0, double x1, double y1, Rgba color)
+{
+    static std::deque<ShapeDefinition> kept;
+    std::vector<ShapeRecord> r;
+    addRect(r, x0, y0, x1, y1, 0, 1);
+    return kept.emplace_back(shapeOf({solid(color)}, {}, r));
+}
+
+TEST(Masks, ContentShowsOnlyInsideTheMask)
+{
+    const ShapeDefinition& mask = rect(0, 0, 400, 800, {0, 0, 0, 0});  // invisible colour: area still counts
+    const ShapeDefinition& content = rect(0, 0, 800, 800, kRed);
+    Canvas canvas;
+    canvas.ctx().beginMask();
+    canvas.ctx().drawShape(mask, {}, {});
+    canvas.ctx().beginMaskedContent();
+    canvas.ctx().drawShape(content, {}, {});
+    canvas.ctx().endMask();
+    const QImage& img = canvas.finish();
+    EXPECT_TRUE(near(img.pixel(10, 20), kRed));
+    EXPECT_TRUE(near(img.pixel(30, 20), kWhite));
+}
+
+TEST(Masks, NestedMasksIntersect)
+{
+    Canvas canvas;
+    RenderContext& c = canvas.ctx();
+    c.beginMask();
+    c.drawShape(rect(0, 0, 400, 800, kBlack), {}, {});  // left half
+    c.beginMaskedContent();
+    c.drawShape(rect(0, 0, 800, 800, kGreen), {}, {});
+    c.beginMask();
+    c.drawShape(rect(0, 0, 800, 400, kBlack), {}, {});  // top half
+    c.beginMaskedContent();
+    c.drawShape(rect(0, 0, 800, 800, kBlue), {}, {});
+    c.endMask();
+    c.endMask();
+    const QImage& img = canvas.finish();
+    dumpPng(img, "nested_masks");
+    EXPECT_TRUE(near(img.pixel(10, 10), kBlue));   // inside both
+    EXPECT_TRUE(near(img.pixel(10, 30), kGreen));  // only the outer
+    EXPECT_TRUE(near(img.pixel(30, 10), kWhite));  // outside the outer
+    EXPECT_TRUE(near(img.pixel(30, 30), kWhite));
+}
+
+TEST(Masks, EmptyMaskHidesEverythingAndAntialiasedEdgesBlend)
+{
+    Canvas canvas;
+    RenderContext& c = canvas.ctx();
+    c.beginMask();
+    c.beginMaskedContent();
+    c.drawShape(rect(0, 0, 800, 800, kRed), {}, {});
+    c.endMask();
+    // A mask edge half way through a pixel gives half coverage.
+    c.beginMask();
+    c.drawShape(rect(0, 0, 410, 800, kBlack), {}, {});
+    c.beginMaskedContent();
+    c.drawShape(rect(0, 0, 800, 800, kBlue), {}, {});
+    c.endMask();
+    const QImage& img = canvas.finish();
+    EXPECT_TRUE(near(img.pixel(30, 30), kWhite));
+    EXPECT_TRUE(near(img.pixel(20, 30), {128, 128, 255, 255}, 4));
+}
+
+TEST(Masks, UnbalancedLayersAreCompositedAtTheEnd)
+{
+    Canvas canvas;
+    canvas.ctx().beginGroup();
+    canvas.ctx().drawShape(rect(0, 0, 800, 800, kRed), {}, {});
+    EXPECT_TRUE(near(canvas.at(20, 20), kRed));
+}
+
+QRgb blendOver(Rgba backdrop, Rgba object, BlendMode mode)
+{
+    Canvas canvas;
+    canvas.ctx().drawShape(rect(0, 0, 800, 800, backdrop), {}, {});
+    canvas.ctx().beginGroup();
+    canvas.ctx().drawShape(rect(0, 0, 800, 800, object), {}, {});
+    canvas.ctx().endGroup(mode, {}, 1);
+    return canvas.at(20, 20);
+}
+
+TEST(Blend, SeparableModes)
+{
+    const Rgba b{200, 100, 50, 255}, o{100, 200, 250, 255};
+    EXPECT_TRUE(near(blendOver(b, o, BlendMode::Normal), o));
+    EXPECT_TRUE(near(blendOver(b, o, BlendMode::Multiply), {78, 78, 49, 255}, 2));
+    EXPECT_TRUE(near(blendOver(b, o, BlendMode::Screen), {222, 222, 251, 255}, 2));
+    EXPECT_TRUE(near(blendOver(b, o, BlendMode::Lighten), {200, 200, 250, 255}, 1));
+    EXPECT_TRUE(near(blendOver(b, o, BlendMode::Darken), {100, 100, 50, 255}, 1));
+    EXPECT_TRUE(near(blendOver(b, o, BlendMode::Difference), {100, 100, 200, 255}, 1));
+    EXPECT_TRUE(near(blendOver(b, o, BlendMode::Add), {255, 255, 255, 255}, 1));
+    EXPECT_TRUE(near(blendOver(b, o, BlendMode::Subtract), {100, 0, 0, 255}, 1));
+    EXPECT_TRUE(near(blendOver(b, o, BlendMode::Invert), {55, 155, 205, 255}, 1));
+    EXPECT_TRUE(near(blendOver(b, o, BlendMode::HardLight), {157, 188, 247, 255}, 3));
+    EXPECT_TRUE(near(blendOver(b, o, BlendMode::Overlay), {188, 157, 98, 255}, 3));
+}
+
+TEST(Blend, AlphaAndEraseActInsideALayer)
+{
+    for (BlendMode mode : {BlendMode::Erase, BlendMode::Alpha}) {
+        Canvas canvas;
+        RenderContext& c = canvas.ctx();
+        c.beginGroup();  // the parent, blend mode Layer
+        c.drawShape(rect(0, 0, 800, 800, kRed), {}, {});
+        c.beginGroup();
+        c.drawShape(rect(0, 0, 400, 800, kBlack), {}, {});
+        c.endGroup(mode, {}, 1);
+        c.endGroup(BlendMode::Layer, {}, 1);
+        const QImage& img = canvas.finish();
+        const bool erase = mode == BlendMode::Erase;
+        EXPECT_TRUE(near(img.pixel(10, 20), erase ? kWhite : kRed)) << int(mode);
+        EXPECT_TRUE(near(img.pixel(30, 20), erase ? kRed : kWhite)) << int(mode);
+    }
+}
+
+TEST(Filters, ColorMatrixIsExact)
+{
+    ColorMatrixFilter swap;
+    swap.matrix = {0, 0, 1, 0, 0, 0, 1, 0, 0, 10, 1, 0, 0, 0, 0, 0, 0, 0, 1, 0};
+    Canvas canvas;
+    canvas.ctx().beginGroup();
+    canvas.ctx().drawShape(rect(0, 0, 800, 800, {200, 100, 50, 255}), {}, {});
+    canvas.ctx().endGroup(BlendMode::Normal, {swap}, 1);
+    EXPECT_TRUE(near(canvas.at(20, 20), {50, 110, 200, 255}, 0));
+}
+
+TEST(Filters, BlurSoftensEdgesAndShadowFallsAtItsOffset)
+{
+    Canvas blurred(60, 60);
+    blurred.ctx().beginGroup();
+    blurred.ctx().drawShape(rect(200, 200, 1000, 1000, kBlack), {}, {});
+    blurred.ctx().endGroup(BlendMode::Normal, {BlurFilter{9, 9, 1}}, 1);
+    const QImage b = blurred.finish().copy();
+    // Across the left edge at x = 10 the 9-pixel box spreads the step over 9 pixels.
+    EXPECT_NEAR(qRed(b.pixel(10, 30)), 128, 20);
+    EXPECT_GT(qRed(b.pixel(7, 30)), 170);
+    EXPECT_LT(qRed(b.pixel(13, 30)), 85);
+    EXPECT_TRUE(near(b.pixel(30, 30), kBlack, 1));
+
+    DropShadowFilter shadow;
+    shadow.color = kRed;
+    shadow.blurX = shadow.blurY = 1;
+    shadow.angle = 0;
+    shadow.distance = 10;
+    Canvas shadowed(60, 60);
+    shadowed.ctx().beginGroup();
+    shadowed.ctx().drawShape(rect(200, 200, 600, 600, kBlue), {}, {});
+    shadowed.ctx().endGroup(BlendMode::Normal, {shadow}, 1);
+    const QImage s = shadowed.finish().copy();
+    dumpPng(s, "drop_shadow");
+    EXPECT_TRUE(near(s.pixel(15, 15), kBlue));
+    EXPECT_TRUE(near(s.pixel(35, 15), kRed));    // the shadow, 10 pixels right
+    EXPECT_TRUE(near(s.pixel(45, 15), kWhite));
+}
+
+TEST(Filters, GlowAndBevelDrawAroundAndOnTheEdges)
+{
+    GlowFilter glow;
+    glow.color = kRed;
+    glow.blurX = glow.blurY = 6;
+    glow.strength = 2;
+    Canvas g(60, 60);
+    g.ctx().beginGroup();
+    g.ctx().drawShape(rect(400, 400, 800, 800, kBlue), {}, {});
+    g.ctx().endGroup(BlendMode::Normal, {glow}, 1);
+    const QImage gi = g.finish().copy();
+    EXPECT_TRUE(near(gi.pixel(30, 30), kBlue));
+    EXPECT_GT(qRed(gi.pixel(30, 19)), 200);
+    EXPECT_LT(qGreen(gi.pixel(30, 19)), 200);  // tinted, not white
+    EXPECT_TRUE(near(gi.pixel(5, 5), kWhite));
+
+    BevelFilter bevelFilter;
+    bevelFilter.highlight = kWhite;
+    bevelFilter.shadow = kBlack;
+    bevelFilter.angle = 0.785398;
+    Canvas bv(60, 60);
+    bv.ctx().drawShape(rect(0, 0, 1200, 1200, {128, 128, 128, 255}), {}, {});
+    bv.ctx().beginGroup();
+    bv.ctx().drawShape(rect(200, 200, 1000, 1000, {128, 128, 128, 255}), {}, {});
+    bv.ctx().endGroup(BlendMode::Normal, {bevelFilter}, 1);
+    const QImage bi = bv.finish().copy();
+    dumpPng(bi, "bevel");
+    // Light from the top left: the top-left inner edge is lighter than the bottom-right one.
+    EXPECT_GT(qRed(bi.pixel(12, 12)), qRed(bi.pixel(47, 47)) + 40);
+    EXPECT_TRUE(near(bi.pixel(30, 30), {128, 128, 128, 255}, 3));
+}
+
+}  // namespace
+}  // namespace swf::render::test
