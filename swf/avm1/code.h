@@ -24,6 +24,16 @@ struct ActionBlock {
         b.swfVersion = swfVersion;
         return b;
     }
+    // A block in memory that `owner` keeps alive (the loaded movie, whose action spans live as
+    // long as it does).
+    static ActionBlock borrowed(std::shared_ptr<const void> owner, std::span<const std::uint8_t> bytes, int swfVersion)
+    {
+        ActionBlock b;
+        b.owner = std::move(owner);
+        b.bytes = bytes;
+        b.swfVersion = swfVersion;
+        return b;
+    }
     // A block inside a buffer shared with its owner (no copy).
     static ActionBlock inBuffer(std::shared_ptr<const std::vector<std::uint8_t>> buffer,
                                 std::size_t offset, std::size_t length, int swfVersion)
