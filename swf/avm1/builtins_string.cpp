@@ -69,9 +69,9 @@ Value stringCharCodeAt(Vm& vm, const CallInfo& c)
 
 Value stringConcat(Vm& vm, const CallInfo& c)
 {
-    std::u16string s = thisText(vm, c);
-    for (const Value& v : c.args) s += vm.toString(v).view();
-    return Value(String(std::move(s)));
+    String s(thisText(vm, c));
+    for (const Value& v : c.args) s = vm.concat(s, vm.toString(v));
+    return Value(s);
 }
 
 Value stringIndexOf(Vm& vm, const CallInfo& c)

@@ -526,7 +526,7 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
             case 0x21: {
                 Value av = pop(f), bv = pop(f);
                 String a = vm_.toString(av), b = vm_.toString(bv);
-                push(Value(String(b.str() + a.str())));
+                push(Value(vm_.concat(b, a)));
                 break;
             }
             case 0x32:

@@ -14,7 +14,7 @@ Value addValues(Vm& vm, const Value& left, const Value& right)
     Value a = vm.toPrimitive(left);
     Value b = vm.toPrimitive(right);
     if (a.isString() || b.isString() || a.isObject() || b.isObject()) {
-        return Value(String(vm.toString(a).str() + vm.toString(b).str()));
+        return Value(vm.concat(vm.toString(a), vm.toString(b)));
     }
     return Value(vm.toNumber(a) + vm.toNumber(b));
 }

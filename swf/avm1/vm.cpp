@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
+#include <stdexcept>
 
 #include "swf/avm1/builtins.h"
 #include "swf/avm1/display_object.h"
@@ -39,7 +41,7 @@ const char* reasonText(AbortReason r)
     case AbortReason::Timeout: return "script ran too long and was stopped";
     case AbortReason::Recursion: return "recursion limit reached; script stopped";
     case AbortReason::StackOverflow: return "stack limit reached; script stopped";
-    case AbortReason::HeapExhausted: return "too many objects; script stopped";
+    case AbortReason::HeapExhausted: return "script memory limit reached; script stopped";
     case AbortReason::MalformedCode: return "malformed action code; script stopped";
     }
     return "script stopped";
@@ -104,6 +106,23 @@ bool Vm::enterFromHost(F&& body)
             in.pendingAbort = a;
         } else {
             warn(std::string(reasonText(a.reason)) + (a.detail.empty() ? "" : ": " + a.detail));
+        }
+    } catch (const std::bad_alloc&) {
+        // A script asked for more memory than there is: stop it like a limit.
+        ok = false;
+        ScriptAbort a{AbortReason::HeapExhausted, "out of memory"};
+        if (in.entryDepth > 1) {
+            in.pendingAbort = a;
+        } else {
+            warn(reasonText(a.reason));
+        }
+    } catch (const std::length_error&) {
+        ok = false;
+        ScriptAbort a{AbortReason::HeapExhausted, "data too long"};
+        if (in.entryDepth > 1) {
+            in.pendingAbort = a;
+        } else {
+            warn(reasonText(a.reason));
         }
     }
     version_ = savedVersion;
@@ -202,6 +221,20 @@ Value Vm::invokeFunction(FunctionObject* fn, Object* thisObj, std::span<const Va
     }
     if (!fn->script) return Value();
     return Interpreter(*this).callScript(fn, thisObj, args, homeProto, isConstruct);
+}
+
+String Vm::concat(const String& a, const String& b)
+{
+    if (a.size() + b.size() > options_.limits.maxStringLength) {
+        abort(AbortReason::HeapExhausted, "string longer than " + std::to_string(options_.limits.maxStringLength));
+    }
+    if (b.empty()) return a;
+    if (a.empty()) return b;
+    std::u16string s;
+    s.reserve(a.size() + b.size());
+    s.append(a.view());
+    s.append(b.view());
+    return String(std::move(s));
 }
 
 void Vm::checkNativeStack()

@@ -103,6 +103,21 @@ TEST(Limits, OperandStackIsBounded)
     EXPECT_TRUE(warnedAbout(t, "stack"));
 }
 
+TEST(Limits, StringsThatDoubleForeverAreStopped)
+{
+    ScriptLimits limits = VmFixture::deterministicLimits();
+    limits.maxStringLength = 1 << 16;
+    VmFixture t(6, limits);
+    Asm code;
+    Asm::Label top = code.label();
+    code.set("s", "x");
+    code.bind(top).push({"s"}).get("s").get("s").op(Op::Add2).op(Op::SetVariable).jump(top);
+    t.run(code);
+    EXPECT_FALSE(t.lastRunOk);
+    EXPECT_TRUE(warnedAbout(t, "memory"));
+    EXPECT_LE(t.vm().getMember(t.root(), String("s")).asString().size(), 1u << 16);
+}
+
 TEST(MalformedCode, UnderflowReadsUndefined)
 {
     VmFixture t(7);
