@@ -181,6 +181,7 @@ Value stringSplit(Vm& vm, const CallInfo& c)
             out->push(Value(String(s)));
             return Value(out);
         }
+        if (std::min(s.size(), limit) > ArrayObject::kMaxIterableLength) vm.abort(AbortReason::HeapExhausted, "split into too many parts");
         for (std::size_t i = 0; i < s.size() && out->length() < limit; ++i) {
             out->push(Value(String(std::u16string(1, s[i]))));
         }
@@ -192,6 +193,7 @@ Value stringSplit(Vm& vm, const CallInfo& c)
     }
     std::size_t pos = 0;
     while (out->length() < limit) {
+        if (out->length() > ArrayObject::kMaxIterableLength) vm.abort(AbortReason::HeapExhausted, "split into too many parts");
         std::size_t hit = s.find(sep, pos);
         if (hit == std::u16string::npos) {
             out->push(Value(String(s.substr(pos))));

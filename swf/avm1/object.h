@@ -277,7 +277,7 @@ public:
 
     // Lengths above this are refused by the methods that visit every element (a script that
     // writes a[4e9] gets a long array, not a 4e9-element allocation).
-    static constexpr std::size_t kMaxIterableLength = std::size_t{1} << 24;
+    static constexpr std::size_t kMaxIterableLength = std::size_t{1} << 22;
 
     std::size_t length() const { return length_; }
     void setLength(std::size_t n);

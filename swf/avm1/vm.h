@@ -38,7 +38,7 @@ struct ScriptLimits {
     std::uint64_t actionBudget = 0;
     std::size_t maxStackValues = 1u << 20;  // operand stack entries
     std::size_t maxHeapCells = 8u << 20;    // objects alive before a script is stopped
-    std::size_t maxStringLength = 64u << 20;  // characters one string may hold
+    std::size_t maxStringLength = 16u << 20;  // characters one string may hold
     // Native stack a script may use (guards deep nesting of natives and blocks); 0 means what
     // the running thread has left, less a safety margin.
     std::size_t maxNativeStackBytes = 0;
