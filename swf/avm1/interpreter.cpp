@@ -744,6 +744,14 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
             }
             case 0x41: {
                 String name = popString(f);
+                std::u16string_view pathPart;
+                String var;
+                if (!f.activation && splitVariablePath(name, pathPart, var)) {
+                    // var /:x; on a timeline: declare x where the path leads.
+                    Object* base = resolvePath(&f, f.target ? f.target : f.origTarget, pathPart, true);
+                    if (base && !vm_.hasOwnProperty(base, var)) vm_.setMember(base, var, Value());
+                    break;
+                }
                 if (f.activation) {
                     if (!f.activation->findOwn(name, vm_.caseSensitive())) f.activation->define(name, Value(), 0);
                 } else if (f.target && !vm_.hasOwnProperty(f.target, name)) {

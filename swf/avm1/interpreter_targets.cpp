@@ -137,6 +137,16 @@ void Vm::Interpreter::setVariable(Frame& f, const String& name, const Value& v)
 
 void Vm::Interpreter::defineLocal(Frame& f, const String& name, const Value& v)
 {
+    // On a timeline a name with a path ("/:x", "_root.y") is assigned through the path, as
+    // SetVariable does; in a function it is just a local's name.
+    if (!f.activation && hasPathCharacters(name.view())) {
+        std::u16string_view path;
+        String var;
+        if (splitVariablePath(name, path, var)) {
+            setVariable(f, name, v);
+            return;
+        }
+    }
     if (f.activation) {
         Property* p = f.activation->findOwn(name, vm_.caseSensitive());
         if (p) {

@@ -71,6 +71,8 @@ SwfScripts loadSwfScripts(const std::string& path)
             initCount = 0;
         } else if (code == 12) {
             s.frames.back().push_back(ActionBlock::inBuffer(body, start, len, s.version));
+        } else if (code == 65 && len >= 4) {
+            s.maxRecursion = (*body)[start] | ((*body)[start + 1] << 8);
         } else if (code == 59 && len >= 2) {
             // Init actions go before the frame's DoActions.
             auto& frame = s.frames.back();

@@ -15,6 +15,7 @@ struct SwfScripts {
     int version = 0;
     int frameCount = 0;
     double frameRate = 0;
+    int maxRecursion = 0;  // from a ScriptLimits tag; 0 when absent
     // Per frame: init actions first, then frame actions, in file order.
     std::vector<std::vector<ActionBlock>> frames;
 };
