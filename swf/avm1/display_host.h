@@ -343,9 +343,10 @@ public:
     virtual double soundDurationMs(std::u16string_view /*exportName*/) const { return 0; }
     virtual double soundPositionMs(DisplayNode* /*owner*/, std::u16string_view /*exportName*/) const { return 0; }
 
-    // The host's references into the heap: script objects of every live or pending display
-    // object, Sound objects of playing sounds, listeners it keeps. Objects not reported here
-    // nor reachable from the VM's own roots are freed by Vm::collectGarbage().
+    // The host's references into the heap: Sound objects of playing sounds, objects of pending
+    // loads, anything else it keeps an Object* to. (Script objects of display objects need not
+    // be reported: each lives while its node does.) Objects not reported here nor reachable
+    // from the VM's own roots are freed by Vm::collectGarbage().
     virtual void traceRoots(Tracer&) {}
 };
 

@@ -409,6 +409,7 @@ Object* Vm::createDisplayObject(const std::shared_ptr<DisplayNode>& node, const 
         }
     }
     auto* w = heap_.make<DisplayWrapper>(proto, node, node->kind());
+    internals_->displayObjects.push_back(w);
     if (node->kind() == DisplayKind::TextField) w->define(internals_->names.listeners, Value(newArray()), PropFlag::DontEnum);
     return w;
 }
@@ -555,6 +556,16 @@ void Vm::traceRoots(Tracer& t)
     for (const Value& v : in.globalRegs) t.mark(v);
     for (const Value& v : in.stack) t.mark(v);
     for (Object* o : in.pinned) t.mark(o);
+    // A display object's script object lives as long as its node: the runtime need not report
+    // it. Entries whose node is gone leave the list (scripts may still hold the object).
+    auto& wrappers = in.displayObjects;
+    wrappers.erase(std::remove_if(wrappers.begin(), wrappers.end(),
+                                  [&](DisplayWrapper* w) {
+                                      if (!w->node()) return true;
+                                      t.mark(w);
+                                      return false;
+                                  }),
+                   wrappers.end());
     for (auto& [name, o] : in.sharedObjects) t.mark(o);
     host_.traceRoots(t);
 }

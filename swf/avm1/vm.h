@@ -94,7 +94,7 @@ public:
 
     // Makes the script object for a node. The prototype is that of the class registered for
     // `exportName` (Object.registerClass) or the kind's built-in class. The runtime stores the
-    // returned object in the node and reports it from traceRoots while it holds the node.
+    // returned object in the node; it stays alive as long as the node does.
     Object* createDisplayObject(const std::shared_ptr<DisplayNode>& node, const String& exportName = {});
     // Copies `initObject`'s properties onto a new clip, then runs the registered class's
     // constructor on it (if any). Run before the clip's first frame actions.

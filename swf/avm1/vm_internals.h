@@ -13,6 +13,8 @@
 
 namespace swf::avm1 {
 
+class DisplayWrapper;
+
 // A script `throw`, unwinding C++ frames up to the nearest Try (or the entry point).
 struct ScriptThrow {
     Value value;
@@ -106,7 +108,9 @@ struct Vm::Internals {
     std::vector<Object*> pinned;  // temporary roots held by natives across host calls
     std::set<std::pair<const Object*, std::size_t>> activeWatches;  // watchers running now
     std::map<std::u16string, Object*> sharedObjects;
-    std::uint64_t nanSerial = 0;  // identities of NaN values (see Vm::freshNaN)  // SharedObject.getLocal, for the session
+    std::uint64_t nanSerial = 0;
+    // Script objects of display objects; each stays alive while its node does.
+    std::vector<DisplayWrapper*> displayObjects;  // identities of NaN values (see Vm::freshNaN)  // SharedObject.getLocal, for the session
 
     Frame* currentFrame() { return frames.empty() ? nullptr : frames.back(); }
 };

@@ -234,6 +234,20 @@ TEST(Garbage, ClosuresKeepTheirScopeAliveAcrossCollections)
     EXPECT_EQ(t.runOne(call), "2");
 }
 
+TEST(Garbage, ScriptObjectsLiveAsLongAsTheirNodes)
+{
+    VmFixture t(6);
+    auto node = std::make_shared<FakeClip>(u"loose", 6);  // held by the "runtime" only
+    node->attach(t.vm());
+    t.vm().setMember(node->scriptObject(), String("kept"), Value(5));
+    t.vm().collectGarbage();
+    EXPECT_EQ(t.vm().getMember(node->scriptObject(), String("kept")).asNumber(), 5);
+    std::size_t before = t.vm().heapSize();
+    node.reset();
+    t.vm().collectGarbage();
+    EXPECT_LT(t.vm().heapSize(), before);
+}
+
 TEST(Garbage, RemovedClipsDoNotDangle)
 {
     VmFixture t(6);
