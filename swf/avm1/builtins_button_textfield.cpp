@@ -24,9 +24,9 @@ Value noConstructor(Vm&, const CallInfo& c) { return c.thisObj ? Value(c.thisObj
 // --- TextFormat <-> object ---
 
 // Reads a TextFormat-like object; null and undefined fields stay unset.
-TextFormatSpec formatFromObject(Vm& vm, Object* o)
+TextFormatData formatFromObject(Vm& vm, Object* o)
 {
-    TextFormatSpec f;
+    TextFormatData f;
     if (!o) return f;
     auto text = [&](const char* n, std::optional<std::u16string>& out) {
         Value v = vm.getMember(o, String(n));
@@ -65,7 +65,7 @@ TextFormatSpec formatFromObject(Vm& vm, Object* o)
     return f;
 }
 
-void fillTextFormat(Vm& vm, Object* o, const TextFormatSpec& f)
+void fillTextFormat(Vm& vm, Object* o, const TextFormatData& f)
 {
     auto set = [&](const char* n, const Value& v) { vm.setMember(o, String(n), v); };
     auto text = [&](const char* n, const std::optional<std::u16string>& v) {
@@ -97,7 +97,7 @@ void fillTextFormat(Vm& vm, Object* o, const TextFormatSpec& f)
     }
 }
 
-Object* newTextFormat(Vm& vm, const TextFormatSpec& f)
+Object* newTextFormat(Vm& vm, const TextFormatData& f)
 {
     Object* o = vm.heap().make<Object>(vm.builtins().textFormatProto);
     fillTextFormat(vm, o, f);
@@ -109,7 +109,7 @@ Object* newTextFormat(Vm& vm, const TextFormatSpec& f)
 Value textFormatConstructor(Vm& vm, const CallInfo& c)
 {
     Object* o = c.isConstruct && c.thisObj ? c.thisObj : vm.heap().make<Object>(vm.builtins().textFormatProto);
-    TextFormatSpec f;
+    TextFormatData f;
     auto text = [&](std::size_t i, std::optional<std::u16string>& out) {
         if (i < c.count() && !c.arg(i).isNullish()) out = vm.toString(c.arg(i)).str();
     };

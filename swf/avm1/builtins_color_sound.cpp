@@ -179,7 +179,7 @@ Value soundSetPan(Vm& vm, const CallInfo& c)
 Value soundGetTransform(Vm& vm, const CallInfo& c)
 {
     std::shared_ptr<DisplayNode> keep;
-    SoundTransformSpec t = vm.host().soundTransform(soundOwner(vm, c, keep));
+    SoundTransformData t = vm.host().soundTransform(soundOwner(vm, c, keep));
     Object* o = vm.newObject();
     vm.setMember(o, String("ll"), Value(t.ll));
     vm.setMember(o, String("lr"), Value(t.lr));
@@ -194,7 +194,7 @@ Value soundSetTransform(Vm& vm, const CallInfo& c)
     DisplayNode* owner = soundOwner(vm, c, keep);
     Object* o = c.arg(0).asObject();
     if (!o) return Value();
-    SoundTransformSpec t = vm.host().soundTransform(owner);
+    SoundTransformData t = vm.host().soundTransform(owner);
     auto apply = [&](const char* name, double& field) {
         Value v = vm.getMember(o, String(name));
         if (!v.isUndefined()) field = vm.toNumber(v);

@@ -364,7 +364,7 @@ Value clipLineStyle(Vm& vm, const CallInfo& c)
 {
     auto n = thisNode(vm, c);
     if (!n) return Value();
-    LineStyleSpec s;
+    LineStyle s;
     double thickness = argNumber(vm, c, 0);
     s.none = c.count() == 0 || c.arg(0).isUndefined() || std::isnan(thickness);
     s.thickness = s.none ? 0 : std::clamp(thickness, 0.0, 255.0);
@@ -372,19 +372,19 @@ Value clipLineStyle(Vm& vm, const CallInfo& c)
     s.pixelHinting = vm.toBoolean(c.arg(3));
     if (c.arg(4).isString()) {
         String m = c.arg(4).asString();
-        if (m == String("none")) s.scaleMode = LineStyleSpec::ScaleMode::None;
-        if (m == String("vertical")) s.scaleMode = LineStyleSpec::ScaleMode::Vertical;
-        if (m == String("horizontal")) s.scaleMode = LineStyleSpec::ScaleMode::Horizontal;
+        if (m == String("none")) s.scaleMode = LineStyle::ScaleMode::None;
+        if (m == String("vertical")) s.scaleMode = LineStyle::ScaleMode::Vertical;
+        if (m == String("horizontal")) s.scaleMode = LineStyle::ScaleMode::Horizontal;
     }
     if (c.arg(5).isString()) {
         String m = c.arg(5).asString();
-        if (m == String("none")) s.caps = LineStyleSpec::Caps::None;
-        if (m == String("square")) s.caps = LineStyleSpec::Caps::Square;
+        if (m == String("none")) s.caps = LineStyle::Caps::None;
+        if (m == String("square")) s.caps = LineStyle::Caps::Square;
     }
     if (c.arg(6).isString()) {
         String m = c.arg(6).asString();
-        if (m == String("bevel")) s.joints = LineStyleSpec::Joints::Bevel;
-        if (m == String("miter")) s.joints = LineStyleSpec::Joints::Miter;
+        if (m == String("bevel")) s.joints = LineStyle::Joints::Bevel;
+        if (m == String("miter")) s.joints = LineStyle::Joints::Miter;
     }
     if (c.count() > 7) {
         double m = argNumber(vm, c, 7);
@@ -395,7 +395,7 @@ Value clipLineStyle(Vm& vm, const CallInfo& c)
 }
 
 // beginGradientFill(type, colors, alphas, ratios, matrix[, spread, interpolation, focal]).
-bool gradientOf(Vm& vm, const CallInfo& c, GradientSpec& g)
+bool gradientOf(Vm& vm, const CallInfo& c, GradientStyle& g)
 {
     String type = argString(vm, c, 0);
     if (type == String("radial")) {
@@ -435,8 +435,8 @@ bool gradientOf(Vm& vm, const CallInfo& c, GradientSpec& g)
     }
     if (c.arg(5).isString()) {
         String s = c.arg(5).asString();
-        if (s == String("reflect")) g.spread = GradientSpec::Spread::Reflect;
-        if (s == String("repeat")) g.spread = GradientSpec::Spread::Repeat;
+        if (s == String("reflect")) g.spread = GradientStyle::Spread::Reflect;
+        if (s == String("repeat")) g.spread = GradientStyle::Spread::Repeat;
     }
     g.linearRgb = c.arg(6).isString() && c.arg(6).asString() == String("linearRGB");
     if (c.count() > 7) {
@@ -449,7 +449,7 @@ bool gradientOf(Vm& vm, const CallInfo& c, GradientSpec& g)
 Value clipBeginGradientFill(Vm& vm, const CallInfo& c)
 {
     auto n = thisNode(vm, c);
-    GradientSpec g;
+    GradientStyle g;
     if (n && gradientOf(vm, c, g)) n->drawBeginGradientFill(g);
     return Value();
 }
@@ -457,7 +457,7 @@ Value clipBeginGradientFill(Vm& vm, const CallInfo& c)
 Value clipLineGradientStyle(Vm& vm, const CallInfo& c)
 {
     auto n = thisNode(vm, c);
-    GradientSpec g;
+    GradientStyle g;
     if (n && gradientOf(vm, c, g)) n->drawLineGradientStyle(g);
     return Value();
 }

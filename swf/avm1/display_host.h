@@ -67,7 +67,7 @@ struct GradientStop {
     std::uint8_t ratio = 0;
     Rgba color;
 };
-struct GradientSpec {
+struct GradientStyle {
     bool radial = false;
     std::vector<GradientStop> stops;
     Matrix matrix;  // gradient square (-819.2 .. 819.2 px) to clip space, translation in pixels
@@ -75,7 +75,7 @@ struct GradientSpec {
     bool linearRgb = false;
     double focalPoint = 0;
 };
-struct LineStyleSpec {
+struct LineStyle {
     bool none = true;  // lineStyle() without a thickness: no stroke
     double thickness = 0;  // pixels; 0 = hairline
     Rgba color;
@@ -131,7 +131,7 @@ struct TextValue {
 };
 
 // A TextFormat: every field optional (null in script when unset or mixed over a range).
-struct TextFormatSpec {
+struct TextFormatData {
     std::optional<std::u16string> font, url, target, align;  // align: left/right/center/justify
     std::optional<double> size, color, leftMargin, rightMargin, indent, leading, blockIndent,
         letterSpacing;
@@ -167,7 +167,7 @@ struct UrlRequest {
 
 // --- Sound (Sound objects; owner is the clip given to `new Sound(clip)`, or null) ---
 
-struct SoundTransformSpec {
+struct SoundTransformData {
     double ll = 100, lr = 0, rl = 0, rr = 100;
 };
 
@@ -250,10 +250,10 @@ public:
 
     // Drawing API (movie clips).
     virtual void drawClear() {}
-    virtual void drawLineStyle(const LineStyleSpec&) {}
+    virtual void drawLineStyle(const LineStyle&) {}
     virtual void drawBeginFill(Rgba) {}
-    virtual void drawBeginGradientFill(const GradientSpec&) {}
-    virtual void drawLineGradientStyle(const GradientSpec&) {}
+    virtual void drawBeginGradientFill(const GradientStyle&) {}
+    virtual void drawLineGradientStyle(const GradientStyle&) {}
     virtual void drawMoveTo(double /*x*/, double /*y*/) {}
     virtual void drawLineTo(double /*x*/, double /*y*/) {}
     virtual void drawCurveTo(double /*cx*/, double /*cy*/, double /*ax*/, double /*ay*/) {}
@@ -262,10 +262,10 @@ public:
     // Text fields.
     virtual TextValue textProperty(TextProperty) const { return {}; }
     virtual void setTextProperty(TextProperty, const TextValue&) {}
-    virtual TextFormatSpec textFormat(int /*begin*/, int /*end*/) const { return {}; }  // -1: whole
-    virtual void setTextFormat(int /*begin*/, int /*end*/, const TextFormatSpec&) {}
-    virtual TextFormatSpec newTextFormat() const { return {}; }
-    virtual void setNewTextFormat(const TextFormatSpec&) {}
+    virtual TextFormatData textFormat(int /*begin*/, int /*end*/) const { return {}; }  // -1: whole
+    virtual void setTextFormat(int /*begin*/, int /*end*/, const TextFormatData&) {}
+    virtual TextFormatData newTextFormat() const { return {}; }
+    virtual void setNewTextFormat(const TextFormatData&) {}
     virtual void replaceSel(std::u16string_view) {}
     virtual void replaceText(int /*begin*/, int /*end*/, std::u16string_view) {}
 };
@@ -338,8 +338,8 @@ public:
     virtual void setSoundVolume(DisplayNode* /*owner*/, double) {}
     virtual double soundPan(DisplayNode* /*owner*/) const { return 0; }
     virtual void setSoundPan(DisplayNode* /*owner*/, double) {}
-    virtual SoundTransformSpec soundTransform(DisplayNode* /*owner*/) const { return {}; }
-    virtual void setSoundTransform(DisplayNode* /*owner*/, const SoundTransformSpec&) {}
+    virtual SoundTransformData soundTransform(DisplayNode* /*owner*/) const { return {}; }
+    virtual void setSoundTransform(DisplayNode* /*owner*/, const SoundTransformData&) {}
     virtual double soundDurationMs(std::u16string_view /*exportName*/) const { return 0; }
     virtual double soundPositionMs(DisplayNode* /*owner*/, std::u16string_view /*exportName*/) const { return 0; }
 

@@ -1,6 +1,6 @@
 #pragma once
 // Script objects: properties kept in insertion order with their flags, the __proto__ link,
-// watchers, and the special kinds (functions, arrays, wrappers of primitives, dates, the super
+// watchers, and the other kinds (functions, arrays, wrappers of primitives, dates, the super
 // object, activations and the wrappers of display objects).
 
 #include <cstdint>

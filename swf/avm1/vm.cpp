@@ -52,7 +52,7 @@ Vm::Vm(DisplayHost& host, VmOptions options)
     : host_(host),
       options_(std::move(options)),
       codePage_(options_.codePage),
-      random_(options_.randomSeed ? options_.randomSeed
+      random_(options_.randomStart ? options_.randomStart
                                   : static_cast<std::uint32_t>(
                                         std::chrono::steady_clock::now().time_since_epoch().count())),
       version_(options_.rootSwfVersion),

@@ -47,7 +47,7 @@ struct ScriptLimits {
 struct VmOptions {
     std::string codePage = "WINDOWS-1252";  // text encoding of SWF 5 and older files
     ScriptLimits limits;
-    std::uint32_t randomSeed = 0;  // 0: seeded from the clock
+    std::uint32_t randomStart = 0;  // 0: started from the clock
     int rootSwfVersion = 7;        // version of the main movie (case rules outside scripts)
 };
 

@@ -142,7 +142,7 @@ public:
         return nullptr;
     }
     void swapDepths(int depth) override { log.push_back(cat("swap ", num(depth))); }
-    void drawLineStyle(const LineStyleSpec& s) override
+    void drawLineStyle(const LineStyle& s) override
     {
         log.push_back(s.none ? std::string("lineStyle none") : cat("lineStyle ", num(s.thickness)));
     }
@@ -150,7 +150,7 @@ public:
     {
         log.push_back(cat("fill ", num(c.r), ",", num(c.g), ",", num(c.b), ",", num(c.a)));
     }
-    void drawBeginGradientFill(const GradientSpec& g) override
+    void drawBeginGradientFill(const GradientStyle& g) override
     {
         log.push_back(cat("gradient ", g.radial ? "radial " : "linear ", num(static_cast<double>(g.stops.size()))));
     }

@@ -26,7 +26,7 @@ TEST(NumberFormat, FifteenSignificantDigitsRounded)
     EXPECT_EQ(fmt(-42.5), "-42.5");
 }
 
-TEST(NumberFormat, ExponentFormsAndSpecialValues)
+TEST(NumberFormat, ExponentFormsAndOddValues)
 {
     EXPECT_EQ(fmt(1e15), "1e+15");
     EXPECT_EQ(fmt(1e21), "1e+21");

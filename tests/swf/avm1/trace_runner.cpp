@@ -24,7 +24,7 @@ TraceRun runTraceMovie(const std::string& path, int frames)
     options.rootSwfVersion = scripts.version;
     options.limits.actionBudget = 20'000'000;
     options.limits.timeoutSeconds = 10;
-    options.randomSeed = 1;
+    options.randomStart = 1;
     if (scripts.maxRecursion > 0) options.limits.maxRecursion = scripts.maxRecursion;
     Vm vm(host, options);
     vm.setWarningHandler([&](const std::string& w) { run.warnings.push_back(w); });

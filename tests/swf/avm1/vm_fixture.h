@@ -18,7 +18,7 @@ public:
         VmOptions options;
         options.rootSwfVersion = version;
         options.limits = limits;
-        options.randomSeed = 7;
+        options.randomStart = 7;
         vm_ = std::make_unique<Vm>(host, options);
         vm_->setWarningHandler([this](const std::string& w) { warnings.push_back(w); });
         host.makeRoot(*vm_, version);
