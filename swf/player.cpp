@@ -10,13 +10,17 @@
 
 #include "swf/audio/mixer.h"
 #include "swf/format/limits.h"
+#include "swf/player_geometry.h"
 #include "swf/player_sound.h"
 #include "swf/render/display_tree_walk.h"
 #include "swf/render/movie_resources.h"
 #include "swf/render/render_cache.h"
 #include "swf/render/viewport.h"
+#include "swf/runtime/display_geometry.h"
 #include "swf/runtime/frame_clock.h"
+#include "swf/runtime/input_dispatch.h"
 #include "swf/runtime/movie_clip.h"
+#include "swf/runtime/script_engine.h"
 #include "swf/runtime/stage.h"
 
 namespace swf {
@@ -94,7 +98,10 @@ struct Player::Impl {
     std::unique_ptr<detail::MixerSoundHost> sound;
     std::unique_ptr<render::MovieResources> resources;
     mutable std::unique_ptr<render::RenderCache> cache;
+    std::unique_ptr<detail::PlayerGeometry> geometry;
+    std::unique_ptr<runtime::ScriptEngine> scripts;
     std::unique_ptr<runtime::Stage> stage;
+    std::unique_ptr<runtime::InputDispatcher> input;
     runtime::FrameClock clock;
 
     bool autoPlay = true;
@@ -117,6 +124,14 @@ struct Player::Impl {
     void runScripts() const
     {
         if (stage) stage->runQueuedScripts();
+    }
+    // One frame of the movie; `elapsedMs` of player time passed before it.
+    void tick(double elapsedMs)
+    {
+        if (!stage) return;
+        if (scripts) scripts->advanceTime(elapsedMs);
+        stage->tick();
+        if (input) input->refresh();
     }
 };
 
@@ -153,10 +168,26 @@ void Player::loadBytes(std::vector<std::uint8_t> bytes, const std::string& baseD
                                                        [&d](const std::string& w) { d.warn(w); });
     d.resources = std::make_unique<render::MovieResources>(*d.movie);
     d.cache = std::make_unique<render::RenderCache>();
+    d.geometry = std::make_unique<detail::PlayerGeometry>(*d.cache, *d.resources);
+    runtime::ScriptCallbacks callbacks;
+    callbacks.trace = [&d](const std::string& line) {
+        if (d.onTrace) d.onTrace(line);
+    };
+    callbacks.warning = [&d](const std::string& w) { d.warn(w); };
+    callbacks.openUrl = [&d](const std::string& url, const std::string& target) {
+        if (d.onUrlRequest) d.onUrlRequest(url, target);
+    };
+    callbacks.fsCommand = [&d](const std::string& command, const std::string& args) {
+        if (d.onFsCommand) d.onFsCommand(command, args);
+    };
+    d.scripts = std::make_unique<runtime::ScriptEngine>(d.movie, std::move(callbacks));
     runtime::StageHooks hooks;
     hooks.sound = d.sound.get();
+    hooks.scripts = d.scripts.get();
+    hooks.geometry = d.geometry.get();
     hooks.warning = [&d](const std::string& w) { d.warn(w); };
     d.stage = std::make_unique<runtime::Stage>(d.movie, hooks);
+    d.input = std::make_unique<runtime::InputDispatcher>(*d.stage, d.scripts.get());
     d.stage->root().setLoopAllowed(d.loop);
     if (!d.autoPlay) d.stage->root().stop();
     d.msSinceLastPull = kOutputSilenceMs;
@@ -165,7 +196,10 @@ void Player::loadBytes(std::vector<std::uint8_t> bytes, const std::string& baseD
 void Player::unload()
 {
     Impl& d = *impl_;
+    d.input.reset();
     d.stage.reset();
+    d.scripts.reset();
+    d.geometry.reset();
     d.cache.reset();
     d.resources.reset();
     d.sound.reset();
@@ -280,13 +314,12 @@ void Player::advance(double milliseconds)
             d.clock.reset();
         }
     }
-    for (int i = 0; i < due; ++i) d.stage->tick();
+    // Script time moves with the frames that run, so that getTimer() and intervals agree with
+    // the frames a script sees.
+    for (int i = 0; i < due; ++i) d.tick(d.clock.intervalMs());
 }
 
-void Player::tick()
-{
-    if (impl_->stage) impl_->stage->tick();
-}
+void Player::tick() { impl_->tick(impl_->clock.intervalMs()); }
 
 double Player::frameIntervalMs() const { return impl_->clock.intervalMs(); }
 
@@ -294,6 +327,25 @@ void Player::setScaleMode(ScaleMode mode) { impl_->scaleMode = mode; }
 ScaleMode Player::scaleMode() const { return impl_->scaleMode; }
 void Player::setQuality(Quality quality) { impl_->quality = quality; }
 Quality Player::quality() const { return impl_->quality; }
+
+namespace {
+
+// Keyboard focus moved by Tab shows a yellow rectangle around the object (_focusrect).
+void drawFocusRect(QImage& canvas, const QTransform& stageToDevice, const runtime::InputDispatcher* input,
+                   const runtime::ScriptEngine* scripts)
+{
+    if (!input || !scripts || scripts->focusRect() == 0) return;
+    const runtime::DisplayObject* focused = input->focusHighlight();
+    if (!focused) return;
+    const runtime::Bounds b = runtime::boundsIn(*focused, nullptr);
+    if (b.empty) return;
+    QPainter painter(&canvas);
+    painter.setPen(QPen(QColor(255, 255, 0), 2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(stageToDevice.mapRect(QRectF(b.xMin, b.yMin, b.xMax - b.xMin, b.yMax - b.yMin)));
+}
+
+}  // namespace
 
 void Player::render(QImage& target) const
 {
@@ -314,12 +366,14 @@ void Player::render(QImage& target) const
                                       *d.resources);
         render::drawStage(context, *d.stage, QRectF(canvas.rect()));
     }
+    drawFocusRect(canvas, view.stageToDevice, d.input.get(), d.scripts.get());
     if (!direct) {
         QPainter painter(&target);
         painter.setCompositionMode(QPainter::CompositionMode_Source);
         painter.drawImage(0, 0, converted);
     }
 }
+
 
 QImage Player::render(QSize size) const
 {
@@ -336,20 +390,48 @@ QPointF Player::viewToStage(QPointF viewPoint, QSize viewSize) const
         .deviceToStagePixels(viewPoint);
 }
 
-// Input reaches the stage with the button state machine and scripts; until then the player
-// keeps where the pointer is.
 void Player::mouseMove(QPointF stagePoint)
 {
-    impl_->mouse = stagePoint;
-    impl_->mouseInside = true;
+    Impl& d = *impl_;
+    d.mouse = stagePoint;
+    d.mouseInside = true;
+    if (d.input) d.input->mouseMove(Point{stagePoint.x(), stagePoint.y()});
 }
 
-void Player::mouseDown(QPointF stagePoint, MouseButton) { mouseMove(stagePoint); }
-void Player::mouseUp(QPointF stagePoint, MouseButton) { mouseMove(stagePoint); }
-void Player::mouseLeave() { impl_->mouseInside = false; }
-void Player::keyDown(int, char16_t) {}
-void Player::keyUp(int, char16_t) {}
-bool Player::wantsHandCursor() const { return false; }
+void Player::mouseDown(QPointF stagePoint, MouseButton button)
+{
+    Impl& d = *impl_;
+    d.mouse = stagePoint;
+    // The right button opens the player's menu in Flash; movies never see it.
+    if (button != MouseButton::Left) return;
+    if (d.input) d.input->mouseDown(Point{stagePoint.x(), stagePoint.y()});
+}
+
+void Player::mouseUp(QPointF stagePoint, MouseButton button)
+{
+    Impl& d = *impl_;
+    d.mouse = stagePoint;
+    if (button != MouseButton::Left) return;
+    if (d.input) d.input->mouseUp(Point{stagePoint.x(), stagePoint.y()});
+}
+
+void Player::mouseLeave()
+{
+    impl_->mouseInside = false;
+    if (impl_->input) impl_->input->mouseLeave();
+}
+
+void Player::keyDown(int keyCode, char16_t charCode)
+{
+    if (impl_->input) impl_->input->keyDown(keyCode, charCode);
+}
+
+void Player::keyUp(int keyCode, char16_t charCode)
+{
+    if (impl_->input) impl_->input->keyUp(keyCode, charCode);
+}
+
+bool Player::wantsHandCursor() const { return impl_->input && impl_->input->wantsHandCursor(); }
 
 std::size_t Player::pullAudio(std::span<std::int16_t> interleavedStereo)
 {

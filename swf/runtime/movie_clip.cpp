@@ -145,6 +145,7 @@ void MovieClip::runFrame(int frame, bool runOtherTags)
 
 void MovieClip::runFrameTags(int frame)
 {
+    if (inert()) return;
     Stage& s = stage();
     for (const ControlTag& tag : timeline_->frameTags(static_cast<std::size_t>(frame))) {
         std::visit(
@@ -208,16 +209,38 @@ void MovieClip::syncDepth(int depth)
     if (have && !have->placedByTimeline()) return;
     if (have && want && have->createdFrame() == want->createdFrame &&
         (have->characterId() == want->characterId || changeCharacter(*have, want->characterId))) {
-        have->placement() = want->placement;
+        if (have->scriptControlled()) {
+            // A script moved it: the timeline keeps its hands off the transform from then on.
+            Placement p = want->placement;
+            p.matrix = have->placement().matrix;
+            p.colorTransform = have->placement().colorTransform;
+            p.name = have->placement().name;
+            p.visible = have->placement().visible;
+            have->placement() = std::move(p);
+        } else {
+            const std::string name = have->placement().name;
+            have->placement() = want->placement;
+            if (have->placement().name.empty()) have->placement().name = name;
+            have->setScriptTransform(std::nullopt);
+        }
         return;
     }
-    if (have) children_.remove(depth);
+    if (have) {
+        stage().objectRemoved(*have);
+        children_.remove(depth);
+    }
     if (!want) return;
     std::unique_ptr<DisplayObject> object = createDisplayObject(stage(), want->characterId, nesting() + 1);
     if (!object) return;
     object->placement() = want->placement;
     object->markPlacedByTimeline(want->createdFrame);
-    children_.put(depth, std::move(object)).initialize();
+    object->setInert(inert());
+    if (want->placeTag) object->setClipActions(want->placeTag->clipActions);
+    DisplayObject& placed = children_.put(depth, std::move(object));
+    Stage& s = stage();
+    if (!placed.inert()) s.queueConstruct(placed);
+    placed.initialize();
+    if (placed.kind() == ObjectKind::MovieClip && !placed.inert()) s.queueClipEvent(placed, clip_event::Load);
 }
 
 void MovieClip::startStreamAt(int frame)

@@ -23,6 +23,7 @@
 #include "swf/movie/timeline.h"
 #include "swf/runtime/display_list.h"
 #include "swf/runtime/display_object.h"
+#include "swf/runtime/drawing.h"
 #include "swf/runtime/hooks.h"
 #include "swf/runtime/timeline_state.h"
 
@@ -62,6 +63,19 @@ public:
     void advance();
 
     StreamHandle stream() const { return stream_; }
+
+    // Drawing-API content, drawn under the children.
+    const Drawing& drawing() const { return drawing_; }
+    Drawing& drawing() { return drawing_; }
+    // A mask set by setMask(): the id of the object masking this clip (0: none).
+    ObjectId scriptMask() const { return scriptMask_; }
+    void setScriptMask(ObjectId mask) { scriptMask_ = mask; }
+    // Whether the clip takes mouse events as a button (a clip with on(press) or onPress...).
+    bool enabled() const { return enabled_; }
+    void setEnabled(bool on) { enabled_ = on; }
+    bool useHandCursor() const { return useHandCursor_; }
+    void setUseHandCursor(bool on) { useHandCursor_ = on; }
+
     const TimelineState& timelineState() const { return state_; }
 
 private:
@@ -80,6 +94,10 @@ private:
     bool playing_ = true;
     bool loopAllowed_ = true;
     StreamHandle stream_ = 0;
+    Drawing drawing_;
+    ObjectId scriptMask_ = 0;
+    bool enabled_ = true;
+    bool useHandCursor_ = true;
 };
 
 }  // namespace swf::runtime

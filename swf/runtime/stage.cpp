@@ -43,6 +43,9 @@ Stage::Stage(std::shared_ptr<const Movie> movie, StageHooks hooks) : movie_(std:
         sound_ = silence_.get();
     }
     if (const auto& bg = movie_->facts().background) background_ = Rgba{bg->r, bg->g, bg->b, 255};
+    emptyTimeline_.endFrame();
+    emptyTimeline_.setHasEndTag(true);
+    if (hooks_.scripts) hooks_.scripts->attachStage(*this);
     root_ = std::make_unique<MovieClip>(*this, movie_->timeline(), 0);
     root_->attach(nullptr, 0);
     root_->initialize();
@@ -102,22 +105,25 @@ std::vector<DisplayObject*> Stage::advanceOrder(const DisplayObject& parent)
 void Stage::tick()
 {
     ++tick_;
-    if (hooks_.scripts) raiseEnterFrame(*root_);
+    if (hooks_.scripts) hooks_.scripts->beginTick();
     advanceTree(*root_);
     runQueuedScripts();
-}
-
-void Stage::raiseEnterFrame(DisplayObject& object)
-{
-    if (object.kind() == ObjectKind::MovieClip) queueClipEvent(object, clip_event::EnterFrame);
-    for (DisplayObject* child : advanceOrder(object)) raiseEnterFrame(*child);
+    if (hooks_.scripts) {
+        hooks_.scripts->endTick();
+        runQueuedScripts();
+    }
 }
 
 void Stage::advanceTree(DisplayObject& object)
 {
     // A clip created in this tick has just run its first frame.
     if (object.bornTick() == tick_) return;
-    if (object.kind() == ObjectKind::MovieClip) static_cast<MovieClip&>(object).advance();
+    if (object.kind() == ObjectKind::MovieClip) {
+        queueClipEvent(object, clip_event::EnterFrame);
+        static_cast<MovieClip&>(object).advance();
+    }
+    // No script runs during the pass, and a clip's frame changes only its own list: the
+    // snapshot of the children stays valid.
     for (DisplayObject* child : advanceOrder(object)) advanceTree(*child);
 }
 
@@ -154,11 +160,38 @@ void Stage::queueClipEvent(DisplayObject& object, ClipEventBits event)
     queue_.push_back(q);
 }
 
+void Stage::queueConstruct(DisplayObject& object)
+{
+    if (!hooks_.scripts) return;
+    QueuedScript q;
+    q.kind = QueuedScript::Kind::Construct;
+    q.object = object.id();
+    queue_.push_back(q);
+}
+
+void Stage::queueCall(std::function<void()> call)
+{
+    QueuedScript q;
+    q.kind = QueuedScript::Kind::Call;
+    q.call = std::move(call);
+    queue_.push_back(std::move(q));
+}
+
+void Stage::objectRemoved(DisplayObject& object)
+{
+    if (hooks_.scripts) hooks_.scripts->objectRemoved(object);
+}
+
+void Stage::objectDestroyed(DisplayObject& object)
+{
+    if (hooks_.scripts) hooks_.scripts->objectDestroyed(object);
+}
+
 void Stage::runQueuedScripts()
 {
     ScriptHost* host = hooks_.scripts;
     while (host && !queue_.empty()) {
-        QueuedScript q = queue_.front();
+        QueuedScript q = std::move(queue_.front());
         queue_.pop_front();
         switch (q.kind) {
         case QueuedScript::Kind::InitActions:
@@ -170,6 +203,12 @@ void Stage::runQueuedScripts()
             break;
         case QueuedScript::Kind::ClipEvent:
             if (DisplayObject* o = find(q.object)) host->clipEvent(*o, q.event);
+            break;
+        case QueuedScript::Kind::Construct:
+            if (DisplayObject* o = find(q.object)) host->constructObject(*o);
+            break;
+        case QueuedScript::Kind::Call:
+            if (q.call) q.call();
             break;
         }
     }

@@ -3,15 +3,17 @@
 // the registry of live objects (ids as handles), the queue of scripts to run after a pass, and
 // the hooks to the script and sound layers.
 //
-// One tick (tick()) is one frame of the movie:
-//   1. EnterFrame clip events for every clip on the stage (to the script host);
-//   2. the advance pass: the root runs its next frame if it plays, then its children, each
-//      clip before the clips inside it (advanceOrder() gives the order of siblings); clips
-//      created during the pass ran their first frame when they were created and do not advance
-//      again in the same tick;
-//   3. the queued scripts run (init actions, Load events, frame actions) in the order the
-//      frames ran.
-
+// One tick (tick()) is one frame of the movie, in the order Flash Player runs it:
+//   1. the advance pass walks the tree: the root first, then each clip's children from the
+//      highest depth to the lowest, every clip before the clips inside it. For each clip that
+//      existed before this tick it queues the clip's EnterFrame event, then runs its next frame
+//      (placing, moving and removing children; new clips run their first frame at once and do
+//      not advance again in this tick);
+//   2. the queued scripts run in the order they were queued: for each new object its
+//      construction (Initialize/Construct events, class constructor), its first frame's actions
+//      and then its Load event; init actions run before the frame actions queued with them;
+//      Unload events of removed clips run where the removal happened. Scripts may queue more
+//      work (a goto's frame actions, a new clip's first frame), which runs in the same pass.
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -35,6 +37,7 @@ class MovieClip;
 struct StageHooks {
     ScriptHost* scripts = nullptr;  // not owned; must outlive the stage
     SoundHost* sound = nullptr;     // not owned; must outlive the stage
+    GeometryHost* geometry = nullptr;  // not owned; must outlive the stage
     std::function<void(const std::string&)> warning;
 };
 
@@ -69,6 +72,11 @@ public:
     // The sound host, or one that does nothing.
     SoundHost& sound() const { return *sound_; }
     ScriptHost* scripts() const { return hooks_.scripts; }
+    GeometryHost* geometry() const { return hooks_.geometry; }
+    // A timeline of one empty frame, for clips that scripts create empty.
+    const Timeline& emptyTimeline() const { return emptyTimeline_; }
+    // A number never handed out before (revisions of changing content, instance serials).
+    std::uint64_t nextRevision() { return ++revision_; }
     void warn(const std::string& message) const;
 
     // --- Used by display objects and clips ---
@@ -80,6 +88,12 @@ public:
     void queueFrameActions(MovieClip& clip, std::span<const std::uint8_t> actions);
     void queueInitActions(std::uint16_t spriteId, std::span<const std::uint8_t> actions);
     void queueClipEvent(DisplayObject& object, ClipEventBits event);
+    void queueConstruct(DisplayObject& object);
+    // Any other work for the queue's order (the script host's own events).
+    void queueCall(std::function<void()> call);
+    // Timeline changes tell the script host about objects leaving and dying.
+    void objectRemoved(DisplayObject& object);
+    void objectDestroyed(DisplayObject& object);
     // Runs the queued scripts now (the player calls this after timeline control from outside a
     // tick, so that a goto's frame actions run at once).
     void runQueuedScripts();
@@ -89,15 +103,15 @@ public:
 
 private:
     struct QueuedScript {
-        enum class Kind { InitActions, FrameActions, ClipEvent };
+        enum class Kind { InitActions, FrameActions, ClipEvent, Construct, Call };
         Kind kind = Kind::FrameActions;
         ObjectId object = 0;
         std::uint16_t spriteId = 0;
         std::span<const std::uint8_t> actions;
         ClipEventBits event = 0;
+        std::function<void()> call;
     };
     void advanceTree(DisplayObject& object);
-    void raiseEnterFrame(DisplayObject& object);
 
     std::shared_ptr<const Movie> movie_;
     StageHooks hooks_;
@@ -106,6 +120,8 @@ private:
     std::unordered_map<ObjectId, DisplayObject*> objects_;
     ObjectId nextId_ = 1;
     std::uint64_t tick_ = 0;
+    std::uint64_t revision_ = 0;
+    Timeline emptyTimeline_;
     Rgba background_{255, 255, 255, 255};
     std::deque<QueuedScript> queue_;
     std::unordered_set<std::uint16_t> initActionsRun_;

@@ -98,6 +98,13 @@ int runMovie(const std::vector<std::string>& args)
     swf::Player player;
     player.setQuality(o.quality);
     if (o.trace) player.onTrace([](const std::string& line) { std::printf("%s\n", line.c_str()); });
+    // fscommand("quit") ends the run after the frame that asked for it.
+    bool quit = false;
+    player.onFsCommand([&quit](const std::string& command, const std::string&) {
+        std::string lower;
+        for (char c : command) lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        if (lower == "quit") quit = true;
+    });
     player.onWarning([](const std::string& w) { std::fprintf(stderr, "swfcli: warning: %s\n", w.c_str()); });
     try {
         player.loadFile(o.movie);
@@ -126,6 +133,7 @@ int runMovie(const std::vector<std::string>& args)
         input.deliverIteration(player);
         if (sound) sound->pullUntil(player, std::llround(iteration * soundFramesPerIteration));
         if (!o.pngPath.empty() && o.pngAt == iteration) savePicture(player, size, o.pngPath);
+        if (quit) break;
     }
     if (!o.pngPath.empty() && !o.pngAt) savePicture(player, size, o.pngPath);
     if (sound) sound->finish();
@@ -135,9 +143,8 @@ int runMovie(const std::vector<std::string>& args)
 
 int printFeatures()
 {
-    // What `run` can compare today: pictures and sound. Scripts (trace output) and input come
-    // with the script interpreter.
-    std::printf("render\nsound\n");
+    // What `run` can compare: pictures, sound, trace output of scripts, and input events.
+    std::printf("render\nsound\nscripts\ninput\n");
     return 0;
 }
 
