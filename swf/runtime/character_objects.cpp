@@ -96,6 +96,7 @@ void ButtonObject::setState(State state)
         std::unique_ptr<DisplayObject> child = createDisplayObject(stage(), record.characterId, nesting() + 1);
         if (!child) continue;
         child->setInert(inert());
+        stage().nameNewObject(*child);
         Placement& p = child->placement();
         p.matrix = record.matrix;
         p.colorTransform = record.colorTransform;

@@ -39,6 +39,8 @@ public:
     // A timeline placed a new object (queued before its first frame's actions): the host names
     // it, runs the Initialize/Construct clip events and a registered class's constructor.
     virtual void constructObject(DisplayObject&) {}
+    // Before any Construct work: the Initialize clip event of a new clip.
+    virtual void initializeObject(DisplayObject&) {}
     // The timeline is about to take `object` off its parent's list (Unload comes from here).
     virtual void objectRemoved(DisplayObject&) {}
     // `object` is being destroyed (its script object must forget it).

@@ -129,6 +129,8 @@ bool MovieClip::gotoLabel(std::string_view label, bool andPlay)
 void MovieClip::runFrame(int frame, bool runOtherTags)
 {
     currentFrame_ = frame;
+    // Tags run in file order: a DoAction before a PlaceObject queues its actions before the
+    // new clip's events and first frame.
     for (const ControlTag& tag : timeline_->frameTags(static_cast<std::size_t>(frame))) {
         if (const auto* place = std::get_if<PlaceObject>(&tag)) {
             TimelineState::Depths touched;
@@ -138,31 +140,37 @@ void MovieClip::runFrame(int frame, bool runOtherTags)
             TimelineState::Depths touched;
             state_.apply(*remove, touched);
             syncDepths(touched);
+        } else if (runOtherTags) {
+            runFrameTag(tag);
         }
     }
-    if (runOtherTags) runFrameTags(frame);
 }
 
 void MovieClip::runFrameTags(int frame)
 {
+    for (const ControlTag& tag : timeline_->frameTags(static_cast<std::size_t>(frame))) runFrameTag(tag);
+}
+
+void MovieClip::runFrameTag(const ControlTag& tag)
+{
     if (inert()) return;
     Stage& s = stage();
-    for (const ControlTag& tag : timeline_->frameTags(static_cast<std::size_t>(frame))) {
-        std::visit(
-            [&](const auto& t) {
-                using T = std::decay_t<decltype(t)>;
-                if constexpr (std::is_same_v<T, DoAction>)
-                    s.queueFrameActions(*this, t.actions);
-                else if constexpr (std::is_same_v<T, DoInitAction>)
-                    s.queueInitActions(t.spriteId, t.actions);
-                else if constexpr (std::is_same_v<T, StartSound>)
-                    s.sound().startSound(t.soundId, t.info, id());
-                else if constexpr (std::is_same_v<T, SetBackgroundColor>) {
-                    if (isRoot()) s.setBackground(Rgba{t.color.r, t.color.g, t.color.b, 255});
-                }
-            },
-            tag);
-    }
+    std::visit(
+        [&](const auto& t) {
+            using T = std::decay_t<decltype(t)>;
+            if constexpr (std::is_same_v<T, DoAction>)
+                s.queueFrameActions(*this, t.actions);
+            else if constexpr (std::is_same_v<T, DoInitAction>)
+                s.queueInitActions(t.spriteId, t.actions);
+            else if constexpr (std::is_same_v<T, StartSound>)
+                s.sound().startSound(t.soundId, t.info, id());
+            else if constexpr (std::is_same_v<T, SetBackgroundColor>) {
+                if (isRoot()) s.setBackground(Rgba{t.color.r, t.color.g, t.color.b, 255});
+            } else if constexpr (std::is_same_v<T, SetTabIndex>) {
+                if (DisplayObject* child = children_.at(t.depth)) child->setTabIndex(t.tabIndex);
+            }
+        },
+        tag);
 }
 
 void MovieClip::seek(int target)
@@ -192,8 +200,10 @@ void MovieClip::seek(int target)
         state_ = std::move(fresh);
     }
     currentFrame_ = target;
-    syncDepths(touched);
+    // The target frame's actions are queued before the clips the jump creates run their first
+    // frames.
     runFrameTags(target);
+    syncDepths(touched);
 }
 
 void MovieClip::syncDepths(const TimelineState::Depths& depths)
@@ -236,11 +246,15 @@ void MovieClip::syncDepth(int depth)
     object->markPlacedByTimeline(want->createdFrame);
     object->setInert(inert());
     if (want->placeTag) object->setClipActions(want->placeTag->clipActions);
-    DisplayObject& placed = children_.put(depth, std::move(object));
     Stage& s = stage();
-    if (!placed.inert()) s.queueConstruct(placed);
+    s.nameNewObject(*object);
+    DisplayObject& placed = children_.put(depth, std::move(object));
+    if (!placed.inert()) {
+        s.queueConstruct(placed);
+        // Load comes before the actions of the clip's first frame.
+        if (placed.kind() == ObjectKind::MovieClip) s.queueClipEvent(placed, clip_event::Load);
+    }
     placed.initialize();
-    if (placed.kind() == ObjectKind::MovieClip && !placed.inert()) s.queueClipEvent(placed, clip_event::Load);
 }
 
 void MovieClip::startStreamAt(int frame)

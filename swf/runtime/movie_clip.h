@@ -84,6 +84,7 @@ private:
     void syncDepths(const TimelineState::Depths& depths);
     void syncDepth(int depth);
     void runFrameTags(int frame);
+    void runFrameTag(const ControlTag& tag);
     void startStreamAt(int frame);
     void stopStream();
 

@@ -180,25 +180,24 @@ void ScriptEngine::clipEvent(DisplayObject& object, ClipEventBits event)
     callHandler(object, handler);
 }
 
-void ScriptEngine::constructObject(DisplayObject& object)
+void ScriptEngine::initializeObject(DisplayObject& object)
 {
-    if (object.kind() != ObjectKind::MovieClip && object.kind() != ObjectKind::Button &&
-        object.kind() != ObjectKind::EditText)
-        return;
-    if (object.name().empty()) object.placement().name = "instance" + std::to_string(++instanceCount_);
-    const ObjectId id = object.id();
-    avm1::Object* self = scriptObjectOf(object);
     if (object.kind() == ObjectKind::EditText) {
         registerTextVariable(static_cast<EditTextObject&>(object));
         return;
     }
+    if (object.kind() == ObjectKind::MovieClip) runClipActions(object, clip_event::Initialize);
+}
+
+void ScriptEngine::constructObject(DisplayObject& object)
+{
     if (object.kind() != ObjectKind::MovieClip) return;
+    const ObjectId id = object.id();
+    avm1::Object* self = scriptObjectOf(object);
     runClipActions(object, clip_event::Construct);
     if (!stage_ || stage_->find(id) != &object) return;
     const std::string exportName = exportNameOf(object.characterId());
     if (!exportName.empty()) vm_->initializeClip(self, nullptr, avm1::String::fromUtf8(exportName));
-    if (!stage_ || stage_->find(id) != &object) return;
-    runClipActions(object, clip_event::Initialize);
 }
 
 void ScriptEngine::objectRemoved(DisplayObject& object)

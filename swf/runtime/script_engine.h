@@ -55,6 +55,7 @@ public:
     void runInitActions(std::uint16_t spriteId, std::span<const std::uint8_t> actions) override;
     void runFrameActions(MovieClip& clip, std::span<const std::uint8_t> actions) override;
     void clipEvent(DisplayObject& object, ClipEventBits event) override;
+    void initializeObject(DisplayObject& object) override;
     void constructObject(DisplayObject& object) override;
     void objectRemoved(DisplayObject& object) override;
     void objectDestroyed(DisplayObject& object) override;
@@ -170,7 +171,6 @@ private:
     int selectionBegin_ = -1, selectionEnd_ = -1;
     Drag drag_;
     bool quit_ = false;
-    std::uint64_t instanceCount_ = 0;
     // Script objects of removed clips whose Unload has yet to run (kept from the collector).
     std::vector<avm1::Object*> pendingUnload_;
     // Text fields with a variable, by object id; the last text pushed to each.

@@ -430,8 +430,8 @@ avm1::DisplayNode* ScriptNode::attachMovie(std::u16string_view exportName, std::
     auto* made = static_cast<ScriptNode*>(node)->object();
     engine_.vm().initializeClip(node->scriptObject(), initObject, avm1::String(exportName));
     if (made && stage.find(made->id()) == made) {
-        made->initialize();
         stage.queueClipEvent(*made, clip_event::Load);
+        made->initialize();
     }
     return node;
 }
@@ -444,8 +444,8 @@ avm1::DisplayNode* ScriptNode::createEmptyMovieClip(std::u16string_view name, in
     auto object = std::make_unique<MovieClip>(stage, stage.emptyTimeline(), 0);
     avm1::DisplayNode* node = placeScriptObject(std::move(object), name, depth);
     if (auto* made = node ? static_cast<ScriptNode*>(node)->object() : nullptr) {
-        made->initialize();
         stage.queueClipEvent(*made, clip_event::Load);
+        made->initialize();
     }
     return node;
 }
@@ -496,8 +496,8 @@ avm1::DisplayNode* ScriptNode::duplicate(std::u16string_view name, int depth, av
     stage.queueConstruct(*made);
     engine_.vm().initializeClip(node->scriptObject(), initObject, {});
     if (stage.find(made->id()) == made) {
-        made->initialize();
         stage.queueClipEvent(*made, clip_event::Load);
+        made->initialize();
     }
     return node;
 }

@@ -55,6 +55,8 @@ Stage::Stage(std::shared_ptr<const Movie> movie, StageHooks hooks) : movie_(std:
 Stage::~Stage()
 {
     queue_.clear();
+    initializeQueue_.clear();
+    constructQueue_.clear();
     root_.reset();
 }
 
@@ -106,7 +108,18 @@ void Stage::tick()
 {
     ++tick_;
     if (hooks_.scripts) hooks_.scripts->beginTick();
-    advanceTree(*root_);
+    // Clips run from the newest to the oldest (the root last); ids grow with creation.
+    std::vector<ObjectId> clips;
+    collectClips(*root_, clips);
+    std::sort(clips.begin(), clips.end(), std::greater<>());
+    for (ObjectId id : clips) {
+        DisplayObject* object = find(id);
+        // Gone since, or created in this tick (it has just run its first frame).
+        if (!object || object->bornTick() == tick_ || object->inert()) continue;
+        auto& clip = static_cast<MovieClip&>(*object);
+        queueClipEvent(clip, clip_event::EnterFrame);
+        clip.advance();
+    }
     runQueuedScripts();
     if (hooks_.scripts) {
         hooks_.scripts->endTick();
@@ -114,17 +127,11 @@ void Stage::tick()
     }
 }
 
-void Stage::advanceTree(DisplayObject& object)
+void Stage::collectClips(DisplayObject& object, std::vector<ObjectId>& out)
 {
-    // A clip created in this tick has just run its first frame.
-    if (object.bornTick() == tick_) return;
-    if (object.kind() == ObjectKind::MovieClip) {
-        queueClipEvent(object, clip_event::EnterFrame);
-        static_cast<MovieClip&>(object).advance();
-    }
-    // No script runs during the pass, and a clip's frame changes only its own list: the
-    // snapshot of the children stays valid.
-    for (DisplayObject* child : advanceOrder(object)) advanceTree(*child);
+    if (object.kind() == ObjectKind::MovieClip) out.push_back(object.id());
+    if (const DisplayList* list = object.children())
+        for (const auto& child : list->items()) collectClips(*child, out);
 }
 
 void Stage::queueFrameActions(MovieClip& clip, std::span<const std::uint8_t> actions)
@@ -164,9 +171,17 @@ void Stage::queueConstruct(DisplayObject& object)
 {
     if (!hooks_.scripts) return;
     QueuedScript q;
-    q.kind = QueuedScript::Kind::Construct;
+    q.kind = QueuedScript::Kind::Initialize;
     q.object = object.id();
-    queue_.push_back(q);
+    initializeQueue_.push_back(q);
+    q.kind = QueuedScript::Kind::Construct;
+    constructQueue_.push_back(q);
+}
+
+void Stage::nameNewObject(DisplayObject& object)
+{
+    ++instanceNames_;
+    if (object.name().empty()) object.placement().name = "instance" + std::to_string(instanceNames_);
 }
 
 void Stage::queueCall(std::function<void()> call)
@@ -190,9 +205,11 @@ void Stage::objectDestroyed(DisplayObject& object)
 void Stage::runQueuedScripts()
 {
     ScriptHost* host = hooks_.scripts;
-    while (host && !queue_.empty()) {
-        QueuedScript q = std::move(queue_.front());
-        queue_.pop_front();
+    while (host && !(queue_.empty() && initializeQueue_.empty() && constructQueue_.empty())) {
+        std::deque<QueuedScript>& from =
+            !initializeQueue_.empty() ? initializeQueue_ : !constructQueue_.empty() ? constructQueue_ : queue_;
+        QueuedScript q = std::move(from.front());
+        from.pop_front();
         switch (q.kind) {
         case QueuedScript::Kind::InitActions:
             host->runInitActions(q.spriteId, q.actions);
@@ -203,6 +220,9 @@ void Stage::runQueuedScripts()
             break;
         case QueuedScript::Kind::ClipEvent:
             if (DisplayObject* o = find(q.object)) host->clipEvent(*o, q.event);
+            break;
+        case QueuedScript::Kind::Initialize:
+            if (DisplayObject* o = find(q.object)) host->initializeObject(*o);
             break;
         case QueuedScript::Kind::Construct:
             if (DisplayObject* o = find(q.object)) host->constructObject(*o);

@@ -4,16 +4,17 @@
 // the hooks to the script and sound layers.
 //
 // One tick (tick()) is one frame of the movie, in the order Flash Player runs it:
-//   1. the advance pass walks the tree: the root first, then each clip's children from the
-//      highest depth to the lowest, every clip before the clips inside it. For each clip that
-//      existed before this tick it queues the clip's EnterFrame event, then runs its next frame
-//      (placing, moving and removing children; new clips run their first frame at once and do
-//      not advance again in this tick);
-//   2. the queued scripts run in the order they were queued: for each new object its
-//      construction (Initialize/Construct events, class constructor), its first frame's actions
-//      and then its Load event; init actions run before the frame actions queued with them;
-//      Unload events of removed clips run where the removal happened. Scripts may queue more
-//      work (a goto's frame actions, a new clip's first frame), which runs in the same pass.
+//   1. the advance pass takes every clip that existed before this tick, from the newest to the
+//      oldest (the root last). For each it queues the clip's EnterFrame event, then runs its
+//      next frame: tags in file order, DoAction queued where it stands, objects placed,
+//      moved and removed. A new clip is set up at once: its Initialize and Construct work is
+//      queued ahead of everything else, its Load event is queued, then it runs its first
+//      frame (queueing those actions); it does not advance again in this tick. A removed
+//      clip's Unload is queued where the removal happened;
+//   2. the queued scripts run: all Initialize work, then all Construct work, then the rest in
+//      the order it was queued (init actions before the frame actions queued with them).
+//      Scripts may queue more work (a goto's frame actions, a new clip's first frame), which
+//      runs in the same pass.
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -88,7 +89,11 @@ public:
     void queueFrameActions(MovieClip& clip, std::span<const std::uint8_t> actions);
     void queueInitActions(std::uint16_t spriteId, std::span<const std::uint8_t> actions);
     void queueClipEvent(DisplayObject& object, ClipEventBits event);
+    // A new object's Initialize and Construct work, which runs before everything queued
+    // normally (all Initialize work first, then all Construct work).
     void queueConstruct(DisplayObject& object);
+    // Gives an unnamed new object its default name ("instanceN", counting every object placed).
+    void nameNewObject(DisplayObject& object);
     // Any other work for the queue's order (the script host's own events).
     void queueCall(std::function<void()> call);
     // Timeline changes tell the script host about objects leaving and dying.
@@ -103,7 +108,7 @@ public:
 
 private:
     struct QueuedScript {
-        enum class Kind { InitActions, FrameActions, ClipEvent, Construct, Call };
+        enum class Kind { InitActions, FrameActions, ClipEvent, Initialize, Construct, Call };
         Kind kind = Kind::FrameActions;
         ObjectId object = 0;
         std::uint16_t spriteId = 0;
@@ -111,7 +116,7 @@ private:
         ClipEventBits event = 0;
         std::function<void()> call;
     };
-    void advanceTree(DisplayObject& object);
+    static void collectClips(DisplayObject& object, std::vector<ObjectId>& out);
 
     std::shared_ptr<const Movie> movie_;
     StageHooks hooks_;
@@ -123,7 +128,9 @@ private:
     std::uint64_t revision_ = 0;
     Timeline emptyTimeline_;
     Rgba background_{255, 255, 255, 255};
-    std::deque<QueuedScript> queue_;
+    // By priority: Initialize work, Construct work, everything else.
+    std::deque<QueuedScript> queue_, initializeQueue_, constructQueue_;
+    std::uint64_t instanceNames_ = 0;
     std::unordered_set<std::uint16_t> initActionsRun_;
     std::set<std::string> warned_;
     std::unique_ptr<MovieClip> root_;  // last: destroyed first, while the rest is still whole
