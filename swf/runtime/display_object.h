@@ -126,6 +126,9 @@ public:
     // Instance counter used for the default name "instanceN" of unnamed objects.
     std::uint64_t serial() const { return serial_; }
     void setSerial(std::uint64_t n) { serial_ = n; }
+    // Taken off the display list (or being unloaded): queued work for it no longer runs.
+    bool removed() const { return removed_; }
+    void markRemoved() { removed_ = true; }
     // Objects that only make up a button's hit area: never drawn, they run no scripts.
     bool inert() const { return inert_; }
     void setInert(bool on) { inert_ = on; }
@@ -156,6 +159,7 @@ private:
     std::uint64_t serial_ = 0;
     int tabIndex_ = -1;
     bool inert_ = false;
+    bool removed_ = false;
 };
 
 // Names compare exactly from SWF 7 on, ignoring ASCII case before.

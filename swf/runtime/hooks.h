@@ -41,8 +41,9 @@ public:
     virtual void constructObject(DisplayObject&) {}
     // Before any Construct work: the Initialize clip event of a new clip.
     virtual void initializeObject(DisplayObject&) {}
-    // The timeline is about to take `object` off its parent's list (Unload comes from here).
-    virtual void objectRemoved(DisplayObject&) {}
+    // `object` is being taken off its parent's list (Unload comes from here). True when the
+    // host wants the object kept until its queued Unload has run (see Stage::removeChild).
+    virtual bool objectRemoved(DisplayObject&) { return false; }
     // `object` is being destroyed (its script object must forget it).
     virtual void objectDestroyed(DisplayObject&) {}
     // A text field's variable binding asks for the current value (text shown) each frame.

@@ -45,6 +45,7 @@ bool changeCharacter(DisplayObject& object, std::uint16_t characterId)
 MovieClip::MovieClip(Stage& stage, const Timeline& timeline, std::uint16_t characterId)
     : DisplayObject(ObjectKind::MovieClip, stage, characterId), timeline_(&timeline), children_(*this)
 {
+    state_.setIgnorePlaceOnOccupied(stage.movie().version() >= 6);
 }
 
 MovieClip::~MovieClip()
@@ -190,6 +191,7 @@ void MovieClip::seek(int target)
         }
     } else {
         TimelineState fresh;
+        fresh.setIgnorePlaceOnOccupied(stage().movie().version() >= 6);
         TimelineState::Depths ignored;
         for (int f = 0; f <= target; ++f)
             fresh.applyFrame(timeline_->frameTags(static_cast<std::size_t>(f)), f, ignored);
@@ -236,8 +238,12 @@ void MovieClip::syncDepth(int depth)
         return;
     }
     if (have) {
-        stage().objectRemoved(*have);
-        children_.remove(depth);
+        // A place tag over an occupied depth replaces the object without an Unload in
+        // SWF 5 content (later versions never get here: the place is ignored).
+        if (want && stage().movie().version() <= 5)
+            children_.remove(depth);
+        else
+            stage().removeChild(*this, depth);
     }
     if (!want) return;
     std::unique_ptr<DisplayObject> object = createDisplayObject(stage(), want->characterId, nesting() + 1);

@@ -200,26 +200,29 @@ void ScriptEngine::constructObject(DisplayObject& object)
     if (!exportName.empty()) vm_->initializeClip(self, nullptr, avm1::String::fromUtf8(exportName));
 }
 
-void ScriptEngine::objectRemoved(DisplayObject& object)
+bool ScriptEngine::objectRemoved(DisplayObject& object)
 {
-    if (!stage_) return;
+    if (!stage_) return false;
     if (object.kind() == ObjectKind::EditText) boundFields_.erase(object.id());
     if (focus_ == object.id()) focus_ = 0;
     if (drag_.object == object.id()) drag_ = {};
-    if (object.kind() != ObjectKind::MovieClip) return;
+    if (object.kind() != ObjectKind::MovieClip) return false;
     // Children leave with their parent: each gets its Unload, inner ones first.
+    bool childUnloads = false;
     if (DisplayList* list = object.children())
-        for (DisplayObject* child : list->snapshot()) objectRemoved(*child);
-    bool hasUnloadActions = false;
-    for (const ClipAction& a : object.clipActions()) hasUnloadActions |= (a.events & clip_event::Unload) != 0;
-    if (!object.scriptNode() && !hasUnloadActions) return;
-    avm1::Object* self = scriptObjectOf(object);
+        for (DisplayObject* child : list->snapshot()) childUnloads |= objectRemoved(*child);
     std::vector<std::span<const std::uint8_t>> unloadActions;
     for (const ClipAction& a : object.clipActions())
         if (a.events & clip_event::Unload) unloadActions.push_back(a.actions);
-    // The dot path, for references that look the clip up again after it is gone.
-    const avm1::String path = vm_->targetPathOf(self, false);
-    vm_->detachDisplayObject(self, path);
+    avm1::Object* self = object.scriptNode() ? object.scriptNode()->scriptObject() : nullptr;
+    // Only a clip with something to run on Unload is kept until it has run (looked up without
+    // running script: no getter or __resolve is called while the display list changes).
+    bool hasHandler = false;
+    int hops = 0;
+    for (avm1::Object* o = self; o && !hasHandler && hops < 256; o = o->proto(), ++hops)
+        hasHandler = o->findOwn(avm1::String(u"onUnload"), movie_->version() >= 7) != nullptr;
+    if (unloadActions.empty() && !hasHandler) return childUnloads;
+    if (!self) self = scriptObjectOf(object);
     pendingUnload_.push_back(self);
     stage_->queueCall([this, self, unloadActions] {
         for (auto actions : unloadActions)
@@ -228,6 +231,7 @@ void ScriptEngine::objectRemoved(DisplayObject& object)
         auto it = std::find(pendingUnload_.begin(), pendingUnload_.end(), self);
         if (it != pendingUnload_.end()) pendingUnload_.erase(it);
     });
+    return true;
 }
 
 void ScriptEngine::objectDestroyed(DisplayObject& object)

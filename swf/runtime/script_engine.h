@@ -57,7 +57,7 @@ public:
     void clipEvent(DisplayObject& object, ClipEventBits event) override;
     void initializeObject(DisplayObject& object) override;
     void constructObject(DisplayObject& object) override;
-    void objectRemoved(DisplayObject& object) override;
+    bool objectRemoved(DisplayObject& object) override;
     void objectDestroyed(DisplayObject& object) override;
 
     // Runs code of the movie on a timeline object (button actions, clip actions).

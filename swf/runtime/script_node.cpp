@@ -410,7 +410,7 @@ avm1::DisplayNode* ScriptNode::placeScriptObject(std::unique_ptr<DisplayObject> 
     if (!c || !object) return nullptr;
     object->placement().name = toUtf8(name);
     const int timelineDepth = depth + kScriptDepthOffset;
-    if (DisplayObject* old = c->displayList().at(timelineDepth)) c->stage().objectRemoved(*old);
+    if (c->displayList().at(timelineDepth)) c->stage().removeChild(*c, timelineDepth);
     DisplayObject& placed = c->displayList().put(timelineDepth, std::move(object));
     return &engine_.nodeOf(placed);
 }
@@ -443,10 +443,8 @@ avm1::DisplayNode* ScriptNode::createEmptyMovieClip(std::u16string_view name, in
     Stage& stage = c->stage();
     auto object = std::make_unique<MovieClip>(stage, stage.emptyTimeline(), 0);
     avm1::DisplayNode* node = placeScriptObject(std::move(object), name, depth);
-    if (auto* made = node ? static_cast<ScriptNode*>(node)->object() : nullptr) {
-        stage.queueClipEvent(*made, clip_event::Load);
-        made->initialize();
-    }
+    // An empty clip made by script gets no Load event.
+    if (auto* made = node ? static_cast<ScriptNode*>(node)->object() : nullptr) made->initialize();
     return node;
 }
 
@@ -493,7 +491,8 @@ avm1::DisplayNode* ScriptNode::duplicate(std::u16string_view name, int depth, av
     avm1::DisplayNode* node = parentNode.placeScriptObject(std::move(copy), name, depth);
     if (!node) return nullptr;
     auto* made = static_cast<ScriptNode*>(node)->object();
-    stage.queueConstruct(*made);
+    stage.queueConstruct(*made, true);
+    if (stage.find(made->id()) != made) return node;
     engine_.vm().initializeClip(node->scriptObject(), initObject, {});
     if (stage.find(made->id()) == made) {
         stage.queueClipEvent(*made, clip_event::Load);
@@ -508,11 +507,7 @@ void ScriptNode::removeFromParent()
     const int scriptDepth = depth();
     // Only objects at script depths can be removed by script.
     if (scriptDepth < 0 || scriptDepth >= 2130690045 - kScriptDepthOffset) return;
-    DisplayObject* parentObject = object_->parent();
-    DisplayList* list = parentObject->children();
-    if (!list) return;
-    object_->stage().objectRemoved(*object_);
-    list->remove(object_->depth());
+    object_->stage().removeChild(*object_->parent(), object_->depth());
 }
 
 void ScriptNode::swapDepths(int depth)

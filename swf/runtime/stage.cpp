@@ -49,6 +49,8 @@ Stage::Stage(std::shared_ptr<const Movie> movie, StageHooks hooks) : movie_(std:
     root_ = std::make_unique<MovieClip>(*this, movie_->timeline(), 0);
     root_->attach(nullptr, 0);
     root_->initialize();
+    // The main movie's Load comes after its first frame's actions.
+    queueClipEvent(*root_, clip_event::Load);
     runQueuedScripts();
 }
 
@@ -167,13 +169,17 @@ void Stage::queueClipEvent(DisplayObject& object, ClipEventBits event)
     queue_.push_back(q);
 }
 
-void Stage::queueConstruct(DisplayObject& object)
+void Stage::queueConstruct(DisplayObject& object, bool constructNow)
 {
     if (!hooks_.scripts) return;
     QueuedScript q;
     q.kind = QueuedScript::Kind::Initialize;
     q.object = object.id();
     initializeQueue_.push_back(q);
+    if (constructNow) {
+        hooks_.scripts->constructObject(object);
+        return;
+    }
     q.kind = QueuedScript::Kind::Construct;
     constructQueue_.push_back(q);
 }
@@ -192,9 +198,42 @@ void Stage::queueCall(std::function<void()> call)
     queue_.push_back(std::move(q));
 }
 
-void Stage::objectRemoved(DisplayObject& object)
+void Stage::removeChild(DisplayObject& parent, int depth)
 {
-    if (hooks_.scripts) hooks_.scripts->objectRemoved(object);
+    DisplayList* list = parent.children();
+    DisplayObject* object = list ? list->at(depth) : nullptr;
+    if (!object) return;
+    const bool keep = hooks_.scripts && hooks_.scripts->objectRemoved(*object);
+    markRemovedTree(*object);
+    const int unloadDepth = -1 - depth;
+    if (!keep || unloadDepth >= depth || list->at(unloadDepth)) {
+        list->remove(depth);
+        return;
+    }
+    std::unique_ptr<DisplayObject> taken = list->take(depth);
+    taken->releaseFromTimeline();
+    retired_.push_back(taken->id());
+    list->put(unloadDepth, std::move(taken));
+}
+
+void Stage::markRemovedTree(DisplayObject& object)
+{
+    object.markRemoved();
+    if (DisplayList* list = object.children())
+        for (const auto& child : list->items()) markRemovedTree(*child);
+}
+
+void Stage::releaseRetired()
+{
+    // Latest first: a clip retired inside another one goes before its parent.
+    while (!retired_.empty()) {
+        const ObjectId id = retired_.back();
+        retired_.pop_back();
+        DisplayObject* object = find(id);
+        if (!object || !object->parent()) continue;
+        if (DisplayList* list = object->parent()->children(); list && list->at(object->depth()) == object)
+            list->remove(object->depth());
+    }
 }
 
 void Stage::objectDestroyed(DisplayObject& object)
@@ -215,23 +254,25 @@ void Stage::runQueuedScripts()
             host->runInitActions(q.spriteId, q.actions);
             break;
         case QueuedScript::Kind::FrameActions:
-            if (DisplayObject* o = find(q.object); o && o->kind() == ObjectKind::MovieClip)
+            if (DisplayObject* o = find(q.object); o && !o->removed() && o->kind() == ObjectKind::MovieClip)
                 host->runFrameActions(static_cast<MovieClip&>(*o), q.actions);
             break;
         case QueuedScript::Kind::ClipEvent:
-            if (DisplayObject* o = find(q.object)) host->clipEvent(*o, q.event);
+            if (DisplayObject* o = find(q.object); o && !o->removed()) host->clipEvent(*o, q.event);
             break;
         case QueuedScript::Kind::Initialize:
-            if (DisplayObject* o = find(q.object)) host->initializeObject(*o);
+            if (DisplayObject* o = find(q.object); o && !o->removed()) host->initializeObject(*o);
             break;
         case QueuedScript::Kind::Construct:
-            if (DisplayObject* o = find(q.object)) host->constructObject(*o);
+            if (DisplayObject* o = find(q.object); o && !o->removed()) host->constructObject(*o);
             break;
         case QueuedScript::Kind::Call:
             if (q.call) q.call();
             break;
         }
+        if (queue_.empty() && initializeQueue_.empty() && constructQueue_.empty()) releaseRetired();
     }
+    releaseRetired();
 }
 
 DisplayObject* Stage::resolvePath(std::string_view path, DisplayObject* from) const

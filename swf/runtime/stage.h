@@ -91,13 +91,17 @@ public:
     void queueClipEvent(DisplayObject& object, ClipEventBits event);
     // A new object's Initialize and Construct work, which runs before everything queued
     // normally (all Initialize work first, then all Construct work).
-    void queueConstruct(DisplayObject& object);
+    // `constructNow`: the Construct work runs at once (clips a script duplicates).
+    void queueConstruct(DisplayObject& object, bool constructNow = false);
     // Gives an unnamed new object its default name ("instanceN", counting every object placed).
     void nameNewObject(DisplayObject& object);
     // Any other work for the queue's order (the script host's own events).
     void queueCall(std::function<void()> call);
-    // Timeline changes tell the script host about objects leaving and dying.
-    void objectRemoved(DisplayObject& object);
+    // Takes the child at `depth` off `parent`'s list. When the script host has an Unload to
+    // run for it, the object stays on the list until the queue has run, at depth -1 - depth
+    // (script depth -32769 - depth, where Flash keeps clips that are unloading), out of the
+    // timeline's hands; otherwise it goes at once.
+    void removeChild(DisplayObject& parent, int depth);
     void objectDestroyed(DisplayObject& object);
     // Runs the queued scripts now (the player calls this after timeline control from outside a
     // tick, so that a goto's frame actions run at once).
@@ -131,6 +135,9 @@ private:
     // By priority: Initialize work, Construct work, everything else.
     std::deque<QueuedScript> queue_, initializeQueue_, constructQueue_;
     std::uint64_t instanceNames_ = 0;
+    std::vector<ObjectId> retired_;  // unloading clips, dropped after the queue has run
+    void releaseRetired();
+    static void markRemovedTree(DisplayObject& object);
     std::unordered_set<std::uint16_t> initActionsRun_;
     std::set<std::string> warned_;
     std::unique_ptr<MovieClip> root_;  // last: destroyed first, while the rest is still whole
