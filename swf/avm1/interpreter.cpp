@@ -293,7 +293,7 @@ String Vm::Interpreter::decodeString(Frame& f, std::span<const std::uint8_t> byt
     if (ascii) {
         return String(asciiToUtf16(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
     }
-    return String(vm_.codePage().decode(bytes));
+    return String::fromUtf8(vm_.internals().legacyText.decode(bytes));
 }
 
 // --- The main loop ---

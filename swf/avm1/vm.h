@@ -45,7 +45,9 @@ struct ScriptLimits {
 };
 
 struct VmOptions {
-    std::string codePage = "WINDOWS-1252";  // text encoding of SWF 5 and older files
+    // Code page of SWF 5 and older text for the multibyte string actions (string literals of
+    // such files decode as UTF-8 when valid and as GBK otherwise, as the format layer reads them).
+    std::string codePage = "GBK";
     ScriptLimits limits;
     std::uint32_t randomStart = 0;  // 0: started from the clock
     int rootSwfVersion = 7;        // version of the main movie (case rules outside scripts)

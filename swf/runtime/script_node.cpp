@@ -294,15 +294,16 @@ avm1::PixelRect ScriptNode::bounds(const avm1::DisplayNode* space) const
 Point ScriptNode::localToGlobal(Point p) const
 {
     if (!object_) return p;
+    // Results come in whole twips, as Flash computes them.
     const Point s = localToStage(*object_, Point{p.x * 20, p.y * 20});
-    return {s.x / 20, s.y / 20};
+    return {std::round(s.x) / 20, std::round(s.y) / 20};
 }
 
 Point ScriptNode::globalToLocal(Point p) const
 {
     if (!object_) return p;
     const Point l = stageToLocal(*object_, Point{p.x * 20, p.y * 20});
-    return {l.x / 20, l.y / 20};
+    return {std::round(l.x) / 20, std::round(l.y) / 20};
 }
 
 bool ScriptNode::hitTestPoint(double x, double y, bool shapeFlag) const
@@ -366,7 +367,15 @@ void ScriptNode::gotoFrame(int frame, bool andPlay)
 {
     auto* c = clip();
     if (!c) return;
-    // Frame numbers below 1 go to the first frame; past the end to the last one.
+    // Frame numbers below 1 go to the first frame; a frame past the end is not there to go
+    // to: the clip stays where it is, playing or stopped as asked.
+    if (frame > c->frameCount()) {
+        if (andPlay)
+            c->play();
+        else
+            c->stop();
+        return;
+    }
     c->gotoFrame(std::max(frame, 1) - 1, andPlay);
 }
 
@@ -407,7 +416,8 @@ avm1::DisplayNode* ScriptNode::placeScriptObject(std::unique_ptr<DisplayObject> 
                                                   int depth)
 {
     auto* c = clip();
-    if (!c || !object) return nullptr;
+    // Script depths run from -16384 (timeline depth 0) to 2130690044.
+    if (!c || !object || depth < -kScriptDepthOffset || depth > 2130690044) return nullptr;
     object->placement().name = toUtf8(name);
     const int timelineDepth = depth + kScriptDepthOffset;
     if (c->displayList().at(timelineDepth)) c->stage().removeChild(*c, timelineDepth);
@@ -506,7 +516,7 @@ void ScriptNode::removeFromParent()
     if (!object_ || !object_->parent()) return;
     const int scriptDepth = depth();
     // Only objects at script depths can be removed by script.
-    if (scriptDepth < 0 || scriptDepth >= 2130690045 - kScriptDepthOffset) return;
+    if (scriptDepth < 0 || scriptDepth >= 2130690032) return;
     object_->stage().removeChild(*object_->parent(), object_->depth());
 }
 
