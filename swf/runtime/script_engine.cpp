@@ -278,21 +278,22 @@ void ScriptEngine::syncTextVariables()
     if (!stage_) return;
     std::vector<ObjectId> ids;
     for (const auto& entry : boundFields_) ids.push_back(entry.first);
-    for (ObjectId id : ids) {
-        auto* field = dynamic_cast<EditTextObject*>(stage_->find(id));
-        if (!field || !field->parent() || field->definition().variableName.empty()) continue;
-        avm1::Object* base = scriptObjectOf(*field->parent());
-        const avm1::Value v = vm_->getVariable(base, avm1::String::fromUtf8(field->definition().variableName));
-        if (v.isUndefined()) continue;
-        const avm1::String text = vm_->toString(v);
-        auto it = boundFields_.find(id);
-        if (it == boundFields_.end() || it->second == text.view()) continue;
-        it->second = text.str();
-        if (field->html())
-            field->setText(toUtf8(text.view()));
-        else
-            field->setText(toUtf8(text.view()));
-    }
+    for (ObjectId id : ids)
+        if (auto* field = dynamic_cast<EditTextObject*>(stage_->find(id))) refreshTextVariable(*field);
+}
+
+void ScriptEngine::refreshTextVariable(EditTextObject& field)
+{
+    auto it = boundFields_.find(field.id());
+    if (it == boundFields_.end() || !field.parent() || field.definition().variableName.empty()) return;
+    avm1::Object* base = scriptObjectOf(*field.parent());
+    const avm1::Value v = vm_->getVariable(base, avm1::String::fromUtf8(field.definition().variableName));
+    if (v.isUndefined()) return;
+    const avm1::String text = vm_->toString(v);
+    it = boundFields_.find(field.id());
+    if (it == boundFields_.end() || it->second == text.view()) return;
+    it->second = text.str();
+    field.setText(toUtf8(text.view()));
 }
 
 void ScriptEngine::textEdited(EditTextObject& field)

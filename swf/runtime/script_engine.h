@@ -98,6 +98,8 @@ public:
     // scripts) and field edits into the variables.
     void syncTextVariables() override;
     void textEdited(EditTextObject& field);
+    // Brings one bound field up to date with its variable.
+    void refreshTextVariable(EditTextObject& field);
     // The variable path of a text field, from its definition or set by script.
     void registerTextVariable(EditTextObject& field);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <optional>
 #include <variant>
 
 #include "swf/avm1/string.h"
@@ -431,7 +432,15 @@ avm1::DisplayNode* ScriptNode::attachMovie(std::u16string_view exportName, std::
     auto* c = clip();
     if (!c) return nullptr;
     Stage& stage = c->stage();
-    const auto id = stage.movie().exportedCharacter(toUtf8(exportName));
+    // Export names match ignoring case.
+    const std::string wanted = toUtf8(exportName);
+    std::optional<std::uint16_t> id = stage.movie().exportedCharacter(wanted);
+    if (!id)
+        for (const AssetEntry& e : stage.movie().exports())
+            if (namesEqual(e.name, wanted, false)) {
+                id = e.characterId;
+                break;
+            }
     if (!id || !stage.movie().sprite(*id)) return nullptr;
     std::unique_ptr<DisplayObject> object = createDisplayObject(stage, *id, c->nesting() + 1);
     if (!object) return nullptr;
@@ -525,6 +534,8 @@ void ScriptNode::swapDepths(int depth)
     if (!object_ || !object_->parent()) return;
     DisplayList* list = object_->parent()->children();
     if (!list) return;
+    // Depths outside what scripts may use are refused.
+    if (depth < -kScriptDepthOffset || depth > 2130690044) return;
     const int from = object_->depth();
     const int to = depth + kScriptDepthOffset;
     if (from == to) return;
@@ -566,7 +577,9 @@ avm1::DisplayNode* ScriptNode::instanceAtDepth(int depth) const
 
 std::int64_t ScriptNode::bytesLoaded() const
 {
-    return object_ ? static_cast<std::int64_t>(object_->stage().movie().facts().declaredFileLength) : 0;
+    // A clip made empty by script has no bytes of its own; the others report the movie's.
+    if (!object_ || (object_->characterId() == 0 && object_->parent())) return 0;
+    return static_cast<std::int64_t>(object_->stage().movie().facts().declaredFileLength);
 }
 std::int64_t ScriptNode::bytesTotal() const { return bytesLoaded(); }
 
@@ -682,6 +695,9 @@ avm1::TextValue ScriptNode::textProperty(TextProperty p) const
 {
     auto* f = field();
     if (!f) return {};
+    // A field bound to a variable shows the variable's current value.
+    if (p == TextProperty::Text || p == TextProperty::HtmlText || p == TextProperty::Length)
+        engine_.refreshTextVariable(*f);
     const EditTextDefinition& d = f->definition();
     const auto& look = f->look();
     const std::u16string text = toUtf16(f->text());
