@@ -149,7 +149,7 @@ Value clipSwapDepths(Vm& vm, const CallInfo& c)
         return Value();
     }
     double d = argNumber(vm, c, 0);
-    if (!std::isnan(d)) n->swapDepths(static_cast<int>(d));
+    if (!std::isnan(d)) n->swapDepths(vm.toInt32(Value(d)));
     return Value();
 }
 
@@ -168,10 +168,9 @@ Value clipGetNextHighestDepth(Vm& vm, const CallInfo& c)
 Value clipGetInstanceAtDepth(Vm& vm, const CallInfo& c)
 {
     auto n = thisNode(vm, c);
-    if (!n || c.count() == 0) return Value();
-    double d = argNumber(vm, c, 0);
-    if (std::isnan(d)) return Value();
-    DisplayNode* child = n->instanceAtDepth(static_cast<int>(d));
+    if (!n || c.count() == 0 || c.arg(0).isUndefined()) return Value();
+    // The depth converts like any integer argument: NaN, infinities and null give 0.
+    DisplayNode* child = n->instanceAtDepth(vm.toInt32(c.arg(0)));
     return child ? Value(child->scriptObject()) : Value();
 }
 

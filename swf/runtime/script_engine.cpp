@@ -406,22 +406,25 @@ void ScriptEngine::setFocusedObject(DisplayObject* object)
 {
     DisplayObject* old = focusedObject();
     if (old == object) return;
-    focus_ = object ? object->id() : 0;
-    if (object && object->kind() == ObjectKind::EditText) {
-        const int end = static_cast<int>(toUtf16(static_cast<EditTextObject*>(object)->text()).size());
-        selectionBegin_ = selectionEnd_ = end;
-    } else {
-        selectionBegin_ = selectionEnd_ = -1;
-    }
+    const ObjectId newId = object ? object->id() : 0;
     const avm1::Value oldValue = old ? avm1::Value(scriptObjectOf(*old)) : avm1::Value::null();
     const avm1::Value newValue = object ? avm1::Value(scriptObjectOf(*object)) : avm1::Value::null();
+    // The old object hears onKillFocus while it still has the focus.
     if (old) {
         const avm1::Value args[] = {newValue};
         callHandler(*old, u"onKillFocus", args);
     }
-    if (object && stage_->find(focus_) == object) {
+    focus_ = newId;
+    DisplayObject* now = focusedObject();
+    if (now && now->kind() == ObjectKind::EditText) {
+        const int end = static_cast<int>(toUtf16(static_cast<EditTextObject*>(now)->text()).size());
+        selectionBegin_ = selectionEnd_ = end;
+    } else {
+        selectionBegin_ = selectionEnd_ = -1;
+    }
+    if (now) {
         const avm1::Value args[] = {oldValue};
-        callHandler(*object, u"onSetFocus", args);
+        callHandler(*now, u"onSetFocus", args);
     }
     const avm1::Value args[] = {oldValue, newValue};
     broadcast(vm_->selectionObject(), u"onSetFocus", args);

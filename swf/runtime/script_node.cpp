@@ -567,7 +567,7 @@ int ScriptNode::nextHighestDepth() const
 
 avm1::DisplayNode* ScriptNode::instanceAtDepth(int depth) const
 {
-    if (!object_ || !object_->children()) return nullptr;
+    if (!object_ || !object_->children() || depth > 2130690044) return nullptr;
     DisplayObject* o = object_->children()->at(depth + kScriptDepthOffset);
     if (!o) return nullptr;
     // Shapes and static text at a depth answer as the clip that holds them.
