@@ -44,6 +44,8 @@ public:
     // `object` is being taken off its parent's list (Unload comes from here). True when the
     // host wants the object kept until its queued Unload has run (see Stage::removeChild).
     virtual bool objectRemoved(DisplayObject&) { return false; }
+    // `object` leaves the display for good; its parents are still in place (paths work).
+    virtual void objectLeaving(DisplayObject&) {}
     // `object` is being destroyed (its script object must forget it).
     virtual void objectDestroyed(DisplayObject&) {}
     // A text field's variable binding asks for the current value (text shown) each frame.

@@ -186,8 +186,7 @@ void Stage::queueConstruct(DisplayObject& object, bool constructNow)
 
 void Stage::nameNewObject(DisplayObject& object)
 {
-    ++instanceNames_;
-    if (object.name().empty()) object.placement().name = "instance" + std::to_string(instanceNames_);
+    if (object.name().empty()) object.placement().name = "instance" + std::to_string(++instanceNames_);
 }
 
 void Stage::queueCall(std::function<void()> call)
@@ -234,6 +233,11 @@ void Stage::releaseRetired()
         if (DisplayList* list = object->parent()->children(); list && list->at(object->depth()) == object)
             list->remove(object->depth());
     }
+}
+
+void Stage::objectLeaving(DisplayObject& object)
+{
+    if (hooks_.scripts) hooks_.scripts->objectLeaving(object);
 }
 
 void Stage::objectDestroyed(DisplayObject& object)

@@ -93,7 +93,7 @@ public:
     // normally (all Initialize work first, then all Construct work).
     // `constructNow`: the Construct work runs at once (clips a script duplicates).
     void queueConstruct(DisplayObject& object, bool constructNow = false);
-    // Gives an unnamed new object its default name ("instanceN", counting every object placed).
+    // Gives an unnamed new object its default name ("instanceN", counting unnamed objects).
     void nameNewObject(DisplayObject& object);
     // Any other work for the queue's order (the script host's own events).
     void queueCall(std::function<void()> call);
@@ -103,6 +103,8 @@ public:
     // timeline's hands; otherwise it goes at once.
     void removeChild(DisplayObject& parent, int depth);
     void objectDestroyed(DisplayObject& object);
+    // `object` is about to leave its list for good (still attached to its parent).
+    void objectLeaving(DisplayObject& object);
     // Runs the queued scripts now (the player calls this after timeline control from outside a
     // tick, so that a goto's frame actions run at once).
     void runQueuedScripts();
