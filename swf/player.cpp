@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <filesystem>
 #include <fstream>
 
 #include <QPainter>
@@ -121,9 +122,10 @@ struct Player::Impl {
     std::function<void(const std::string&)> onWarning;
 
     runtime::MovieClip* root() const { return stage ? &stage->root() : nullptr; }
-    void runScripts() const
+    void runScripts()
     {
         if (stage) stage->runQueuedScripts();
+        finishScripts();
     }
     // One frame of the movie; `elapsedMs` of player time passed before it.
     void tick(double elapsedMs)
@@ -132,8 +134,50 @@ struct Player::Impl {
         if (scripts) scripts->advanceTime(elapsedMs);
         stage->tick();
         if (input) input->refresh();
+        finishScripts();
     }
+
+    // Ends the movie: the stage goes before the hosts it calls.
+    void teardown()
+    {
+        input.reset();
+        stage.reset();
+        scripts.reset();
+        geometry.reset();
+        cache.reset();
+        resources.reset();
+        sound.reset();
+        mixer.stopAll();
+        movie.reset();
+        pendingMovie.clear();
+    }
+    // Builds the stage and everything around it for a parsed movie.
+    void install(std::shared_ptr<const Movie> parsed, std::string baseDirectory);
+    // A script asked for another movie in level 0: it replaces this one once no script runs.
+    std::string pendingMovie;
+    void finishScripts();
 };
+
+void Player::Impl::finishScripts()
+{
+    if (pendingMovie.empty()) return;
+    const std::string path = std::move(pendingMovie);
+    pendingMovie.clear();
+    // The movie that asked keeps playing when the new one cannot be read.
+    std::shared_ptr<const Movie> parsed;
+    try {
+        MovieLoadResult result = Movie::load(readWholeFile(path));
+        if (!result) {
+            warn("loadMovie: cannot load " + path + ": " + result.error().message);
+            return;
+        }
+        parsed = result.movie();
+    } catch (const LoadError& e) {
+        warn(std::string("loadMovie: ") + e.what());
+        return;
+    }
+    install(std::move(parsed), std::filesystem::path(path).parent_path().string());
+}
 
 Player::Player() : impl_(std::make_unique<Impl>()) {}
 Player::~Player() { unload(); }
@@ -147,12 +191,13 @@ void Player::loadFile(const std::string& path)
         unload();
         throw;
     }
-    loadBytes(std::move(bytes));
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    loadBytes(std::move(bytes), error ? std::string() : absolute.parent_path().string());
 }
 
 void Player::loadBytes(std::vector<std::uint8_t> bytes, const std::string& baseDirectory)
 {
-    (void)baseDirectory;  // for loadMovie and relative URLs, which come with scripting
     unload();
     MovieLoadResult result = Movie::load(bytes);
     bytes = {};
@@ -160,8 +205,14 @@ void Player::loadBytes(std::vector<std::uint8_t> bytes, const std::string& baseD
         const MovieLoadError& e = result.error();
         throw LoadError(toLoadErrorKind(e.kind), e.message, e.offset);
     }
-    Impl& d = *impl_;
-    d.movie = result.movie();
+    impl_->install(result.movie(), baseDirectory);
+}
+
+void Player::Impl::install(std::shared_ptr<const Movie> parsed, std::string baseDirectory)
+{
+    Impl& d = *this;
+    teardown();
+    d.movie = std::move(parsed);
     for (const std::string& w : d.movie->warnings()) d.warn(w);
     d.clock = runtime::FrameClock(d.movie->facts().frameRate);
     d.sound = std::make_unique<detail::MixerSoundHost>(d.mixer, d.movie, d.clock.frameRate(),
@@ -180,6 +231,8 @@ void Player::loadBytes(std::vector<std::uint8_t> bytes, const std::string& baseD
     callbacks.fsCommand = [&d](const std::string& command, const std::string& args) {
         if (d.onFsCommand) d.onFsCommand(command, args);
     };
+    callbacks.baseDirectory = std::move(baseDirectory);
+    callbacks.replaceMovie = [&d](const std::string& path) { d.pendingMovie = path; };
     d.scripts = std::make_unique<runtime::ScriptEngine>(d.movie, std::move(callbacks));
     runtime::StageHooks hooks;
     hooks.sound = d.sound.get();
@@ -195,17 +248,8 @@ void Player::loadBytes(std::vector<std::uint8_t> bytes, const std::string& baseD
 
 void Player::unload()
 {
-    Impl& d = *impl_;
-    d.input.reset();
-    d.stage.reset();
-    d.scripts.reset();
-    d.geometry.reset();
-    d.cache.reset();
-    d.resources.reset();
-    d.sound.reset();
-    d.mixer.stopAll();
-    d.movie.reset();
-    d.clock = runtime::FrameClock();
+    impl_->teardown();
+    impl_->clock = runtime::FrameClock();
 }
 
 bool Player::hasMovie() const { return impl_->stage != nullptr; }
@@ -396,6 +440,7 @@ void Player::mouseMove(QPointF stagePoint)
     d.mouse = stagePoint;
     d.mouseInside = true;
     if (d.input) d.input->mouseMove(Point{stagePoint.x(), stagePoint.y()});
+    d.finishScripts();
 }
 
 void Player::mouseDown(QPointF stagePoint, MouseButton button)
@@ -405,6 +450,7 @@ void Player::mouseDown(QPointF stagePoint, MouseButton button)
     // The right button opens the player's menu in Flash; movies never see it.
     if (button != MouseButton::Left) return;
     if (d.input) d.input->mouseDown(Point{stagePoint.x(), stagePoint.y()});
+    d.finishScripts();
 }
 
 void Player::mouseUp(QPointF stagePoint, MouseButton button)
@@ -413,22 +459,26 @@ void Player::mouseUp(QPointF stagePoint, MouseButton button)
     d.mouse = stagePoint;
     if (button != MouseButton::Left) return;
     if (d.input) d.input->mouseUp(Point{stagePoint.x(), stagePoint.y()});
+    d.finishScripts();
 }
 
 void Player::mouseLeave()
 {
     impl_->mouseInside = false;
     if (impl_->input) impl_->input->mouseLeave();
+    impl_->finishScripts();
 }
 
 void Player::keyDown(int keyCode, char16_t charCode)
 {
     if (impl_->input) impl_->input->keyDown(keyCode, charCode);
+    impl_->finishScripts();
 }
 
 void Player::keyUp(int keyCode, char16_t charCode)
 {
     if (impl_->input) impl_->input->keyUp(keyCode, charCode);
+    impl_->finishScripts();
 }
 
 bool Player::wantsHandCursor() const { return impl_->input && impl_->input->wantsHandCursor(); }

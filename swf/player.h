@@ -63,6 +63,8 @@ public:
     // Loading. Replaces any movie loaded before; on failure the player is left empty and the
     // error says what and where. A loaded movie starts playing at once when autoPlay() is on.
     void loadFile(const std::string& path);
+    // `baseDirectory`: the folder scripts may load other movies from (loadMovie into level 0);
+    // none for a movie from memory. loadFile uses the file's folder.
     void loadBytes(std::vector<std::uint8_t> bytes, const std::string& baseDirectory = {});
     void unload();
     bool hasMovie() const;

@@ -51,7 +51,7 @@ const char16_t* handlerFor(std::uint32_t clipEvent)
 void collectClips(DisplayObject& object, std::vector<ObjectId>& out)
 {
     if (object.kind() == ObjectKind::MovieClip) out.push_back(object.id());
-    if (DisplayList* list = object.children())
+    if (object.children())
         for (DisplayObject* child : Stage::advanceOrder(object)) collectClips(*child, out);
 }
 
@@ -89,13 +89,18 @@ int buttonKeyCode(int keyCode, char16_t character)
 
 void InputDispatcher::run() { stage_.runQueuedScripts(); }
 
+bool InputDispatcher::buttonEnabled(ButtonObject& button)
+{
+    return button.enabled() && (!scripts_ || scripts_->scriptFlag(button, u"enabled", true));
+}
+
 bool InputDispatcher::isTarget(DisplayObject& object)
 {
     if (object.inert() || !object.visible()) return false;
-    if (object.kind() == ObjectKind::Button) return static_cast<ButtonObject&>(object).enabled();
+    if (object.kind() == ObjectKind::Button) return buttonEnabled(static_cast<ButtonObject&>(object));
     if (object.kind() == ObjectKind::MovieClip && scripts_) {
         auto& clip = static_cast<MovieClip&>(object);
-        return clip.enabled() && scripts_->isMouseTarget(clip);
+        return clip.enabled() && scripts_->isMouseTarget(clip) && scripts_->scriptFlag(clip, u"enabled", true);
     }
     return false;
 }
@@ -105,7 +110,7 @@ DisplayObject* InputDispatcher::findTargetIn(DisplayObject& object, Point stageT
     if (!object.visible()) return nullptr;
     if (object.kind() == ObjectKind::Button) {
         auto& button = static_cast<ButtonObject&>(object);
-        return button.enabled() && buttonHit(button, stageTwips) ? &object : nullptr;
+        return buttonEnabled(button) && buttonHit(button, stageTwips) ? &object : nullptr;
     }
     if (object.kind() == ObjectKind::MovieClip && object.parent() && isTarget(object))
         return hitTest(object, stageTwips, true, true) ? &object : nullptr;
@@ -413,7 +418,7 @@ void InputDispatcher::buttonKeyPress(int code)
         if (o->inert()) continue;
         if (o->kind() == ObjectKind::Button) {
             auto* b = static_cast<ButtonObject*>(o);
-            if (b->enabled())
+            if (buttonEnabled(*b))
                 for (const ButtonAction& a : b->definition().actions)
                     if (a.keyCode == code) buttonActions.emplace_back(o->id(), a.actions);
         }
@@ -450,7 +455,7 @@ void InputDispatcher::moveFocus(bool backwards)
         stack.pop_back();
         if (!o->visible() || o->inert()) continue;
         bool focusable = false;
-        if (o->kind() == ObjectKind::Button) focusable = static_cast<ButtonObject*>(o)->enabled();
+        if (o->kind() == ObjectKind::Button) focusable = buttonEnabled(*static_cast<ButtonObject*>(o));
         if (o->kind() == ObjectKind::EditText) focusable = !static_cast<EditTextObject*>(o)->definition().readOnly;
         if (o->kind() == ObjectKind::MovieClip && o->parent()) focusable = isTarget(*o);
         if (focusable) {
@@ -576,16 +581,17 @@ void InputDispatcher::keyUp(int keyCode, char16_t character)
     run();
 }
 
-bool InputDispatcher::wantsHandCursor() const
+bool InputDispatcher::wantsHandCursor()
 {
     DisplayObject* hover = stage_.find(hover_);
     if (!hover) hover = stage_.find(pressed_);
     if (!hover || !inside_) return false;
+    const bool scriptHand = !scripts_ || scripts_->scriptFlag(*hover, u"useHandCursor", true);
     if (hover->kind() == ObjectKind::Button) {
         auto* b = static_cast<ButtonObject*>(hover);
-        return b->enabled() && b->useHandCursor();
+        return buttonEnabled(*b) && b->useHandCursor() && scriptHand;
     }
-    if (hover->kind() == ObjectKind::MovieClip) return static_cast<MovieClip*>(hover)->useHandCursor();
+    if (hover->kind() == ObjectKind::MovieClip) return static_cast<MovieClip*>(hover)->useHandCursor() && scriptHand;
     return false;
 }
 

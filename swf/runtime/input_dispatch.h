@@ -44,7 +44,8 @@ public:
     void keyUp(int keyCode, char16_t character);
 
     // Whether the pointer is over an active button or a clip that acts as one.
-    bool wantsHandCursor() const;
+    // (Reads the scripts' enabled and useHandCursor properties, hence not const.)
+    bool wantsHandCursor();
     // The object the keyboard focus is on, for the focus rectangle (null: none).
     DisplayObject* focusHighlight() const;
     // Re-checks what the pointer is over after the display changed (each frame).
@@ -65,6 +66,8 @@ private:
     void moveFocus(bool backwards);
     void editFocusedText(int keyCode, char16_t character);
     void setButtonLook(DisplayObject& object, ButtonState state);
+    // Enabled on the runtime side and by the scripts' `enabled` property.
+    bool buttonEnabled(ButtonObject& button);
     void run();
 
     Stage& stage_;

@@ -119,6 +119,21 @@ void MovieClip::gotoFrame(int frame, bool andPlay)
         stopStream();
 }
 
+void MovieClip::unloadContent()
+{
+    if (currentFrame_ < 0) initialize();
+    stop();
+    if (stream_) {
+        stage().sound().closeStream(stream_);
+        stream_ = 0;
+    }
+    for (DisplayObject* child : children_.snapshot()) stage().removeChild(*this, child->depth());
+    state_.clear();
+    drawing_.clear();
+    timeline_ = &stage().emptyTimeline();
+    currentFrame_ = 0;
+}
+
 bool MovieClip::gotoLabel(std::string_view label, bool andPlay)
 {
     const auto frame = timeline_->findLabel(label);

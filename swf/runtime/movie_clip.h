@@ -56,6 +56,10 @@ public:
     bool gotoLabel(std::string_view label, bool andPlay);
     void nextFrame() { gotoFrame(currentFrame_ + 1, false); }
     void prevFrame() { gotoFrame(currentFrame_ - 1, false); }
+    // unloadMovie: the clip stays (name, place, script object) but loses its content: children
+    // (their Unload events queued), drawing, sound stream and timeline, which becomes one empty
+    // frame.
+    void unloadContent();
 
     // Runs the first frame.
     void initialize() override;

@@ -7,6 +7,7 @@
 #include "swf/avm1/string.h"
 #include "swf/runtime/character_objects.h"
 #include "swf/runtime/display_geometry.h"
+#include "swf/runtime/local_url.h"
 #include "swf/runtime/movie_clip.h"
 #include "swf/runtime/script_node.h"
 #include "swf/runtime/stage.h"
@@ -18,9 +19,6 @@ avm1::VmOptions optionsFor(const Movie& movie)
 {
     avm1::VmOptions o;
     o.rootSwfVersion = std::max(1, movie.version());
-    // Text of SWF 5 and older files that is not UTF-8 is read as GBK (code page 936) across the
-    // engine; the multibyte string actions count characters in the same code page.
-    o.codePage = "GBK";
     if (const auto& limits = movie.facts().scriptLimits) {
         if (limits->maxRecursionDepth > 0) o.limits.maxRecursion = limits->maxRecursionDepth;
         if (limits->timeoutSeconds > 0) o.limits.timeoutSeconds = limits->timeoutSeconds;
@@ -234,6 +232,28 @@ bool ScriptEngine::objectRemoved(DisplayObject& object)
     return true;
 }
 
+namespace {
+
+// "_level0.a.b" from the names up the tree, without touching script objects.
+std::string dotPath(const DisplayObject& object)
+{
+    if (!object.parent()) return "_level0";
+    return dotPath(*object.parent()) + "." + object.name();
+}
+
+}  // namespace
+
+void ScriptEngine::objectLeaving(DisplayObject& object)
+{
+    // References scripts keep find the object again only by its path from now on.
+    if (auto* node = static_cast<ScriptNode*>(object.scriptNode().get())) {
+        if (auto* w = dynamic_cast<avm1::DisplayWrapper*>(node->scriptObject()); w && !w->detached)
+            vm_->detachDisplayObject(w, avm1::String::fromUtf8(dotPath(object)));
+    }
+    if (DisplayList* list = object.children())
+        for (const auto& child : list->items()) objectLeaving(*child);
+}
+
 void ScriptEngine::objectDestroyed(DisplayObject& object)
 {
     auto* node = static_cast<ScriptNode*>(object.scriptNode().get());
@@ -331,10 +351,52 @@ void ScriptEngine::urlRequest(const avm1::UrlRequest& request)
         }
         if (callbacks_.openUrl) callbacks_.openUrl(url, avm1::String(request.window).toUtf8());
         return;
+    case avm1::UrlRequest::Kind::LoadMovie: loadMovie(request); return;
+    case avm1::UrlRequest::Kind::UnloadMovie: unloadMovie(request); return;
     default:
         warn("loading " + url + " is not supported; the request is ignored");
         return;
     }
+}
+
+bool ScriptEngine::scriptFlag(DisplayObject& object, const char16_t* name, bool fallback)
+{
+    avm1::Object* o = scriptObjectOf(object);
+    if (!o) return fallback;
+    const avm1::Value v = vm_->getMember(o, avm1::String(name));
+    return v.isUndefined() ? fallback : vm_->toBoolean(v);
+}
+
+MovieClip* ScriptEngine::requestTarget(const avm1::UrlRequest& request)
+{
+    if (!stage_) return nullptr;
+    if (!request.targetNode) return request.level == 0 ? &stage_->root() : nullptr;
+    auto* node = dynamic_cast<ScriptNode*>(request.targetNode);
+    DisplayObject* object = node ? node->object() : nullptr;
+    return object && object->kind() == ObjectKind::MovieClip ? static_cast<MovieClip*>(object) : nullptr;
+}
+
+void ScriptEngine::loadMovie(const avm1::UrlRequest& request)
+{
+    const std::string url = avm1::String(request.url).toUtf8();
+    const auto resolved = resolveLocalUrl(url, callbacks_.baseDirectory);
+    if (const auto* refused = std::get_if<RefusedUrl>(&resolved)) {
+        warn("loadMovie refused: " + refused->reason);
+        return;
+    }
+    MovieClip* target = requestTarget(request);
+    if (!target || !target->isRoot()) {
+        // Clips and levels above 0 would hold a second movie's characters beside this one's.
+        warn("loadMovie into a clip or a level above 0 is not supported; " + url + " is not loaded");
+        return;
+    }
+    if (callbacks_.replaceMovie) callbacks_.replaceMovie(std::get<LocalFile>(resolved).path);
+}
+
+void ScriptEngine::unloadMovie(const avm1::UrlRequest& request)
+{
+    // Levels above 0 never hold a movie here, so there is nothing to unload on them.
+    if (MovieClip* target = requestTarget(request)) target->unloadContent();
 }
 
 void ScriptEngine::fsCommand(const std::u16string& command, const std::u16string& args)

@@ -30,6 +30,11 @@ struct ScriptCallbacks {
     // getURL with an http, https or mailto URL (others are refused before this).
     std::function<void(const std::string& url, const std::string& window)> openUrl;
     std::function<void(const std::string& command, const std::string& args)> fsCommand;
+    // The folder of the movie; loadMovie takes files from it (and from folders below it) only.
+    std::string baseDirectory;
+    // loadMovie into level 0 (or _root): the player replaces the whole movie with the file at
+    // `path` once the running scripts have finished.
+    std::function<void(const std::string& path)> replaceMovie;
 };
 
 class ScriptEngine final : public ScriptHost, public avm1::DisplayHost {
@@ -58,6 +63,7 @@ public:
     void initializeObject(DisplayObject& object) override;
     void constructObject(DisplayObject& object) override;
     bool objectRemoved(DisplayObject& object) override;
+    void objectLeaving(DisplayObject& object) override;
     void objectDestroyed(DisplayObject& object) override;
 
     // Runs code of the movie on a timeline object (button actions, clip actions).
@@ -68,6 +74,9 @@ public:
     // Whether the clip has actions or handlers that make it a mouse target (on(press) and
     // the onPress family); they turn it into a button for the mouse.
     bool isMouseTarget(DisplayObject& clip);
+    // A boolean property scripts set on the object (enabled, useHandCursor), through its
+    // prototypes; `fallback` when it is undefined.
+    bool scriptFlag(DisplayObject& object, const char16_t* name, bool fallback);
     // Broadcasts to the listeners of Key, Mouse, Stage.
     void broadcast(avm1::Object* source, const char16_t* name, std::span<const avm1::Value> args = {});
 
@@ -153,6 +162,10 @@ private:
         std::optional<avm1::PixelRect> constraint;
     };
     void runClipActions(DisplayObject& object, ClipEventBits event, int keyCode = 0);
+    void loadMovie(const avm1::UrlRequest& request);
+    void unloadMovie(const avm1::UrlRequest& request);
+    // The clip a load or unload request aims at (null for a level other than 0).
+    MovieClip* requestTarget(const avm1::UrlRequest& request);
     std::string exportNameOf(std::uint16_t characterId) const;
     void warn(const std::string& message);
 
