@@ -69,6 +69,9 @@ public:
         return interleavedStereo.size() / 2;
     }
     virtual void setAudioOutputLatency(std::int64_t) {}
+    // How long after advance() its picture is seen (the control measures its drawing), so that
+    // a movie that follows its sound shows the frame heard by then.
+    virtual void setPresentationDelay(double /*milliseconds*/) {}
 
     // A URL the movie asks to open, with its target window name.
     using UrlHandler = std::function<void(const std::string& url, const std::string& target)>;

@@ -106,5 +106,6 @@ private:
     QImage frame_;  // what the view shows
     QImage back_;   // where the next frame is drawn, to be compared with frame_
     bool handCursor_ = false;
+    double drawMs_ = 0;  // drawing a frame takes about this long (smoothed)
     FrameClock clock_;  // declared last: it stops before the engine goes
 };

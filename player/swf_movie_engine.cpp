@@ -61,5 +61,6 @@ std::size_t SwfMovieEngine::pullAudio(std::span<std::int16_t> interleavedStereo)
     return player_.pullAudio(interleavedStereo);
 }
 void SwfMovieEngine::setAudioOutputLatency(std::int64_t frames) { player_.setAudioOutputLatency(frames); }
+void SwfMovieEngine::setPresentationDelay(double milliseconds) { player_.setPresentationDelay(milliseconds); }
 
 void SwfMovieEngine::onUrlRequest(UrlHandler handler) { player_.onUrlRequest(std::move(handler)); }

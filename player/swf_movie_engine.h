@@ -40,6 +40,7 @@ public:
 
     std::size_t pullAudio(std::span<std::int16_t> interleavedStereo) override;
     void setAudioOutputLatency(std::int64_t frames) override;
+    void setPresentationDelay(double milliseconds) override;
 
     void onUrlRequest(UrlHandler handler) override;
 

@@ -145,6 +145,7 @@ struct Player::Impl {
     std::int64_t untakenFrom = 0;
     double untakenMs = -kOutputSilenceMs;
     std::vector<std::int16_t> discard;
+    double presentationDelayMs = 0;
 
     std::function<void(const std::string&)> onTrace;
     std::function<void(const std::string&, const std::string&)> onUrlRequest;
@@ -189,6 +190,7 @@ void Player::loadBytes(std::vector<std::uint8_t> bytes, const std::string& baseD
     d.clock = runtime::FrameClock(d.movie->facts().frameRate);
     d.sound = std::make_unique<detail::MixerSoundHost>(d.mixer, d.movie, d.clock.frameRate(),
                                                        [&d](const std::string& w) { d.warn(w); });
+    d.sound->setLookAhead(std::llround(d.presentationDelayMs * kSampleRate / 1000));
     d.resources = std::make_unique<render::MovieResources>(*d.movie);
     d.cache = std::make_unique<render::RenderCache>();
     runtime::StageHooks hooks;
@@ -380,6 +382,13 @@ void Player::tick()
 }
 
 double Player::frameIntervalMs() const { return impl_->clock.intervalMs(); }
+
+void Player::setPresentationDelay(double milliseconds)
+{
+    // At most a second: a wrong figure must not run the picture far ahead of the sound.
+    impl_->presentationDelayMs = std::isfinite(milliseconds) ? std::clamp(milliseconds, 0.0, 1000.0) : 0.0;
+    if (impl_->sound) impl_->sound->setLookAhead(std::llround(impl_->presentationDelayMs * kSampleRate / 1000));
+}
 
 void Player::setScaleMode(ScaleMode mode) { impl_->scaleMode = mode; }
 ScaleMode Player::scaleMode() const { return impl_->scaleMode; }

@@ -99,6 +99,9 @@ public:
     void advance(double milliseconds);
     void tick();
     double frameIntervalMs() const;
+    // How long after advance() the frame it ran is seen (drawing it, showing it): a stream that
+    // drives the timeline is followed as it will be heard then. 0 at first; kept across movies.
+    void setPresentationDelay(double milliseconds);
 
     // Drawing. The stage is fitted into the whole target with the scale mode; the margin shows
     // the movie's background colour.

@@ -163,7 +163,7 @@ bool MixerSoundHost::streamStopped(runtime::StreamHandle stream) const
 std::optional<int> MixerSoundHost::streamFrame(runtime::StreamHandle stream) const
 {
     if (!live_) return std::nullopt;
-    const std::optional<audio::StreamClock> clock = mixer_.streamClock(stream);
+    const std::optional<audio::StreamClock> clock = mixer_.streamClock(stream, lookAhead_);
     if (!clock || !clock->playing) return std::nullopt;
     return clock->frame;
 }

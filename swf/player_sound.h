@@ -57,6 +57,9 @@ public:
 
     void setOutputLive(bool live) { live_ = live; }
     bool outputLive() const { return live_; }
+    // Stream clocks as they will be heard this many output frames later (when the frame run now
+    // will be seen).
+    void setLookAhead(std::int64_t frames) { lookAhead_ = frames; }
 
     // The stream whose clock the stage follows: of the streams that play, the one opened first
     // (the main timeline's opens before any sprite's). Nothing while the output is not live.
@@ -85,6 +88,7 @@ private:
     };
     std::vector<OpenStream> open_;  // in the order they were opened
     std::atomic<bool> live_{false};
+    std::int64_t lookAhead_ = 0;
 };
 
 }  // namespace swf::detail

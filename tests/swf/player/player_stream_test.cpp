@@ -83,6 +83,20 @@ TEST(PlayerStream, OutputLatencyHoldsThePictureToWhatIsHeard)
     EXPECT_EQ(player.currentFrame(), 4);
 }
 
+TEST(PlayerStream, APresentationDelayShowsTheFrameHeardWhenThePictureIsSeen)
+{
+    Player player;
+    test::load(player, levelStreamMovie(20));
+    player.setPresentationDelay(200);  // drawing takes two frames
+    player.setAudioOutputLatency(kSamplesPerFrameAt10);
+    pullFrames(player, 3 * kSamplesPerFrameAt10);
+    player.advance(1);
+    EXPECT_EQ(player.currentFrame(), 5) << "two frames heard, two more by the time it is seen";
+    player.setPresentationDelay(1e9);  // held to a second
+    player.advance(1);
+    EXPECT_EQ(player.currentFrame(), 13);
+}
+
 TEST(PlayerStream, AfterRunningByWallTimeTheStreamRejoinsThePicture)
 {
     Player player;
