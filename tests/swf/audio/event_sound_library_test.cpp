@@ -91,6 +91,7 @@ TEST(EventSoundLibrary, TheBudgetLimitsWhatIsDecodedAhead)
     EXPECT_TRUE(library.isDecoded(2));
 }
 
+// Each round also destroys the library while its worker may still be decoding.
 TEST(EventSoundLibrary, ThreadsAskingAtOnceGetTheSameSound)
 {
     for (int round = 0; round < 5; ++round) {
@@ -102,15 +103,6 @@ TEST(EventSoundLibrary, ThreadsAskingAtOnceGetTheSameSound)
         for (auto& thread : threads) thread.join();
         ASSERT_TRUE(got[0]);
         EXPECT_EQ(std::set(got.begin(), got.end()).size(), 1u);
-    }
-}
-
-TEST(EventSoundLibrary, DestroyedWhileDecodingStopsCleanly)
-{
-    for (int round = 0; round < 5; ++round) {
-        Sources s = threeSounds();
-        EventSoundLibrary library(s.map, s.bytes);
-        if (round % 2) std::this_thread::yield();
     }
 }
 
