@@ -35,6 +35,9 @@ constexpr int kMaxStreamCatchUpFrames = 30;
 // nobody took the sound) starts again at that frame rather than hold the picture until the
 // sound catches up; less than this, the picture waits.
 constexpr double kStreamResyncMs = 200;
+// The picture runs at most this far ahead of the sound heard: a wrong drawing time must not
+// run it far ahead.
+constexpr double kMaxLookAheadMs = 1000;
 // Sound played into nothing per advance at most, so that one huge step costs bounded work.
 constexpr double kMaxDiscardMs = 2000;
 
@@ -113,6 +116,18 @@ struct Player::Impl {
         for (const std::string& w : pending) warn(w);
     }
 
+    // How far ahead of the sound heard now the frame run by an advance is chosen, in output
+    // frames. The frame is seen a presentation delay after the advance and stays on screen until
+    // the next one is seen: a frame interval, or a drawing when drawing is slower. The frame
+    // chosen is the one heard halfway through that time, so that the picture is at most half of
+    // it ahead or behind the sound: within a frame as long as a frame stays up less than two.
+    // A host that tells no delay (one that does not show frames) gets the frame heard now.
+    std::int64_t lookAheadFrames() const
+    {
+        double ms = presentationDelayMs;
+        if (presentationDelayMs > 0) ms += std::max(clock.intervalMs(), presentationDelayMs) / 2;
+        return std::llround(std::min(ms, kMaxLookAheadMs) * kSampleRate / 1000);
+    }
     void passSoundTime(double milliseconds);
     void discardUntakenSound();
     std::optional<int> framesDueBySound();
@@ -190,7 +205,7 @@ void Player::loadBytes(std::vector<std::uint8_t> bytes, const std::string& baseD
     d.clock = runtime::FrameClock(d.movie->facts().frameRate);
     d.sound = std::make_unique<detail::MixerSoundHost>(d.mixer, d.movie, d.clock.frameRate(),
                                                        [&d](const std::string& w) { d.warn(w); });
-    d.sound->setLookAhead(std::llround(d.presentationDelayMs * kSampleRate / 1000));
+    d.sound->setLookAhead(d.lookAheadFrames());
     d.resources = std::make_unique<render::MovieResources>(*d.movie);
     d.cache = std::make_unique<render::RenderCache>();
     runtime::StageHooks hooks;
@@ -385,9 +400,8 @@ double Player::frameIntervalMs() const { return impl_->clock.intervalMs(); }
 
 void Player::setPresentationDelay(double milliseconds)
 {
-    // At most a second: a wrong figure must not run the picture far ahead of the sound.
-    impl_->presentationDelayMs = std::isfinite(milliseconds) ? std::clamp(milliseconds, 0.0, 1000.0) : 0.0;
-    if (impl_->sound) impl_->sound->setLookAhead(std::llround(impl_->presentationDelayMs * kSampleRate / 1000));
+    impl_->presentationDelayMs = std::isfinite(milliseconds) ? std::clamp(milliseconds, 0.0, kMaxLookAheadMs) : 0.0;
+    if (impl_->sound) impl_->sound->setLookAhead(impl_->lookAheadFrames());
 }
 
 void Player::setScaleMode(ScaleMode mode) { impl_->scaleMode = mode; }

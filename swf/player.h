@@ -99,8 +99,11 @@ public:
     void advance(double milliseconds);
     void tick();
     double frameIntervalMs() const;
-    // How long after advance() the frame it ran is seen (drawing it, showing it): a stream that
-    // drives the timeline is followed as it will be heard then. 0 at first; kept across movies.
+    // How long after advance() the frame it ran is seen (drawing it, showing it). A stream that
+    // drives the timeline then picks the frame heard halfway through the time it stays on screen
+    // (until the next one is seen: a frame interval, or this delay when drawing is slower), so
+    // that the picture is never more than one frame off the sound while a frame stays up less
+    // than two. 0 (the frame heard now) at first; kept across movies.
     void setPresentationDelay(double milliseconds);
 
     // Drawing. The stage is fitted into the whole target with the scale mode; the margin shows

@@ -2,14 +2,16 @@
 // played in simulated time by an output that takes the sound at real-time pace (10 ms steps,
 // a 100 ms buffer topped up in pieces of 1024 frames, its latency told to the player) and a
 // frame clock that advances the player by the wall time gone by and then draws, as the viewer's
-// control does. Drawing takes a fixed simulated time, or the real time of drawing the frame
-// (--draw WxH); a beat that comes late reports the whole delay and frames are skipped. The
-// player is told how long drawing takes (as the control tells it), unless --no-look-ahead.
+// control does (it also draws the first frame at load). Drawing takes a fixed simulated time, or
+// the real time of drawing the frame (--draw WxH); a beat that comes late reports the whole delay
+// and frames are skipped. The player is told how long drawing takes (as the control tells it),
+// unless --no-look-ahead.
 //
 // The drift at a moment is the frame whose sound is heard (from the stream's start, at the
 // frame rate the blocks were written for) minus the frame on screen. It is sampled every 10 ms
-// up to the last sound heard, and reported per movie: the largest drift either way, the share
-// of time it is more than one frame, and how many frames were never drawn.
+// up to the last sound heard, and reported per movie: the largest drift either way, the mean
+// drift (signed and of its size), the share of time it is more than one frame, and how many
+// frames were never drawn.
 //
 // usage: swf_stream_drift [--draw-ms MS]... [--draw WxH] [--no-look-ahead] [MOVIE...]
 //        without movies: the streaming-MP3 movies of the corpus's real-world manifest.
@@ -65,6 +67,8 @@ struct Result {
     double seconds = 0;
     int maxDrift = 0;          // frames, heard minus shown
     int minDrift = 0;
+    double meanDrift = 0;      // frames, over the samples
+    double meanAbsDrift = 0;
     double overOneShare = 0;   // of the samples
     int skipped = 0;           // frames never drawn
     double drawMsMean = 0;
@@ -85,7 +89,7 @@ Result play(const std::vector<std::uint8_t>& bytes, const StreamFacts& facts, do
     std::vector<std::int16_t> piece(2 * kPieceFrames);
     std::int64_t taken = 0, played = 0;
     std::int64_t t = 0, lastAdvance = 0, nextBeat = intervalUs, busyUntil = 0;
-    int shown = 0, pendingShown = 0;
+    int shown = -1, pendingShown = 0;  // nothing is seen before the first drawing
     std::int64_t showAt = -1;
     std::vector<bool> drawn(static_cast<std::size_t>(std::max(1, r.frames)), false);
     drawn[0] = true;
@@ -99,6 +103,28 @@ Result play(const std::vector<std::uint8_t>& bytes, const StreamFacts& facts, do
     };
     std::vector<Sample> drifts;
     std::int64_t lastSound = 0;  // output frames up to the last one that was not silent
+
+    // Draws the frame the player is on, as the viewer's control does after each advance (and
+    // once at load): the picture is seen a drawing later, and the player is told how long that is.
+    const auto draw = [&] {
+        const int frame = player.currentFrame() - 1;
+        double cost = drawMs;
+        if (!canvas.isNull()) {
+            const auto start = std::chrono::steady_clock::now();
+            player.render(canvas);
+            cost = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        }
+        drawTotalMs += cost;
+        ++draws;
+        if (frame >= 0 && frame < r.frames) drawn[static_cast<std::size_t>(frame)] = true;
+        pendingShown = frame;
+        smoothedDraw = draws == 1 ? cost : smoothedDraw * 0.8 + cost * 0.2;
+        if (lookAhead) player.setPresentationDelay(smoothedDraw);
+        const auto costUs = static_cast<std::int64_t>(cost * 1000);
+        showAt = t + costUs;
+        busyUntil = t + costUs;
+    };
+    draw();
 
     while (true) {
         t += kStepUs;
@@ -116,28 +142,12 @@ Result play(const std::vector<std::uint8_t>& bytes, const StreamFacts& facts, do
         }
         const double heard = static_cast<double>(played) * r.fps / 44100.0;
         if (heard >= facts.lastSoundFrame + 1 || player.currentFrame() >= r.frames) break;
-        drifts.push_back({played, static_cast<int>(std::floor(heard)) - shown});
+        if (shown >= 0) drifts.push_back({played, static_cast<int>(std::floor(heard)) - shown});
 
         if (t >= nextBeat && t >= busyUntil) {
             player.advance(static_cast<double>(t - lastAdvance) / 1000.0);
             lastAdvance = t;
-            const int frame = player.currentFrame() - 1;
-            double cost = drawMs;
-            if (!canvas.isNull()) {
-                const auto start = std::chrono::steady_clock::now();
-                player.render(canvas);
-                cost = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-            }
-            drawTotalMs += cost;
-            ++draws;
-            if (frame >= 0 && frame < r.frames) drawn[static_cast<std::size_t>(frame)] = true;
-            pendingShown = frame;
-            // As the viewer's control does: the picture is seen a drawing after the advance.
-            smoothedDraw = draws == 1 ? cost : smoothedDraw * 0.8 + cost * 0.2;
-            if (lookAhead) player.setPresentationDelay(smoothedDraw);
-            const auto costUs = static_cast<std::int64_t>(cost * 1000);
-            showAt = t + costUs;
-            busyUntil = t + costUs;
+            draw();
             // The viewer's frame clock: aimed at the next frame's start; when that has passed,
             // the next beat comes as soon as drawing is done.
             nextBeat += intervalUs;
@@ -146,12 +156,19 @@ Result play(const std::vector<std::uint8_t>& bytes, const StreamFacts& facts, do
     }
     // Past the end of the sound nothing is heard, and the picture keeps wall time.
     long samples = 0, overOne = 0;
+    double sum = 0, absSum = 0;
     for (const Sample& s : drifts) {
         if (s.played > lastSound) break;
         r.maxDrift = std::max(r.maxDrift, s.drift);
         r.minDrift = std::min(r.minDrift, s.drift);
         ++samples;
         overOne += std::abs(s.drift) > 1;
+        sum += s.drift;
+        absSum += std::abs(s.drift);
+    }
+    if (samples) {
+        r.meanDrift = sum / static_cast<double>(samples);
+        r.meanAbsDrift = absSum / static_cast<double>(samples);
     }
     r.seconds = static_cast<double>(std::min(played, lastSound)) / 44100.0;
     r.overOneShare = samples ? static_cast<double>(overOne) / static_cast<double>(samples) : 0;
@@ -212,7 +229,7 @@ int main(int argc, char** argv)
     if (!drawSize.isEmpty()) drawCosts = {0};
     if (movies.empty()) movies = corpusStreamMovies();
 
-    std::printf("movie\tfps\tframes\tsound_s\tdraw_ms\tmax_drift\tmin_drift\tover_1\tskipped\n");
+    std::printf("movie\tfps\tframes\tsound_s\tdraw_ms\tmax_drift\tmin_drift\tmean_drift\tmean_abs\tover_1\tskipped\n");
     for (const std::string& path : movies) {
         const auto bytes = readFile(path);
         const std::string name = path.substr(path.find_last_of('/') + 1);
@@ -229,8 +246,9 @@ int main(int argc, char** argv)
                 std::printf("%s\t(cannot load: %s)\n", name.c_str(), e.what());
                 break;
             }
-            std::printf("%s\t%.0f\t%d\t%.1f\t%.1f\t%d\t%d\t%.4f\t%d\n", name.c_str(), r.fps, r.frames, r.seconds,
-                        drawSize.isEmpty() ? cost : r.drawMsMean, r.maxDrift, r.minDrift, r.overOneShare, r.skipped);
+            std::printf("%s\t%.0f\t%d\t%.1f\t%.1f\t%d\t%d\t%.3f\t%.3f\t%.4f\t%d\n", name.c_str(), r.fps, r.frames,
+                        r.seconds, drawSize.isEmpty() ? cost : r.drawMsMean, r.maxDrift, r.minDrift, r.meanDrift,
+                        r.meanAbsDrift, r.overOneShare, r.skipped);
             std::fflush(stdout);
         }
     }

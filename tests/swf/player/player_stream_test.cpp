@@ -91,7 +91,9 @@ TEST(PlayerStream, APresentationDelayShowsTheFrameHeardWhenThePictureIsSeen)
     player.setAudioOutputLatency(kSamplesPerFrameAt10);
     pullFrames(player, 3 * kSamplesPerFrameAt10);
     player.advance(1);
-    EXPECT_EQ(player.currentFrame(), 5) << "two frames heard, two more by the time it is seen";
+    EXPECT_EQ(player.currentFrame(), 6)
+        << "two frames heard, two more by the time it is seen, and one more halfway through the two "
+           "frames it stays on screen";
     player.setPresentationDelay(1e9);  // held to a second
     player.advance(1);
     EXPECT_EQ(player.currentFrame(), 13);

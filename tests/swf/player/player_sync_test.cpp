@@ -126,6 +126,45 @@ TEST(PlayerSync, ThePictureFollowsTheSoundHeard)
     }
 }
 
+TEST(PlayerSync, ASlowDrawingStillKeepsThePictureWithinAFrame)
+{
+    // Each drawing takes 1.6 to 1.9 frames, so a frame stays on screen that long: the frame drawn
+    // must be the one heard halfway through that time, or the sound runs two frames ahead of it
+    // before the next one is seen. The host tells the player how long drawing takes.
+    for (const int drawMs : {160, 190}) {
+        SCOPED_TRACE(std::to_string(drawMs) + " ms a drawing");
+        Player player;
+        test::load(player, levelStreamMovie(300));
+        PacedOutput output(player);
+        int shown = -1, drawing = 0;
+        int busy = 0, sinceAdvance = 0, checked = 0;
+        const auto draw = [&] {
+            drawing = player.currentFrame() - 1;
+            busy = drawMs;
+            player.setPresentationDelay(drawMs);
+        };
+        draw();  // the first frame, drawn at load
+        for (int t = 10; t <= 20000; t += 10) {
+            output.step();
+            sinceAdvance += 10;
+            busy -= 10;
+            if (busy == 0) shown = drawing;  // the drawing done is seen
+            const auto heard = heardFrame(output);
+            if (t > 1000 && heard && shown >= 0) {
+                ++checked;
+                ASSERT_LE(std::abs(*heard - shown), 1) << "at " << t << " ms";
+            }
+            // The frame clock: a beat every frame, or as soon as drawing is done when it is slower.
+            if (busy <= 0 && sinceAdvance >= 100) {
+                player.advance(sinceAdvance);
+                sinceAdvance = 0;
+                draw();
+            }
+        }
+        EXPECT_GT(checked, 1500);
+    }
+}
+
 TEST(PlayerSync, AnMp3StreamKeepsThePictureWithinAFrame)
 {
     // 22,050 Hz MP3 at 24 frames a second, spread over the frames as an authoring tool does.
