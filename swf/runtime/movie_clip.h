@@ -90,6 +90,7 @@ private:
     void runFrameTags(int frame);
     void runFrameTag(const ControlTag& tag);
     void startStreamAt(int frame);
+    void resumeStreamAt(int frame);
     void stopStream();
 
     const Timeline* timeline_;
