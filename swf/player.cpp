@@ -154,6 +154,7 @@ struct Player::Impl {
 
     bool autoPlay = true;
     bool loop = true;
+    double scriptTimeLimitSeconds = 0;  // 0: the engine's default
     ScaleMode scaleMode = ScaleMode::ShowAll;
     Quality quality = Quality::High;
     QPointF mouse;
@@ -287,6 +288,7 @@ void Player::Impl::install(std::shared_ptr<const Movie> parsed, std::string base
         if (d.onFsCommand) d.onFsCommand(command, args);
     };
     callbacks.baseDirectory = std::move(baseDirectory);
+    callbacks.timeLimitSeconds = d.scriptTimeLimitSeconds;
     callbacks.replaceMovie = [&d](const std::string& path) { d.pendingMovie = path; };
     d.scripts = std::make_unique<runtime::ScriptEngine>(d.movie, std::move(callbacks));
     runtime::StageHooks hooks;
@@ -382,6 +384,11 @@ int Player::currentFrame() const
 {
     const auto* root = impl_->root();
     return root ? root->currentFrame() + 1 : 0;
+}
+
+void Player::setScriptTimeLimit(double seconds)
+{
+    impl_->scriptTimeLimitSeconds = std::isfinite(seconds) && seconds > 0 ? seconds : 0;
 }
 
 void Player::setAutoPlay(bool on) { impl_->autoPlay = on; }

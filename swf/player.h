@@ -84,6 +84,9 @@ public:
 
     void setAutoPlay(bool on);   // start playing on load (default on)
     bool autoPlay() const;
+    // Wall time one frame's scripts may take before the one running is stopped (default 15 s;
+    // a movie's own ScriptLimits tag wins). Takes effect at the next load.
+    void setScriptTimeLimit(double seconds);
     void setLoop(bool on);       // start again after the last frame (default on)
     bool loop() const;
 

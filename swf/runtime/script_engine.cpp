@@ -15,10 +15,11 @@
 namespace swf::runtime {
 namespace {
 
-avm1::VmOptions optionsFor(const Movie& movie)
+avm1::VmOptions optionsFor(const Movie& movie, double timeLimitSeconds)
 {
     avm1::VmOptions o;
     o.rootSwfVersion = std::max(1, movie.version());
+    if (timeLimitSeconds > 0) o.limits.timeoutSeconds = timeLimitSeconds;
     if (const auto& limits = movie.facts().scriptLimits) {
         if (limits->maxRecursionDepth > 0) o.limits.maxRecursion = limits->maxRecursionDepth;
         if (limits->timeoutSeconds > 0) o.limits.timeoutSeconds = limits->timeoutSeconds;
@@ -38,7 +39,7 @@ bool allowedUrlScheme(const std::string& url)
 ScriptEngine::ScriptEngine(std::shared_ptr<const Movie> movie, ScriptCallbacks callbacks)
     : movie_(std::move(movie)), callbacks_(std::move(callbacks))
 {
-    vm_ = std::make_unique<avm1::Vm>(*this, optionsFor(*movie_));
+    vm_ = std::make_unique<avm1::Vm>(*this, optionsFor(*movie_, callbacks_.timeLimitSeconds));
     vm_->setWarningHandler([this](const std::string& w) { warn("script: " + w); });
 }
 

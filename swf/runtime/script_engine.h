@@ -30,6 +30,8 @@ struct ScriptCallbacks {
     // getURL with an http, https or mailto URL (others are refused before this).
     std::function<void(const std::string& url, const std::string& window)> openUrl;
     std::function<void(const std::string& command, const std::string& args)> fsCommand;
+    // Wall time one frame's scripts may take (0: the VM's default); a ScriptLimits tag wins.
+    double timeLimitSeconds = 0;
     // The folder of the movie; loadMovie takes files from it (and from folders below it) only.
     std::string baseDirectory;
     // loadMovie into level 0 (or _root): the player replaces the whole movie with the file at

@@ -97,7 +97,7 @@ int runMovie(const std::vector<std::string>& args)
         std::fprintf(stderr,
                      "swfcli run: %s\nusage: swfcli run MOVIE --frames N | --ticks N [--tick-ms T] [--trace]\n"
                      "       [--png OUT [--at N]] [--wav OUT] [--size WxH] [--input events.json]\n"
-                     "       [--quality low|medium|high]\n",
+                     "       [--quality low|medium|high] [--script-timeout SECONDS]\n",
                      e.what());
         return 2;
     }
@@ -106,6 +106,7 @@ int runMovie(const std::vector<std::string>& args)
 
     swf::Player player;
     player.setQuality(o.quality);
+    if (o.scriptTimeoutSeconds) player.setScriptTimeLimit(*o.scriptTimeoutSeconds);
     if (o.trace) player.onTrace([](const std::string& line) { std::printf("%s\n", line.c_str()); });
     // fscommand("quit") ends the run after the frame that asked for it.
     bool quit = false;

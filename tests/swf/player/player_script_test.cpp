@@ -198,6 +198,20 @@ TEST(Limits, ARunawayScriptStopsAloneWithAReason)
     EXPECT_TRUE(p.warned("recursion limit"));
 }
 
+TEST(Limits, TheHostsTimeLimitStopsAnEndlessLoop)
+{
+    Asm endless;
+    Asm::Label top = endless.label();
+    endless.bind(top).jump(top);
+    writer::MovieWriter movie(6);
+    movie.doAction(code(endless)).doAction(code(traceOf("after"))).showFrame();
+    ScriptedPlayer p;
+    p.player.setScriptTimeLimit(0.2);
+    load(p.player, movie.build());
+    EXPECT_EQ(p.takeTraces(), Lines{"after"});
+    EXPECT_TRUE(p.warned("too long"));
+}
+
 class LoadMovieTest : public ::testing::Test {
 protected:
     void SetUp() override
