@@ -28,11 +28,20 @@ double widestStroke(const ShapeGeometry& geometry, const QTransform& toDevice)
     return widest;
 }
 
+// Formats the rasterizer paints into directly.
+bool drawable(const QImage& image)
+{
+    return image.format() == QImage::Format_ARGB32_Premultiplied || image.format() == QImage::Format_RGB32;
+}
+
 }  // namespace
 
 RenderContext::RenderContext(QImage& target, const QTransform& stageToDevice, RenderQuality quality,
                              RenderCache& cache, const RenderResources& resources)
-    : target_(target), stageToDevice_(stageToDevice), quality_(quality), cache_(cache), resources_(resources)
+    : output_(target),
+      converted_(drawable(target) || target.isNull() ? QImage() : target.convertToFormat(QImage::Format_ARGB32_Premultiplied)),
+      target_(converted_.isNull() ? target : converted_),
+      stageToDevice_(stageToDevice), quality_(quality), cache_(cache), resources_(resources)
 {
     Layer base{LayerKind::Target, nullptr, target.rect(), {}, std::make_unique<QPainter>(&target_)};
     layers_.push_back(std::move(base));
@@ -42,6 +51,7 @@ RenderContext::~RenderContext()
 {
     unwind();
     layers_.back().painter->end();
+    if (!converted_.isNull()) output_ = converted_.convertToFormat(output_.format());
 }
 
 void RenderContext::unwind()
@@ -57,6 +67,12 @@ void RenderContext::unwind()
 }
 
 QPainter& RenderContext::painter() { return *layers_.back().painter; }
+
+QImage& RenderContext::layerImage()
+{
+    Layer& layer = top();
+    return layer.image ? *layer.image : target_;
+}
 
 PaintOptions RenderContext::options() const
 {
@@ -97,86 +113,12 @@ void RenderContext::drawShapeGeometry(const ShapeGeometry& geometry, const QTran
     bounds = strokeMargin(bounds, widestStroke(geometry, toDevice) + 2).translated(r.topLeft());
     if (!bounds.intersects(QRectF(r))) return;  // entirely off the layer
     if (!toDevice.isInvertible()) return;        // a zero scale draws nothing
+    const RasterTarget target = RasterTarget::of(layerImage());
+    const QRect clip(QPoint(0, 0), r.size());
     const PaintOptions o = options();
-    QPainter& p = painter();
-    p.save();
-    for (const ShapeLayer& layer : geometry.layers) {
-        if (layer.fillPaths.size() >= 2 && o.antialias())
-            drawSeamlessFills(layer, toDevice, colors, o);
-        else
-            paintLayerFills(p, layer, toDevice, colors, o);
-        paintLayerStrokes(p, layer, toDevice, colors, o);
-    }
-    p.restore();
+    for (const ShapeLayer& layer : geometry.layers)
+        paintShapeLayer(rasterizer_, target, clip, geometry, layer, toDevice, colors, o);
     markDirty(bounds);
-}
-
-// Neighbouring fills of one layer share edges. Drawn one after the other, each covers an edge
-// pixel only partly and the background shows through as a faint seam; the player this mimics
-// shows none. So the fills are drawn into a transparent scratch area and, where their combined
-// alpha falls short of the coverage of the layer's outline (that is, only along shared edges),
-// the pixel is scaled up to it: the seam takes the mixed colour of its two sides. (Adding the
-// fills with Plus would be exact in theory, but Qt saturates before it applies coverage.) Needs
-// opaque fills: with translucent ones alpha is not coverage, and they are drawn the plain way.
-void RenderContext::drawSeamlessFills(const ShapeLayer& layer, const QTransform& toDevice,
-                                      const ColorTransform& colors, const PaintOptions& options)
-{
-    const QRect layerRect(QPoint(0, 0), top().rect.size());
-    // Clipped while still in floating point: far-off shapes would overflow integer rectangles.
-    const QRect area = toDevice.mapRect(layer.fillBounds)
-                           .adjusted(-1, -1, 1, 1)
-                           .intersected(QRectF(layerRect))
-                           .toAlignedRect()
-                           .intersected(layerRect);
-    if (area.isEmpty()) return;
-    if (layer.outline.empty() || !layerFillsOpaque(layer, colors, options)) {
-        paintLayerFills(painter(), layer, toDevice, colors, options);
-        return;
-    }
-    if (scratch_.width() < area.width() || scratch_.height() < area.height()) {
-        const QSize size(std::max(scratch_.width(), area.width()), std::max(scratch_.height(), area.height()));
-        scratch_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
-        scratchMask_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
-    }
-    const QRect local(QPoint(0, 0), area.size());
-    const QTransform toScratch = toDevice * QTransform::fromTranslate(-area.left(), -area.top());
-    {
-        QPainter sp(&scratch_);
-        sp.setCompositionMode(QPainter::CompositionMode_Source);
-        sp.fillRect(local, Qt::transparent);
-        sp.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        paintLayerFills(sp, layer, toScratch, colors, options);
-    }
-    {
-        // Contour by contour (one path of many contours rasterises far slower); Xor turns nested
-        // contours into holes.
-        QPainter mp(&scratchMask_);
-        mp.setCompositionMode(QPainter::CompositionMode_Source);
-        mp.fillRect(local, Qt::transparent);
-        mp.setCompositionMode(layer.outline.size() > 1 ? QPainter::CompositionMode_Xor
-                                                       : QPainter::CompositionMode_SourceOver);
-        mp.setRenderHint(QPainter::Antialiasing);
-        mp.setTransform(toScratch);
-        for (const QPainterPath& contour : layer.outline) mp.fillPath(contour, Qt::white);
-    }
-    for (int y = 0; y < area.height(); ++y) {
-        auto* row = reinterpret_cast<QRgb*>(scratch_.scanLine(y));
-        const auto* mask = reinterpret_cast<const QRgb*>(scratchMask_.constScanLine(y));
-        for (int x = 0; x < area.width(); ++x) {
-            const int a = qAlpha(row[x]);
-            const int m = qAlpha(mask[x]);
-            if (a >= m || a == 0) continue;
-            const QRgb p = row[x];
-            auto up = [a, m](int c) { return std::min(m, (c * m + a / 2) / a); };
-            row[x] = qRgba(up(qRed(p)), up(qGreen(p)), up(qBlue(p)), m);
-        }
-    }
-    QPainter& p = painter();
-    p.save();
-    p.resetTransform();
-    p.setOpacity(1);
-    p.drawImage(area.topLeft(), scratch_, local);
-    p.restore();
 }
 
 void RenderContext::drawShape(const ShapeDefinition& shape, const Matrix& world, const ColorTransform& colors)

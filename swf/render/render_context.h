@@ -48,6 +48,7 @@
 #include "swf/movie/bitmap.h"
 #include "swf/render/effects.h"
 #include "swf/render/paint_options.h"
+#include "swf/render/scanline_rasterizer.h"
 #include "swf/render/shape_geometry.h"
 #include "swf/render/text_field.h"
 
@@ -107,6 +108,8 @@ private:
     };
 
     QPainter& painter();
+    // The pixels of the layer being drawn (the rasterizer paints them directly).
+    QImage& layerImage();
     Layer& top() { return layers_.back(); }
     PaintOptions options() const;
     void pushLayer(LayerKind kind, QRect rect);
@@ -114,12 +117,12 @@ private:
     void release(Layer& layer);
     void markDirty(const QRectF& deviceRect);
     void drawShapeGeometry(const ShapeGeometry& geometry, const QTransform& toDevice, const ColorTransform& colors);
-    void drawSeamlessFills(const ShapeLayer& layer, const QTransform& toDevice, const ColorTransform& colors,
-                           const PaintOptions& options);
     void compositeGroup(const QImage& content, const QRect& region, BlendMode mode);
     void unwind();
 
-    QImage& target_;
+    QImage& output_;    // the caller's image
+    QImage converted_;  // a premultiplied copy to draw into when the caller's has another format
+    QImage& target_;    // the one drawn into
     QTransform stageToDevice_;
     RenderQuality quality_;
     RenderCache& cache_;
@@ -127,8 +130,7 @@ private:
     std::vector<Layer> layers_;
     int coverageDepth_ = 0;
     std::vector<std::unique_ptr<QImage>> pool_;  // layer images for reuse
-    QImage scratch_;      // reused for the fills of multi-style shape layers
-    QImage scratchMask_;  // and for their outline's coverage
+    ScanlineRasterizer rasterizer_;              // shape drawing, buffers reused all frame
 };
 
 }  // namespace swf::render

@@ -1,0 +1,219 @@
+#include "swf/render/span_paint.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "swf/render/color.h"
+#include "swf/render/pixel_ops.h"
+#include "swf/render/render_cache.h"
+#include "swf/render/resources.h"
+#include "swf/render/shape_painter.h"
+
+namespace swf::render {
+
+namespace {
+
+// x * (256 - f) + y * f, over 256, channel by channel (f in 0..256).
+inline std::uint32_t interpolate256(std::uint32_t x, std::uint32_t y, std::uint32_t f)
+{
+    const std::uint32_t g = 256 - f;
+    std::uint32_t rb = (x & 0xff00ffu) * g + (y & 0xff00ffu) * f;
+    rb = (rb >> 8) & 0xff00ffu;
+    std::uint32_t ag = ((x >> 8) & 0xff00ffu) * g + ((y >> 8) & 0xff00ffu) * f;
+    ag &= 0xff00ff00u;
+    return ag | rb;
+}
+
+// The table's colour at a gradient position (0..1 is the ramp) under the spread mode, mixed
+// from the two nearest entries so that wide gradients show no steps.
+inline std::uint32_t rampColor(const GradientTable& table, double t, SpreadMode spread)
+{
+    if (!std::isfinite(t)) return table[255];
+    if (spread == SpreadMode::Repeat) {
+        t -= std::floor(t);
+    } else if (spread == SpreadMode::Reflect) {
+        t = std::fabs(t);
+        t -= 2 * std::floor(t / 2);
+        if (t > 1) t = 2 - t;
+    }
+    if (t <= 0) return table[0];
+    if (t >= 1) return table[255];
+    const int position = int(t * (255 * 256));
+    const int index = position >> 8;
+    return interpolate256(table[std::size_t(index)], table[std::size_t(std::min(index + 1, 255))],
+                          std::uint32_t(position & 255));
+}
+
+// A texel coordinate (may be far outside) to a column or row of an image of `size` texels.
+inline int wrapCoordinate(double v, int size, bool repeat)
+{
+    if (repeat) {
+        v -= std::floor(v / size) * size;
+        const int i = int(v);
+        return i >= size ? size - 1 : i < 0 ? 0 : i;
+    }
+    return v <= 0 ? 0 : v >= size - 1 ? size - 1 : int(v);
+}
+
+bool alphaStaysOpaque(const ColorTransform& colors) { return transformChannel(255, colors.aMult, colors.aAdd) == 255; }
+
+}  // namespace
+
+SpanPaint SpanPaint::solid(std::uint32_t premultiplied)
+{
+    SpanPaint paint;
+    paint.kind_ = Kind::Solid;
+    paint.color_ = premultiplied;
+    paint.opaque_ = (premultiplied >> 24) == 255;
+    return paint;
+}
+
+SpanPaint SpanPaint::gradient(const FillStyle& fill, const QTransform& gradientToDevice, const ColorTransform& colors)
+{
+    SpanPaint paint;
+    paint.table_ = gradientTable(fill.gradient, colors);
+    paint.opaque_ = std::all_of(paint.table_.begin(), paint.table_.end(), [](std::uint32_t c) { return c >> 24 == 255; });
+    bool invertible = false;
+    const QTransform inverse = gradientToDevice.inverted(&invertible);
+    if (!invertible || fill.gradient.stops.empty()) {
+        // A gradient squeezed to nothing shows the end of its ramp everywhere.
+        return solid(paint.table_[255]);
+    }
+    paint.kind_ = fill.kind == FillStyle::Kind::LinearGradient ? Kind::Linear
+                  : fill.kind == FillStyle::Kind::FocalGradient ? Kind::Focal
+                                                                : Kind::Radial;
+    paint.m11_ = inverse.m11(), paint.m12_ = inverse.m12(), paint.m21_ = inverse.m21(), paint.m22_ = inverse.m22();
+    paint.dx_ = inverse.dx(), paint.dy_ = inverse.dy();
+    paint.spread_ = fill.gradient.spread;
+    // A focal point on the circle itself makes the ramp degenerate; keep it just inside.
+    paint.focal_ = std::clamp(fill.gradient.focalPoint, -0.998, 0.998);
+    return paint;
+}
+
+SpanPaint SpanPaint::bitmap(const QImage& image, const QTransform& bitmapToDevice, bool repeat, bool smooth, int alpha,
+                            bool opaqueImage)
+{
+    SpanPaint paint;
+    bool invertible = false;
+    const QTransform inverse = bitmapToDevice.inverted(&invertible);
+    if (!invertible || image.isNull() || image.format() != QImage::Format_ARGB32_Premultiplied)
+        return solid(0);
+    paint.kind_ = Kind::Bitmap;
+    paint.m11_ = inverse.m11(), paint.m12_ = inverse.m12(), paint.m21_ = inverse.m21(), paint.m22_ = inverse.m22();
+    paint.dx_ = inverse.dx(), paint.dy_ = inverse.dy();
+    paint.image_ = image;
+    paint.pixels_ = reinterpret_cast<const std::uint32_t*>(paint.image_.constBits());
+    paint.width_ = image.width();
+    paint.height_ = image.height();
+    paint.stride_ = int(image.bytesPerLine() / 4);
+    paint.repeat_ = repeat;
+    paint.smooth_ = smooth;
+    paint.alpha_ = std::clamp(alpha, 0, 255);
+    paint.opaque_ = opaqueImage && paint.alpha_ == 255;
+    return paint;
+}
+
+void SpanPaint::fetch(int x, int y, int n, std::uint32_t* out) const
+{
+    switch (kind_) {
+    case Kind::Solid: std::fill_n(out, n, color_); return;
+    case Kind::Bitmap: fetchBitmap(x, y, n, out); return;
+    default: fetchGradient(x, y, n, out); return;
+    }
+}
+
+void SpanPaint::fetchGradient(int x, int y, int n, std::uint32_t* out) const
+{
+    const double px = x + 0.5, py = y + 0.5;
+    double gx = m11_ * px + m21_ * py + dx_;
+    double gy = m12_ * px + m22_ * py + dy_;
+    constexpr double kScale = 1 / (2 * kGradientHalfSize), kRadius = 1 / kGradientHalfSize;
+    switch (kind_) {
+    case Kind::Linear:
+        for (int i = 0; i < n; ++i, gx += m11_) out[i] = rampColor(table_, (gx + kGradientHalfSize) * kScale, spread_);
+        return;
+    case Kind::Radial:
+        for (int i = 0; i < n; ++i, gx += m11_, gy += m12_)
+            out[i] = rampColor(table_, std::sqrt(gx * gx + gy * gy) * kRadius, spread_);
+        return;
+    default: {
+        // The ramp runs from the focal point F to the circle: a point P lies at the t where
+        // P = F + t (Q - F) for Q on the circle, that is t = (f dx + sqrt(f^2 dx^2 + k |d|^2)) / k
+        // with d = P - F and k = 1 - f^2 (radius 1).
+        const double f = focal_, k = 1 - f * f;
+        for (int i = 0; i < n; ++i, gx += m11_, gy += m12_) {
+            const double dx = gx * kRadius - f, dy = gy * kRadius;
+            const double t = (f * dx + std::sqrt(f * f * dx * dx + k * (dx * dx + dy * dy))) / k;
+            out[i] = rampColor(table_, t, spread_);
+        }
+        return;
+    }
+    }
+}
+
+void SpanPaint::fetchBitmap(int x, int y, int n, std::uint32_t* out) const
+{
+    const double px = x + 0.5, py = y + 0.5;
+    double u = m11_ * px + m21_ * py + dx_;
+    double v = m12_ * px + m22_ * py + dy_;
+    auto texel = [this](int column, int row) { return pixels_[std::size_t(row) * std::size_t(stride_) + std::size_t(column)]; };
+    if (!smooth_) {
+        for (int i = 0; i < n; ++i, u += m11_, v += m12_)
+            out[i] = texel(wrapCoordinate(u, width_, repeat_), wrapCoordinate(v, height_, repeat_));
+    } else {
+        // Bilinear: the four texels around the sample, whose centres sit at half pixels.
+        for (int i = 0; i < n; ++i, u += m11_, v += m12_) {
+            const double su = u - 0.5, sv = v - 0.5;
+            const double fu = std::floor(su), fv = std::floor(sv);
+            if (!std::isfinite(fu) || !std::isfinite(fv)) {
+                out[i] = 0;
+                continue;
+            }
+            const auto wu = std::uint32_t((su - fu) * 256), wv = std::uint32_t((sv - fv) * 256);
+            const int c0 = wrapCoordinate(fu, width_, repeat_), c1 = wrapCoordinate(fu + 1, width_, repeat_);
+            const int r0 = wrapCoordinate(fv, height_, repeat_), r1 = wrapCoordinate(fv + 1, height_, repeat_);
+            const std::uint32_t top = interpolate256(texel(c0, r0), texel(c1, r0), wu);
+            const std::uint32_t bottom = interpolate256(texel(c0, r1), texel(c1, r1), wu);
+            out[i] = interpolate256(top, bottom, wv);
+        }
+    }
+    if (alpha_ < 255)
+        for (int i = 0; i < n; ++i) out[i] = byteMul(out[i], std::uint32_t(alpha_));
+}
+
+std::optional<SpanPaint> makeSpanPaint(const FillStyle& fill, const QTransform& shapeToDevice,
+                                       const ColorTransform& colors, const PaintOptions& options)
+{
+    if (options.coverageOnly) return SpanPaint::solid(0xffffffffu);
+    switch (fill.kind) {
+    case FillStyle::Kind::Solid: {
+        const Rgba c = transformColor(fill.color, colors);
+        return SpanPaint::solid(premultiply(c.r, c.g, c.b, c.a));
+    }
+    case FillStyle::Kind::LinearGradient:
+    case FillStyle::Kind::RadialGradient:
+    case FillStyle::Kind::FocalGradient:
+        return SpanPaint::gradient(fill, toQTransform(fill.matrix) * shapeToDevice, colors);
+    case FillStyle::Kind::Bitmap: {
+        const Bitmap* bitmap = options.resources.bitmap(fill.bitmapId);
+        if (!bitmap) return std::nullopt;
+        const bool smooth = fill.bitmapSmoothed && options.quality == RenderQuality::High &&
+                            options.resources.swfVersion() >= 8;
+        // A transform that only scales alpha is applied while sampling; any other goes into a
+        // cached copy of the bitmap.
+        int alpha = 255;
+        ColorTransform imageColors = colors;
+        if (isAlphaOnly(colors) && colors.aMult <= 1) {
+            alpha = int(std::lround(colors.aMult * 255));
+            imageColors = ColorTransform{};
+        }
+        const QImage image = options.cache.image(*bitmap, imageColors);
+        if (image.isNull()) return std::nullopt;
+        return SpanPaint::bitmap(image, toQTransform(fill.matrix) * shapeToDevice, fill.bitmapRepeat, smooth, alpha,
+                                 bitmap->opaque && alphaStaysOpaque(imageColors));
+    }
+    }
+    return std::nullopt;
+}
+
+}  // namespace swf::render

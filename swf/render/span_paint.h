@@ -1,0 +1,70 @@
+#pragma once
+// What the scanline rasterizer paints a run of pixels with: a solid colour, a gradient through a
+// 256-entry colour table (neighbouring entries mixed), or a bitmap sampled nearest or bilinear,
+// repeated or clamped to its edge. Colours come premultiplied with the colour transform already
+// applied (folded into the colour, the table or a cached copy of the bitmap), so a run costs a
+// table read or a sample a pixel and nothing more.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+#include <QImage>
+#include <QTransform>
+
+#include "swf/format/shape.h"
+#include "swf/render/gradient.h"
+#include "swf/render/paint_options.h"
+
+namespace swf::render {
+
+class SpanPaint {
+public:
+    static SpanPaint solid(std::uint32_t premultiplied);
+    // `gradientToDevice` maps the gradient square to device pixels.
+    static SpanPaint gradient(const FillStyle& fill, const QTransform& gradientToDevice, const ColorTransform& colors);
+    // `image` is premultiplied ARGB32 and must stay alive while the paint is used (QImage shares
+    // its pixels); `alpha` (0..255) scales every sample; `opaqueImage` when no pixel of the image
+    // has alpha below 255.
+    static SpanPaint bitmap(const QImage& image, const QTransform& bitmapToDevice, bool repeat, bool smooth,
+                            int alpha, bool opaqueImage);
+
+    bool isSolid() const { return kind_ == Kind::Solid; }
+    std::uint32_t color() const { return color_; }
+    // Every pixel it paints is fully opaque.
+    bool opaque() const { return opaque_; }
+    // Paints nothing visible (a transparent solid colour).
+    bool invisible() const { return kind_ == Kind::Solid && color_ == 0; }
+
+    // The premultiplied colours of the centres of pixels x .. x+n-1 of row y.
+    void fetch(int x, int y, int n, std::uint32_t* out) const;
+
+private:
+    enum class Kind : std::uint8_t { Solid, Linear, Radial, Focal, Bitmap };
+
+    void fetchGradient(int x, int y, int n, std::uint32_t* out) const;
+    void fetchBitmap(int x, int y, int n, std::uint32_t* out) const;
+
+    Kind kind_ = Kind::Solid;
+    bool opaque_ = false;
+    std::uint32_t color_ = 0;
+    // Device -> paint space (gradient square, or bitmap pixels).
+    double m11_ = 1, m12_ = 0, m21_ = 0, m22_ = 1, dx_ = 0, dy_ = 0;
+    // Gradients.
+    SpreadMode spread_ = SpreadMode::Pad;
+    double focal_ = 0;
+    GradientTable table_{};
+    // Bitmaps.
+    QImage image_;
+    const std::uint32_t* pixels_ = nullptr;
+    int width_ = 0, height_ = 0, stride_ = 0;  // stride in pixels
+    bool repeat_ = true, smooth_ = false;
+    int alpha_ = 255;
+};
+
+// The paint for a shape's fill style drawn through `shapeToDevice` with `colors`; empty when the
+// fill draws nothing (a missing bitmap). Coverage-only passes paint opaque white.
+std::optional<SpanPaint> makeSpanPaint(const FillStyle& fill, const QTransform& shapeToDevice,
+                                       const ColorTransform& colors, const PaintOptions& options);
+
+}  // namespace swf::render
