@@ -16,42 +16,80 @@ using Plane = std::vector<float>;  // one value 0..1 per pixel, row-major
 
 int clamp255(double v) { return v <= 0 ? 0 : v >= 255 ? 255 : int(v + 0.5); }
 
-// One pass of a centred box of width `size` (fractional sizes weight the two outer samples) over
-// `count` values spaced `stride` apart.
-void boxPass(float* data, int count, int stride, double size, std::vector<float>& scratch)
-{
-    if (size <= 1 || count <= 0) return;
-    const double radius = (size - 1) / 2;
-    const int whole = int(std::floor(radius));
-    const float edge = float(radius - whole);
-    const float norm = float(1.0 / size);
-    scratch.assign(std::size_t(count) + 2 * std::size_t(whole + 1) + 1, 0.0f);
-    // Prefix sums over the values with zero padding on both sides.
-    std::vector<double> prefix(std::size_t(count) + 1, 0.0);
-    for (int i = 0; i < count; ++i) prefix[std::size_t(i) + 1] = prefix[std::size_t(i)] + data[std::size_t(i) * stride];
-    auto sumRange = [&](int from, int to) {  // inclusive, clamped
-        from = std::max(from, 0);
-        to = std::min(to, count - 1);
-        return from > to ? 0.0 : prefix[std::size_t(to) + 1] - prefix[std::size_t(from)];
-    };
-    auto at = [&](int i) { return i >= 0 && i < count ? data[std::size_t(i) * stride] : 0.0f; };
-    for (int i = 0; i < count; ++i) {
-        double s = sumRange(i - whole, i + whole);
-        if (edge > 0) s += edge * (at(i - whole - 1) + at(i + whole + 1));
-        scratch[std::size_t(i)] = float(s * norm);
+// A centred box of width `size` (fractional sizes weight the two outer samples), as a sliding
+// sum: the window gains one value and loses one per step, whatever its size.
+struct Box {
+    int whole;   // samples on each side taken fully
+    float edge;  // weight of the next sample on each side
+    double norm;
+    explicit Box(double size)
+    {
+        const double radius = (size - 1) / 2;
+        whole = int(std::floor(radius));
+        edge = float(radius - whole);
+        norm = 1.0 / size;
     }
-    for (int i = 0; i < count; ++i) data[std::size_t(i) * stride] = scratch[std::size_t(i)];
+};
+
+// One horizontal pass over every row.
+void boxRows(Plane& plane, int width, int height, double size, std::vector<float>& source)
+{
+    const Box box(size);
+    source.resize(std::size_t(width));
+    auto at = [&](int i) { return i >= 0 && i < width ? double(source[std::size_t(i)]) : 0.0; };
+    for (int y = 0; y < height; ++y) {
+        float* row = plane.data() + std::size_t(y) * std::size_t(width);
+        std::copy_n(row, width, source.begin());
+        double sum = 0;
+        for (int i = 0; i <= box.whole; ++i) sum += at(i);
+        for (int i = 0; i < width; ++i) {
+            double v = sum;
+            if (box.edge > 0) v += box.edge * (at(i - box.whole - 1) + at(i + box.whole + 1));
+            row[i] = float(v * box.norm);
+            sum += at(i + box.whole + 1) - at(i - box.whole);
+        }
+    }
+}
+
+// One vertical pass over every column, row by row so that memory is read in order.
+void boxColumns(Plane& plane, int width, int height, double size, std::vector<float>& source,
+                std::vector<double>& sums)
+{
+    const Box box(size);
+    source.assign(plane.begin(), plane.end());
+    sums.assign(std::size_t(width), 0.0);
+    auto rowAt = [&](int y) -> const float* {
+        return y >= 0 && y < height ? source.data() + std::size_t(y) * std::size_t(width) : nullptr;
+    };
+    for (int y = 0; y <= box.whole; ++y)
+        if (const float* r = rowAt(y))
+            for (int x = 0; x < width; ++x) sums[std::size_t(x)] += r[x];
+    for (int y = 0; y < height; ++y) {
+        float* out = plane.data() + std::size_t(y) * std::size_t(width);
+        const float* before = box.edge > 0 ? rowAt(y - box.whole - 1) : nullptr;
+        const float* after = box.edge > 0 ? rowAt(y + box.whole + 1) : nullptr;
+        for (int x = 0; x < width; ++x) {
+            double v = sums[std::size_t(x)];
+            if (before) v += box.edge * before[x];
+            if (after) v += box.edge * after[x];
+            out[x] = float(v * box.norm);
+        }
+        if (const float* entering = rowAt(y + box.whole + 1))
+            for (int x = 0; x < width; ++x) sums[std::size_t(x)] += entering[x];
+        if (const float* leaving = rowAt(y - box.whole))
+            for (int x = 0; x < width; ++x) sums[std::size_t(x)] -= leaving[x];
+    }
 }
 
 void blurPlane(Plane& plane, int width, int height, double bx, double by, int passes)
 {
     bx = std::min(bx, kMaxBlur), by = std::min(by, kMaxBlur);
-    std::vector<float> scratch;
+    if (width <= 0 || height <= 0) return;
+    std::vector<float> source;
+    std::vector<double> sums;
     for (int p = 0; p < std::clamp(passes, 1, 15); ++p) {
-        if (bx > 1)
-            for (int y = 0; y < height; ++y) boxPass(plane.data() + std::size_t(y) * width, width, 1, bx, scratch);
-        if (by > 1)
-            for (int x = 0; x < width; ++x) boxPass(plane.data() + x, height, width, by, scratch);
+        if (bx > 1) boxRows(plane, width, height, bx, source);
+        if (by > 1) boxColumns(plane, width, height, by, source, sums);
     }
 }
 

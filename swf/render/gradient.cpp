@@ -54,8 +54,9 @@ GradientTable gradientTable(const Gradient& gradient, const ColorTransform& tran
     for (const GradientStop& stop : stops) transformed.push_back(transformColor(stop.color, transform));
     const bool linearLight = gradient.interpolation == InterpolationMode::LinearRgb;
     std::size_t next = 0;  // first stop whose ratio is above the entry
-    for (int i = 0; i < 256; ++i) {
-        while (next < stops.size() && stops[next].ratio <= i) ++next;
+    for (int i = 0; i < kGradientTableSize; ++i) {
+        const double ratio = i * 255.0 / (kGradientTableSize - 1);
+        while (next < stops.size() && stops[next].ratio <= ratio) ++next;
         Rgba c;
         if (next == 0) {
             c = transformed.front();
@@ -64,7 +65,7 @@ GradientTable gradientTable(const Gradient& gradient, const ColorTransform& tran
         } else {
             const GradientStop& a = stops[next - 1];
             const GradientStop& b = stops[next];
-            const double t = double(i - a.ratio) / double(b.ratio - a.ratio);
+            const double t = (ratio - a.ratio) / double(b.ratio - a.ratio);
             if (linearLight) {
                 c = transformColor(mixLinearLight(a.color, b.color, t), transform);
             } else {

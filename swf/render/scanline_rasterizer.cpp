@@ -10,8 +10,6 @@ namespace swf::render {
 
 namespace {
 
-constexpr int kSubScanlines = 4;
-constexpr int kSubScanlineShift = 2;  // log2(kSubScanlines)
 // Curves are cut into at most this many lines, however large they are drawn.
 constexpr int kMaxCurveSegments = 512;
 // Runs are fetched and painted in pieces of this many pixels.
@@ -152,45 +150,63 @@ std::int32_t ScanlineRasterizer::topStyle() const
     return best;
 }
 
-void ScanlineRasterizer::sweepSubScanline(double ys, int clipLeft, int clipRight, bool antialias)
+void ScanlineRasterizer::sweepSubScanline(std::vector<Change>& changes, int clipLeft, int clipRight, bool antialias)
 {
-    crossings_.clear();
+    changes.clear();
+    if (active_.size() < 2) return;
     const double left = clipLeft, right = clipRight;
-    for (std::uint32_t index : active_) {
-        const Edge& e = edges_[index];
-        if (!(e.y0 <= ys && ys < e.y1)) continue;
-        double x = e.x0 + (ys - e.y0) * e.slope;
-        // Crossings outside the clip still count for the winding; they only move to its border.
-        x = x < left ? left : x > right ? right : x;
-        const std::int64_t fixed = antialias ? std::int64_t(x * 256) : std::int64_t(std::ceil(x - 0.5)) * 256;
-        crossings_.push_back(std::uint64_t(fixed) << 32 | index);
-    }
-    if (crossings_.size() < 2) return;
-    std::sort(crossings_.begin(), crossings_.end());
-
     std::int32_t current = kNoStyle;
-    std::uint64_t spanStart = 0;
-    for (std::uint64_t c : crossings_) {
-        const Edge& e = edges_[std::uint32_t(c)];
+    std::int32_t lastX = -1;
+    for (const ActiveEdge& a : active_) {
+        const Edge& e = edges_[a.edge];
         toggle(e.right, e.dir);
         toggle(e.left, -e.dir);
         const std::int32_t top = topStyle();
         if (top == current) continue;
-        const std::uint64_t x = c >> 32;
-        if (current != kNoStyle && x > spanStart) {
-            events_.push_back(std::uint64_t(current) << 40 | spanStart << 1 | 1);
-            events_.push_back(std::uint64_t(current) << 40 | x << 1);
-        }
+        // Crossings outside the clip still count for the winding; they only move to its border.
+        const double x = a.x < left ? left : a.x > right ? right : a.x;
+        const auto fixed = antialias ? std::int32_t(x * 256) : std::int32_t(std::ceil(x - 0.5)) * 256;
+        if (fixed == lastX && !changes.empty())
+            changes.back().style = top;  // the earlier change at the same place covers nothing
+        else
+            changes.push_back({fixed, top});
+        lastX = fixed;
         current = top;
-        spanStart = x;
     }
     // Malformed outlines may leave windings behind; each sub-scanline starts afresh.
-    for (std::uint64_t c : crossings_) {
-        const Edge& e = edges_[std::uint32_t(c)];
+    for (const ActiveEdge& a : active_) {
+        const Edge& e = edges_[a.edge];
         if (e.left >= 0) winding_[std::size_t(e.left)] = 0;
         if (e.right >= 0) winding_[std::size_t(e.right)] = 0;
     }
     winners_.clear();
+}
+
+void ScanlineRasterizer::advance(std::int64_t sub, int subScanlines)
+{
+    // Edges that end above this sub-scanline leave; the others step down to it.
+    std::erase_if(active_, [sub](const ActiveEdge& a) { return a.lastSub < sub; });
+    for (ActiveEdge& a : active_) a.x += a.step;
+    // Edges that start crossing here join at their exact position.
+    while (nextEdge_ < order_.size() && std::int64_t(order_[nextEdge_] >> 32) <= sub) {
+        const std::uint32_t index = std::uint32_t(order_[nextEdge_]);
+        ++nextEdge_;
+        const Edge& e = edges_[index];
+        const auto last = std::int64_t(std::min(std::ceil(e.y1 * subScanlines - 0.5), endSample_)) - 1;
+        if (last < sub) continue;
+        const double ys = (double(sub) + 0.5) / subScanlines;
+        active_.push_back({e.x0 + (ys - e.y0) * e.slope, e.slope / subScanlines, index, last});
+    }
+    // Insertion sort: the order changes little from one sub-scanline to the next.
+    for (std::size_t i = 1; i < active_.size(); ++i) {
+        const ActiveEdge a = active_[i];
+        std::size_t j = i;
+        while (j > 0 && active_[j - 1].x > a.x) {
+            active_[j] = active_[j - 1];
+            --j;
+        }
+        active_[j] = a;
+    }
 }
 
 void ScanlineRasterizer::fill(const RasterTarget& target, QRect clip, FillRule rule, bool antialias,
@@ -204,143 +220,208 @@ void ScanlineRasterizer::fill(const RasterTarget& target, QRect clip, FillRule r
     paints_ = paints;
     rank_ = rank.size() >= paints.size() ? rank : std::span<const int>();
     const int subScanlines = antialias ? kSubScanlines : 1;
-    coverageShift_ = 8 + (antialias ? kSubScanlineShift : 0);
-    fullCoverage_ = 1 << coverageShift_;
+    fullCoverage_ = 256 * subScanlines;
     winding_.assign(paints.size(), 0);
     winners_.clear();
-    // Edges naming a style without a paint entry take part as having no style there.
-    for (Edge& e : edges_) {
+
+    // Sub-scanline k samples y = (k + 0.5) / subScanlines. Edges are ordered by the first one
+    // they cross (edges between two samples cross none and drop out).
+    const double firstSample = double(clip.top()) * subScanlines;
+    const double endSample = double(clip.bottom() + 1) * subScanlines;
+    endSample_ = endSample;
+    order_.clear();
+    for (std::uint32_t i = 0; i < edges_.size(); ++i) {
+        Edge& e = edges_[i];
+        // Edges naming a style without a paint entry take part as having no style there.
         if (e.left >= std::int32_t(paints.size())) e.left = kNoStyle;
         if (e.right >= std::int32_t(paints.size())) e.right = kNoStyle;
+        const double first = std::max(std::ceil(e.y0 * subScanlines - 0.5), firstSample);
+        const double end = std::min(std::ceil(e.y1 * subScanlines - 0.5), endSample);
+        if (first < end) order_.push_back(std::uint64_t(first) << 32 | i);
     }
-
-    order_.resize(edges_.size());
-    for (std::uint32_t i = 0; i < order_.size(); ++i) order_[i] = i;
-    std::sort(order_.begin(), order_.end(), [this](std::uint32_t a, std::uint32_t b) { return edges_[a].y0 < edges_[b].y0; });
+    if (order_.empty()) return;
+    std::sort(order_.begin(), order_.end());
+    nextEdge_ = 0;
     active_.clear();
-    const int clipLeft = clip.left(), clipRight = clip.right() + 1;
-    const int firstRow = std::max(clip.top(), int(std::floor(std::max(minY_, double(clip.top())))));
-    const int endRow = std::min(clip.bottom() + 1, int(std::ceil(std::min(maxY_, double(clip.bottom() + 1)))));
-    if (accum_.size() < std::size_t(target.width) * 4) accum_.assign(std::size_t(target.width) * 4, 0);
     colors_.resize(kRunPiece);
-    accumLeft_ = target.width, accumRight_ = -1;
-
-    std::size_t nextEdge = 0;
-    for (int y = firstRow; y < endRow; ++y) {
-        while (nextEdge < order_.size() && edges_[order_[nextEdge]].y0 < y + 1) {
-            if (edges_[order_[nextEdge]].y1 > y) active_.push_back(order_[nextEdge]);
-            ++nextEdge;
+    const int clipLeft = clip.left(), clipRight = clip.right() + 1;
+    const auto firstSub = std::int64_t(order_.front() >> 32);
+    for (int y = int(firstSub / subScanlines); y <= clip.bottom(); ++y) {
+        bool any = false;
+        for (int s = 0; s < subScanlines; ++s) {
+            advance(std::int64_t(y) * subScanlines + s, subScanlines);
+            sweepSubScanline(changes_[std::size_t(s)], clipLeft, clipRight, antialias);
+            any = any || !changes_[std::size_t(s)].empty();
         }
-        std::erase_if(active_, [&](std::uint32_t i) { return edges_[i].y1 <= y; });
-        if (active_.empty()) {
-            if (nextEdge == order_.size()) break;
+        if (any) paintRow(y, subScanlines, clipLeft, clipRight);
+        if (active_.empty() && nextEdge_ == order_.size()) break;
+    }
+}
+
+// Walks the row's sub-scanlines together from left to right. Between two changes on any of
+// them every sub-scanline keeps its style, so whole pixels there take one colour (or one mix);
+// pixels with changes inside them collect each style's covered length and are laid down once.
+void ScanlineRasterizer::paintRow(int y, int subScanlines, int clipLeft, int clipRight)
+{
+    std::array<std::size_t, kSubScanlines> cursor{};
+    std::array<std::int32_t, kSubScanlines> styles;
+    styles.fill(kNoStyle);
+    row_ = target_.pixels + std::size_t(y) * std::size_t(target_.stride);
+    y_ = y;
+    pendingPixel_ = -1;
+    pending_.clear();
+    std::int32_t position = clipLeft * 256;
+    const std::int32_t end = clipRight * 256;
+    while (true) {
+        std::int32_t next = end;
+        for (int s = 0; s < subScanlines; ++s) {
+            const auto& list = changes_[std::size_t(s)];
+            if (cursor[std::size_t(s)] < list.size()) next = std::min(next, list[cursor[std::size_t(s)]].x);
+        }
+        if (next > position) {
+            cover(position, next, std::span<const std::int32_t>(styles.data(), std::size_t(subScanlines)));
+            position = next;
+        }
+        if (position >= end) break;
+        for (int s = 0; s < subScanlines; ++s) {
+            const auto& list = changes_[std::size_t(s)];
+            std::size_t& c = cursor[std::size_t(s)];
+            while (c < list.size() && list[c].x == position) styles[std::size_t(s)] = list[c++].style;
+        }
+    }
+    flushPending();
+}
+
+void ScanlineRasterizer::cover(std::int32_t from, std::int32_t to, std::span<const std::int32_t> styles)
+{
+    const bool anything = std::any_of(styles.begin(), styles.end(), [](std::int32_t s) { return s != kNoStyle; });
+    while (from < to) {
+        const int pixel = from >> 8;
+        if ((from & 255) == 0 && to - from >= 256) {
+            const int endPixel = to >> 8;
+            flushPending();
+            if (anything) paintWhole(pixel, endPixel - pixel, styles);
+            from = endPixel << 8;
             continue;
         }
-        events_.clear();
-        for (int s = 0; s < subScanlines; ++s)
-            sweepSubScanline(y + (s + 0.5) / subScanlines, clipLeft, clipRight, antialias);
-        if (!events_.empty()) paintRow(y, clipLeft, clipRight);
-    }
-}
-
-void ScanlineRasterizer::paintRow(int y, int clipLeft, int clipRight)
-{
-    std::sort(events_.begin(), events_.end());
-    std::size_t i = 0;
-    const std::size_t count = events_.size();
-    while (i < count) {
-        const int style = int(events_[i] >> 40);
-        // The sub-scanlines of this style that cover the sweep position, and the coverage of
-        // the pixel under it in 1/256 pixel per sub-scanline.
-        int covering = 0;
-        while (i < count && int(events_[i] >> 40) == style) {
-            const int x = int((events_[i] >> 1) & 0x7fffffffu) ;
-            const int pixel = x >> 8;
-            int coverage = covering * 256;
-            while (i < count && int(events_[i] >> 40) == style && int((events_[i] >> 1) & 0x7fffffffu) >> 8 == pixel) {
-                const int position = int((events_[i] >> 1) & 0x7fffffffu);
-                const int sign = (events_[i] & 1) ? 1 : -1;
-                coverage += sign * (256 - (position & 255));
-                covering += sign;
-                ++i;
+        const std::int32_t stop = std::min(to, (pixel + 1) << 8);
+        if (anything) {
+            if (pendingPixel_ != pixel) {
+                flushPending();
+                pendingPixel_ = pixel;
             }
-            if (pixel < clipRight && coverage > 0) paintRun(style, y, pixel, 1, coverage);
-            const bool more = i < count && int(events_[i] >> 40) == style;
-            const int next = more ? int((events_[i] >> 1) & 0x7fffffffu) >> 8 : clipRight;
-            const int from = std::max(pixel + 1, clipLeft), to = std::min(next, clipRight);
-            if (covering > 0 && from < to) paintRun(style, y, from, to - from, covering * 256);
+            for (std::int32_t s : styles)
+                if (s != kNoStyle) addPending(s, stop - from);
         }
+        from = stop;
     }
-    compositeRow(y);
 }
 
-void ScanlineRasterizer::paintRun(int style, int y, int x, int n, int coverage)
+void ScanlineRasterizer::addPending(std::int32_t style, std::int32_t length)
 {
-    const SpanPaint* paint = paints_[std::size_t(style)];
-    if (!paint || paint->invisible()) return;
-    coverage = std::min(coverage, fullCoverage_);
-    std::uint32_t* row = target_.pixels + std::size_t(y) * std::size_t(target_.stride);
-    if (coverage == fullCoverage_) {
-        // Nothing else covers any part of these pixels: paint them straight away.
-        std::uint32_t* out = row + x;
-        if (paint->isSolid()) {
-            const std::uint32_t c = paint->color();
-            if (paint->opaque()) {
-                std::fill_n(out, n, c);
-            } else {
-                const std::uint32_t inverse = 255 - (c >> 24);
-                for (int i = 0; i < n; ++i) out[i] = c + byteMul(out[i], inverse);
-            }
+    for (auto& [s, coverage] : pending_) {
+        if (s == style) {
+            coverage += length;
             return;
         }
-        for (int done = 0; done < n; done += kRunPiece) {
-            const int piece = std::min(kRunPiece, n - done);
-            paint->fetch(x + done, y, piece, colors_.data());
-            if (paint->opaque()) {
-                std::copy_n(colors_.data(), piece, out + done);
-            } else {
-                for (int i = 0; i < piece; ++i) out[done + i] = sourceOver(colors_[std::size_t(i)], out[done + i]);
-            }
-        }
+    }
+    pending_.emplace_back(style, length);
+}
+
+void ScanlineRasterizer::flushPending()
+{
+    if (pendingPixel_ < 0) return;
+    const int x = pendingPixel_;
+    pendingPixel_ = -1;
+    std::uint32_t sum[4] = {0, 0, 0, 0};
+    for (const auto& [style, coverage] : pending_) {
+        const SpanPaint* paint = paints_[std::size_t(style)];
+        if (!paint || paint->invisible()) continue;
+        std::uint32_t c = paint->color();
+        if (!paint->isSolid()) paint->fetch(x, y_, 1, &c);
+        const auto w = std::uint32_t(coverage);
+        sum[0] += (c & 0xff) * w;
+        sum[1] += ((c >> 8) & 0xff) * w;
+        sum[2] += ((c >> 16) & 0xff) * w;
+        sum[3] += (c >> 24) * w;
+    }
+    pending_.clear();
+    if (sum[3] == 0 && sum[0] == 0 && sum[1] == 0 && sum[2] == 0) return;
+    row_[x] = sourceOver(mixed(sum), row_[x]);
+}
+
+std::uint32_t ScanlineRasterizer::mixed(const std::uint32_t* sum) const
+{
+    const std::uint32_t full = std::uint32_t(fullCoverage_);
+    auto channel = [&](int i) { return std::min<std::uint32_t>(255, (sum[i] + full / 2) / full); };
+    return channel(3) << 24 | channel(2) << 16 | channel(1) << 8 | channel(0);
+}
+
+void ScanlineRasterizer::paintWhole(int x, int n, std::span<const std::int32_t> styles)
+{
+    const bool same = std::all_of(styles.begin(), styles.end(), [&](std::int32_t s) { return s == styles[0]; });
+    if (same) {
+        paintFull(styles[0], x, n);
         return;
     }
-    // Shared pixels: add this style's colour times its coverage; compositeRow() lays them down.
-    accumLeft_ = std::min(accumLeft_, x);
-    accumRight_ = std::max(accumRight_, x + n - 1);
-    const auto add = [&](std::uint32_t* a, std::uint32_t c) {
-        const auto w = std::uint32_t(coverage);
-        a[0] += (c & 0xff) * w;
-        a[1] += ((c >> 8) & 0xff) * w;
-        a[2] += ((c >> 16) & 0xff) * w;
-        a[3] += (c >> 24) * w;
-    };
-    std::uint32_t* a = accum_.data() + std::size_t(x) * 4;
+    // Sub-scanlines of different styles (an edge runs along the row): a constant mix.
+    std::uint32_t* out = row_ + x;
+    for (int done = 0; done < n; done += kRunPiece) {
+        const int piece = std::min(kRunPiece, n - done);
+        std::vector<std::uint32_t>& sums = mixSums_;
+        sums.assign(std::size_t(piece) * 4, 0);
+        for (std::size_t i = 0; i < styles.size(); ++i) {
+            const std::int32_t style = styles[i];
+            if (style == kNoStyle) continue;
+            bool seen = false;  // each style once, weighted by its sub-scanlines
+            for (std::size_t j = 0; j < i; ++j) seen = seen || styles[j] == style;
+            if (seen) continue;
+            const SpanPaint* paint = paints_[std::size_t(style)];
+            if (!paint || paint->invisible()) continue;
+            const auto w = std::uint32_t(256 * std::count(styles.begin(), styles.end(), style));
+            paint->fetch(x + done, y_, piece, colors_.data());
+            for (int k = 0; k < piece; ++k) {
+                const std::uint32_t c = colors_[std::size_t(k)];
+                std::uint32_t* a = sums.data() + std::size_t(k) * 4;
+                a[0] += (c & 0xff) * w;
+                a[1] += ((c >> 8) & 0xff) * w;
+                a[2] += ((c >> 16) & 0xff) * w;
+                a[3] += (c >> 24) * w;
+            }
+        }
+        for (int k = 0; k < piece; ++k) {
+            const std::uint32_t* a = sums.data() + std::size_t(k) * 4;
+            if (a[3] == 0 && a[0] == 0 && a[1] == 0 && a[2] == 0) continue;
+            out[done + k] = sourceOver(mixed(a), out[done + k]);
+        }
+    }
+}
+
+void ScanlineRasterizer::paintFull(std::int32_t style, int x, int n)
+{
+    if (style == kNoStyle) return;
+    const SpanPaint* paint = paints_[std::size_t(style)];
+    if (!paint || paint->invisible()) return;
+    std::uint32_t* out = row_ + x;
     if (paint->isSolid()) {
-        for (int i = 0; i < n; ++i) add(a + std::size_t(i) * 4, paint->color());
+        const std::uint32_t c = paint->color();
+        if (paint->opaque()) {
+            std::fill_n(out, n, c);
+        } else {
+            const std::uint32_t inverse = 255 - (c >> 24);
+            for (int i = 0; i < n; ++i) out[i] = c + byteMul(out[i], inverse);
+        }
         return;
     }
     for (int done = 0; done < n; done += kRunPiece) {
         const int piece = std::min(kRunPiece, n - done);
-        paint->fetch(x + done, y, piece, colors_.data());
-        for (int i = 0; i < piece; ++i) add(a + std::size_t(done + i) * 4, colors_[std::size_t(i)]);
+        paint->fetch(x + done, y_, piece, colors_.data());
+        if (paint->opaque()) {
+            std::copy_n(colors_.data(), piece, out + done);
+        } else {
+            for (int i = 0; i < piece; ++i) out[done + i] = sourceOver(colors_[std::size_t(i)], out[done + i]);
+        }
     }
-}
-
-void ScanlineRasterizer::compositeRow(int y)
-{
-    if (accumRight_ < accumLeft_) return;
-    std::uint32_t* row = target_.pixels + std::size_t(y) * std::size_t(target_.stride);
-    const std::uint32_t half = std::uint32_t(fullCoverage_ / 2);
-    const int shift = coverageShift_;
-    for (int x = accumLeft_; x <= accumRight_; ++x) {
-        std::uint32_t* a = accum_.data() + std::size_t(x) * 4;
-        if (a[3] == 0 && a[0] == 0 && a[1] == 0 && a[2] == 0) continue;
-        auto channel = [&](int i) { return std::min<std::uint32_t>(255, (a[i] + half) >> shift); };
-        const std::uint32_t src = channel(3) << 24 | channel(2) << 16 | channel(1) << 8 | channel(0);
-        row[x] = sourceOver(src, row[x]);
-        a[0] = a[1] = a[2] = a[3] = 0;
-    }
-    accumLeft_ = target_.width, accumRight_ = -1;
 }
 
 }  // namespace swf::render

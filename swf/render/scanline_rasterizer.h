@@ -17,8 +17,10 @@
 // The rasterizer keeps its buffers between fills: one object serves a whole frame (or movie)
 // without allocating once its buffers have grown.
 
+#include <array>
 #include <cstdint>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include <QImage>
@@ -70,21 +72,34 @@ public:
               std::span<const SpanPaint* const> paints, std::span<const int> rank = {});
 
 private:
+    static constexpr int kSubScanlines = 4;
+
     struct Edge {
         double x0, y0, y1, slope;  // top point, bottom y, dx/dy; y0 < y1
         std::int32_t left, right;  // styles as seen going down
         std::int32_t dir;          // +1 drawn downward, -1 drawn upward
     };
-    struct Crossing {
-        std::uint64_t key;  // x in 1/256 pixel << 32 | edge index
+    struct ActiveEdge {
+        double x, step;            // x at the current sub-scanline, and per sub-scanline
+        std::uint32_t edge;
+        std::int64_t lastSub;      // last sub-scanline it crosses
+    };
+    // From x (1/256 pixel) on, the sub-scanline belongs to `style`.
+    struct Change {
+        std::int32_t x, style;
     };
 
-    void sweepSubScanline(double ys, int clipLeft, int clipRight, bool antialias);
+    void advance(std::int64_t sub, int subScanlines);
+    void sweepSubScanline(std::vector<Change>& changes, int clipLeft, int clipRight, bool antialias);
     void toggle(std::int32_t style, std::int32_t delta);
     std::int32_t topStyle() const;
-    void paintRow(int y, int clipLeft, int clipRight);
-    void paintRun(int style, int y, int x, int n, int coverage);
-    void compositeRow(int y);
+    void paintRow(int y, int subScanlines, int clipLeft, int clipRight);
+    void cover(std::int32_t from, std::int32_t to, std::span<const std::int32_t> styles);
+    void addPending(std::int32_t style, std::int32_t length);
+    void flushPending();
+    void paintWhole(int x, int n, std::span<const std::int32_t> styles);
+    void paintFull(std::int32_t style, int x, int n);
+    std::uint32_t mixed(const std::uint32_t* sums) const;
 
     std::vector<Edge> edges_;
     double minY_ = 0, maxY_ = 0;
@@ -92,20 +107,24 @@ private:
     // State of one fill() call.
     RasterTarget target_;
     FillRule rule_ = FillRule::EvenOdd;
-    int fullCoverage_ = 0, coverageShift_ = 0;
+    int fullCoverage_ = 0;
     std::span<const SpanPaint* const> paints_;
     std::span<const int> rank_;
+    std::size_t nextEdge_ = 0;
+    double endSample_ = 0;  // first sub-scanline below the clip
+    std::uint32_t* row_ = nullptr;
+    int y_ = 0;
+    int pendingPixel_ = -1;  // the pixel whose coverage pending_ collects
 
     // Buffers kept between calls.
-    std::vector<std::uint32_t> order_;  // edge indices by top y
-    std::vector<std::uint32_t> active_;
-    std::vector<std::uint64_t> crossings_;
+    std::vector<std::uint64_t> order_;  // first sub-scanline << 32 | edge index
+    std::vector<ActiveEdge> active_;    // by x
     std::vector<std::int32_t> winding_;  // per style
     std::vector<std::int32_t> winners_;  // styles that wind at the sweep position
-    std::vector<std::uint64_t> events_;  // style << 40 | x << 1 | rising, per pixel row
-    std::vector<std::uint32_t> accum_;   // 4 channel sums per pixel for shared pixels
-    std::vector<std::uint32_t> colors_;  // fetched colours of a run
-    int accumLeft_ = 0, accumRight_ = -1;
+    std::array<std::vector<Change>, kSubScanlines> changes_;
+    std::vector<std::pair<std::int32_t, std::int32_t>> pending_;  // style, covered length
+    std::vector<std::uint32_t> colors_;   // fetched colours of a run
+    std::vector<std::uint32_t> mixSums_;  // channel sums of a mixed run
 };
 
 }  // namespace swf::render

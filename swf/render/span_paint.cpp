@@ -24,24 +24,23 @@ inline std::uint32_t interpolate256(std::uint32_t x, std::uint32_t y, std::uint3
     return ag | rb;
 }
 
-// The table's colour at a gradient position (0..1 is the ramp) under the spread mode, mixed
-// from the two nearest entries so that wide gradients show no steps.
-inline std::uint32_t rampColor(const GradientTable& table, double t, SpreadMode spread)
+constexpr double kLastEntry = kGradientTableSize - 1;
+
+// A position along the ramp in table entries (0 .. kLastEntry is the ramp) to its entry under
+// the spread mode.
+template <SpreadMode spread>
+inline std::size_t rampEntry(double p)
 {
-    if (!std::isfinite(t)) return table[255];
-    if (spread == SpreadMode::Repeat) {
-        t -= std::floor(t);
-    } else if (spread == SpreadMode::Reflect) {
-        t = std::fabs(t);
-        t -= 2 * std::floor(t / 2);
-        if (t > 1) t = 2 - t;
+    if constexpr (spread == SpreadMode::Repeat) {
+        p -= std::floor(p * (1 / (kLastEntry + 1))) * (kLastEntry + 1);
+    } else if constexpr (spread == SpreadMode::Reflect) {
+        p = std::fabs(p);
+        p -= std::floor(p * (1 / (2 * kLastEntry))) * (2 * kLastEntry);
+        if (p > kLastEntry) p = 2 * kLastEntry - p;
     }
-    if (t <= 0) return table[0];
-    if (t >= 1) return table[255];
-    const int position = int(t * (255 * 256));
-    const int index = position >> 8;
-    return interpolate256(table[std::size_t(index)], table[std::size_t(std::min(index + 1, 255))],
-                          std::uint32_t(position & 255));
+    // Comparisons written so that NaN lands on the last entry.
+    if (!(p < kLastEntry)) return std::size_t(kLastEntry);
+    return p > 0 ? std::size_t(p + 0.5) : 0;
 }
 
 // A texel coordinate (may be far outside) to a column or row of an image of `size` texels.
@@ -53,6 +52,13 @@ inline int wrapCoordinate(double v, int size, bool repeat)
         return i >= size ? size - 1 : i < 0 ? 0 : i;
     }
     return v <= 0 ? 0 : v >= size - 1 ? size - 1 : int(v);
+}
+
+bool finiteAffine(const QTransform& t)
+{
+    for (double v : {t.m11(), t.m12(), t.m21(), t.m22(), t.dx(), t.dy()})
+        if (!std::isfinite(v)) return false;
+    return true;
 }
 
 bool alphaStaysOpaque(const ColorTransform& colors) { return transformChannel(255, colors.aMult, colors.aAdd) == 255; }
@@ -75,9 +81,9 @@ SpanPaint SpanPaint::gradient(const FillStyle& fill, const QTransform& gradientT
     paint.opaque_ = std::all_of(paint.table_.begin(), paint.table_.end(), [](std::uint32_t c) { return c >> 24 == 255; });
     bool invertible = false;
     const QTransform inverse = gradientToDevice.inverted(&invertible);
-    if (!invertible || fill.gradient.stops.empty()) {
+    if (!invertible || !finiteAffine(inverse) || fill.gradient.stops.empty()) {
         // A gradient squeezed to nothing shows the end of its ramp everywhere.
-        return solid(paint.table_[255]);
+        return solid(paint.table_.back());
     }
     paint.kind_ = fill.kind == FillStyle::Kind::LinearGradient ? Kind::Linear
                   : fill.kind == FillStyle::Kind::FocalGradient ? Kind::Focal
@@ -96,7 +102,7 @@ SpanPaint SpanPaint::bitmap(const QImage& image, const QTransform& bitmapToDevic
     SpanPaint paint;
     bool invertible = false;
     const QTransform inverse = bitmapToDevice.inverted(&invertible);
-    if (!invertible || image.isNull() || image.format() != QImage::Format_ARGB32_Premultiplied)
+    if (!invertible || !finiteAffine(inverse) || image.isNull() || image.format() != QImage::Format_ARGB32_Premultiplied)
         return solid(0);
     paint.kind_ = Kind::Bitmap;
     paint.m11_ = inverse.m11(), paint.m12_ = inverse.m12(), paint.m21_ = inverse.m21(), paint.m22_ = inverse.m22();
@@ -124,27 +130,45 @@ void SpanPaint::fetch(int x, int y, int n, std::uint32_t* out) const
 
 void SpanPaint::fetchGradient(int x, int y, int n, std::uint32_t* out) const
 {
+    switch (spread_) {
+    case SpreadMode::Reflect: fetchGradientSpread<SpreadMode::Reflect>(x, y, n, out); return;
+    case SpreadMode::Repeat: fetchGradientSpread<SpreadMode::Repeat>(x, y, n, out); return;
+    default: fetchGradientSpread<SpreadMode::Pad>(x, y, n, out); return;
+    }
+}
+
+template <SpreadMode spread>
+void SpanPaint::fetchGradientSpread(int x, int y, int n, std::uint32_t* out) const
+{
     const double px = x + 0.5, py = y + 0.5;
     double gx = m11_ * px + m21_ * py + dx_;
     double gy = m12_ * px + m22_ * py + dy_;
-    constexpr double kScale = 1 / (2 * kGradientHalfSize), kRadius = 1 / kGradientHalfSize;
+    const std::uint32_t* table = table_.data();
     switch (kind_) {
-    case Kind::Linear:
-        for (int i = 0; i < n; ++i, gx += m11_) out[i] = rampColor(table_, (gx + kGradientHalfSize) * kScale, spread_);
+    case Kind::Linear: {
+        // Ramp position in table entries, a straight function of x along the row.
+        constexpr double kScale = kLastEntry / (2 * kGradientHalfSize);
+        double p = (gx + kGradientHalfSize) * kScale;
+        const double step = m11_ * kScale;
+        for (int i = 0; i < n; ++i, p += step) out[i] = table[rampEntry<spread>(p)];
         return;
-    case Kind::Radial:
+    }
+    case Kind::Radial: {
+        constexpr double kScale = kLastEntry / kGradientHalfSize;
         for (int i = 0; i < n; ++i, gx += m11_, gy += m12_)
-            out[i] = rampColor(table_, std::sqrt(gx * gx + gy * gy) * kRadius, spread_);
+            out[i] = table[rampEntry<spread>(std::sqrt(gx * gx + gy * gy) * kScale)];
         return;
+    }
     default: {
         // The ramp runs from the focal point F to the circle: a point P lies at the t where
         // P = F + t (Q - F) for Q on the circle, that is t = (f dx + sqrt(f^2 dx^2 + k |d|^2)) / k
         // with d = P - F and k = 1 - f^2 (radius 1).
-        const double f = focal_, k = 1 - f * f;
+        constexpr double kRadius = 1 / kGradientHalfSize;
+        const double f = focal_, k = 1 - f * f, scale = kLastEntry / k;
         for (int i = 0; i < n; ++i, gx += m11_, gy += m12_) {
             const double dx = gx * kRadius - f, dy = gy * kRadius;
-            const double t = (f * dx + std::sqrt(f * f * dx * dx + k * (dx * dx + dy * dy))) / k;
-            out[i] = rampColor(table_, t, spread_);
+            const double t = f * dx + std::sqrt(f * f * dx * dx + k * (dx * dx + dy * dy));
+            out[i] = table[rampEntry<spread>(t * scale)];
         }
         return;
     }

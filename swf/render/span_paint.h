@@ -1,7 +1,7 @@
 #pragma once
 // What the scanline rasterizer paints a run of pixels with: a solid colour, a gradient through a
-// 256-entry colour table (neighbouring entries mixed), or a bitmap sampled nearest or bilinear,
-// repeated or clamped to its edge. Colours come premultiplied with the colour transform already
+// colour table (gradient.h), or a bitmap sampled nearest or bilinear, repeated or clamped to its
+// edge. Colours come premultiplied with the colour transform already
 // applied (folded into the colour, the table or a cached copy of the bitmap), so a run costs a
 // table read or a sample a pixel and nothing more.
 
@@ -43,6 +43,8 @@ private:
     enum class Kind : std::uint8_t { Solid, Linear, Radial, Focal, Bitmap };
 
     void fetchGradient(int x, int y, int n, std::uint32_t* out) const;
+    template <SpreadMode spread>
+    void fetchGradientSpread(int x, int y, int n, std::uint32_t* out) const;
     void fetchBitmap(int x, int y, int n, std::uint32_t* out) const;
 
     Kind kind_ = Kind::Solid;
