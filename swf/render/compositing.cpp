@@ -12,7 +12,43 @@ namespace {
 // picture no longer changes visibly.
 constexpr double kMaxBlur = 255;
 
-using Plane = std::vector<float>;  // one value 0..1 per pixel, row-major
+// One value per pixel, row-major (0..1 for coverage planes), on memory leased from FilterMemory.
+class Plane {
+public:
+    Plane(FilterMemory& memory, std::size_t size) : memory_(&memory), values_(memory.take(size)) {}
+    ~Plane() { release(); }
+    Plane(const Plane&) = delete;
+    Plane& operator=(const Plane&) = delete;
+    Plane(Plane&& other) noexcept : memory_(other.memory_), values_(std::move(other.values_)) { other.memory_ = nullptr; }
+    Plane& operator=(Plane&& other) noexcept
+    {
+        if (this != &other) {
+            release();
+            memory_ = other.memory_;
+            values_ = std::move(other.values_);
+            other.memory_ = nullptr;
+        }
+        return *this;
+    }
+
+    float* data() { return values_.data(); }
+    const float* data() const { return values_.data(); }
+    std::size_t size() const { return values_.size(); }
+    float& operator[](std::size_t i) { return values_[i]; }
+    float operator[](std::size_t i) const { return values_[i]; }
+    auto begin() { return values_.begin(); }
+    auto end() { return values_.end(); }
+    FilterMemory& memory() const { return *memory_; }
+
+private:
+    void release()
+    {
+        if (memory_) memory_->give(std::move(values_));
+        memory_ = nullptr;
+    }
+    FilterMemory* memory_;
+    std::vector<float> values_;
+};
 
 int clamp255(double v) { return v <= 0 ? 0 : v >= 255 ? 255 : int(v + 0.5); }
 
@@ -32,14 +68,14 @@ struct Box {
 };
 
 // One horizontal pass over every row.
-void boxRows(Plane& plane, int width, int height, double size, std::vector<float>& source)
+void boxRows(Plane& plane, int width, int height, double size)
 {
     const Box box(size);
-    source.resize(std::size_t(width));
+    Plane source(plane.memory(), std::size_t(width));
     auto at = [&](int i) { return i >= 0 && i < width ? double(source[std::size_t(i)]) : 0.0; };
     for (int y = 0; y < height; ++y) {
         float* row = plane.data() + std::size_t(y) * std::size_t(width);
-        std::copy_n(row, width, source.begin());
+        std::copy_n(row, width, source.data());
         double sum = 0;
         for (int i = 0; i <= box.whole; ++i) sum += at(i);
         for (int i = 0; i < width; ++i) {
@@ -52,11 +88,12 @@ void boxRows(Plane& plane, int width, int height, double size, std::vector<float
 }
 
 // One vertical pass over every column, row by row so that memory is read in order.
-void boxColumns(Plane& plane, int width, int height, double size, std::vector<float>& source,
-                std::vector<double>& sums)
+void boxColumns(Plane& plane, int width, int height, double size)
 {
     const Box box(size);
-    source.assign(plane.begin(), plane.end());
+    Plane source(plane.memory(), plane.size());
+    std::copy_n(plane.data(), plane.size(), source.data());
+    std::vector<double>& sums = plane.memory().sums;
     sums.assign(std::size_t(width), 0.0);
     auto rowAt = [&](int y) -> const float* {
         return y >= 0 && y < height ? source.data() + std::size_t(y) * std::size_t(width) : nullptr;
@@ -81,21 +118,77 @@ void boxColumns(Plane& plane, int width, int height, double size, std::vector<fl
     }
 }
 
+// A box of this many pixels or more is blurred at a reduced resolution: the result is smooth at
+// that scale anyway, and the work shrinks with the square of the reduction.
+constexpr double kReduceFrom = 8;
+constexpr int kMaxReduction = 4;
+
+int reductionFor(double size) { return std::clamp(int(size / kReduceFrom), 1, kMaxReduction); }
+
+void blurFullResolution(Plane& plane, int width, int height, double bx, double by, int passes)
+{
+    for (int p = 0; p < passes; ++p) {
+        if (bx > 1) boxRows(plane, width, height, bx);
+        if (by > 1) boxColumns(plane, width, height, by);
+    }
+}
+
 void blurPlane(Plane& plane, int width, int height, double bx, double by, int passes)
 {
     bx = std::min(bx, kMaxBlur), by = std::min(by, kMaxBlur);
     if (width <= 0 || height <= 0) return;
-    std::vector<float> source;
-    std::vector<double> sums;
-    for (int p = 0; p < std::clamp(passes, 1, 15); ++p) {
-        if (bx > 1) boxRows(plane, width, height, bx, source);
-        if (by > 1) boxColumns(plane, width, height, by, source, sums);
+    passes = std::clamp(passes, 1, 15);
+    const int kx = reductionFor(bx), ky = reductionFor(by);
+    if (kx == 1 && ky == 1) {
+        blurFullResolution(plane, width, height, bx, by, passes);
+        return;
+    }
+    // Average kx * ky blocks, blur the small plane with boxes scaled down alike, and sample it
+    // back bilinearly (block centres sit at (i + 0.5) * k).
+    const int sw = (width + kx - 1) / kx, sh = (height + ky - 1) / ky;
+    Plane small(plane.memory(), std::size_t(sw) * std::size_t(sh));
+    for (int y = 0; y < height; ++y) {
+        const float* row = plane.data() + std::size_t(y) * std::size_t(width);
+        float* out = small.data() + std::size_t(y / ky) * std::size_t(sw);
+        for (int block = 0, x = 0; block < sw; ++block) {
+            float sum = 0;
+            for (const int stop = std::min(width, x + kx); x < stop; ++x) sum += row[x];
+            out[block] += sum;
+        }
+    }
+    const float norm = 1.0f / float(kx * ky);
+    for (float& v : small) v *= norm;
+    blurFullResolution(small, sw, sh, bx / kx, by / ky, passes);
+    auto sample = [](int i, int k, int size, int& lo, int& hi, float& f) {
+        const double u = (i + 0.5) / k - 0.5;
+        const double fl = std::floor(u);
+        f = float(u - fl);
+        lo = std::clamp(int(fl), 0, size - 1);
+        hi = std::clamp(int(fl) + 1, 0, size - 1);
+    };
+    std::vector<int> x0(static_cast<std::size_t>(width)), x1(static_cast<std::size_t>(width));
+    std::vector<float> fx(static_cast<std::size_t>(width));
+    for (int x = 0; x < width; ++x) sample(x, kx, sw, x0[std::size_t(x)], x1[std::size_t(x)], fx[std::size_t(x)]);
+    for (int y = 0; y < height; ++y) {
+        int y0 = 0, y1 = 0;
+        float fy = 0;
+        sample(y, ky, sh, y0, y1, fy);
+        const float* top = small.data() + std::size_t(y0) * std::size_t(sw);
+        const float* bottom = small.data() + std::size_t(y1) * std::size_t(sw);
+        float* out = plane.data() + std::size_t(y) * std::size_t(width);
+        for (int x = 0; x < width; ++x) {
+            const std::size_t a = std::size_t(x0[std::size_t(x)]), b = std::size_t(x1[std::size_t(x)]);
+            const float f = fx[std::size_t(x)];
+            const float t = top[a] + (top[b] - top[a]) * f;
+            const float u = bottom[a] + (bottom[b] - bottom[a]) * f;
+            out[x] = t + (u - t) * fy;
+        }
     }
 }
 
-Plane alphaPlane(const QImage& image)
+Plane alphaPlane(const QImage& image, FilterMemory& memory)
 {
-    Plane plane(std::size_t(image.width()) * image.height());
+    Plane plane(memory, std::size_t(image.width()) * image.height());
     for (int y = 0; y < image.height(); ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         for (int x = 0; x < image.width(); ++x) plane[std::size_t(y) * image.width() + x] = qAlpha(row[x]) / 255.0f;
@@ -106,8 +199,11 @@ Plane alphaPlane(const QImage& image)
 // The plane moved by (dx, dy) pixels (bilinear for fractional shifts), zero where it has no data.
 Plane shifted(const Plane& plane, int width, int height, double dx, double dy)
 {
-    if (dx == 0 && dy == 0) return plane;
-    Plane out(plane.size(), 0.0f);
+    Plane out(plane.memory(), plane.size());
+    if (dx == 0 && dy == 0) {
+        std::copy_n(plane.data(), plane.size(), out.data());
+        return out;
+    }
     const int ix = int(std::floor(dx)), iy = int(std::floor(dy));
     const float fx = float(dx - ix), fy = float(dy - iy);
     auto at = [&](int x, int y) {
@@ -175,10 +271,10 @@ void scalePlane(Plane& plane, double strength)
 }
 
 void dropShadow(QImage& image, Rgba color, double bx, double by, int passes, double angle, double distance,
-                double strength, bool inner, bool knockout)
+                double strength, bool inner, bool knockout, FilterMemory& memory)
 {
     const int w = image.width(), h = image.height();
-    Plane plane = alphaPlane(image);
+    Plane plane = alphaPlane(image, memory);
     if (inner)
         for (float& v : plane) v = 1 - v;  // the shadow falls from outside into the object
     blurPlane(plane, w, h, bx, by, passes);
@@ -187,14 +283,14 @@ void dropShadow(QImage& image, Rgba color, double bx, double by, int passes, dou
     compositePlanes(image, {{&plane, color}}, inner, knockout, false);
 }
 
-void bevel(QImage& image, const BevelFilter& f, double scale)
+void bevel(QImage& image, const BevelFilter& f, double scale, FilterMemory& memory)
 {
     const int w = image.width(), h = image.height();
-    Plane plane = alphaPlane(image);
+    Plane plane = alphaPlane(image, memory);
     blurPlane(plane, w, h, f.blurX * scale, f.blurY * scale, f.passes);
     const double dx = std::cos(f.angle) * f.distance * scale, dy = std::sin(f.angle) * f.distance * scale;
     const Plane towards = shifted(plane, w, h, dx, dy), away = shifted(plane, w, h, -dx, -dy);
-    Plane light(plane.size()), dark(plane.size());
+    Plane light(memory, plane.size()), dark(memory, plane.size());
     for (std::size_t i = 0; i < plane.size(); ++i) {
         const float d = away[i] - towards[i];
         light[i] = std::clamp(float(d * f.strength), 0.0f, 1.0f);
@@ -221,16 +317,15 @@ Rgba gradientAt(const GradientFilter& f, float v)
     return f.colors[n - 1];
 }
 
-void gradientEffect(QImage& image, const GradientFilter& f, double scale)
+void gradientEffect(QImage& image, const GradientFilter& f, double scale, FilterMemory& memory)
 {
     const int w = image.width(), h = image.height();
-    Plane plane = alphaPlane(image);
+    Plane plane = alphaPlane(image, memory);
     blurPlane(plane, w, h, f.blurX * scale, f.blurY * scale, f.passes);
     const double dx = std::cos(f.angle) * f.distance * scale, dy = std::sin(f.angle) * f.distance * scale;
-    Plane value;
+    Plane value(memory, f.bevel ? plane.size() : 0);
     if (f.bevel) {
         const Plane towards = shifted(plane, w, h, dx, dy), away = shifted(plane, w, h, -dx, -dy);
-        value.resize(plane.size());
         // 0.5 is the flat middle of a gradient bevel; light and shadow sit at its two ends.
         for (std::size_t i = 0; i < plane.size(); ++i)
             value[i] = std::clamp(0.5f + float((away[i] - towards[i]) * f.strength) / 2, 0.0f, 1.0f);
@@ -334,10 +429,38 @@ double blendChannel(BlendMode mode, double c, double b)
 
 }  // namespace
 
-void boxBlur(QImage& image, double blurX, double blurY, int passes)
+std::vector<float> FilterMemory::take(std::size_t size)
+{
+    // The smallest free buffer that holds `size` values, else the largest (it grows once).
+    const std::size_t none = free_.size();
+    std::size_t pick = none;
+    for (std::size_t i = 0; i < free_.size(); ++i)
+        if (free_[i].capacity() >= size && (pick == none || free_[i].capacity() < free_[pick].capacity())) pick = i;
+    if (pick == none)
+        for (std::size_t i = 0; i < free_.size(); ++i)
+            if (pick == none || free_[i].capacity() > free_[pick].capacity()) pick = i;
+    std::vector<float> plane;
+    if (pick != none) {
+        plane = std::move(free_[pick]);
+        free_[pick] = std::move(free_.back());
+        free_.pop_back();
+    }
+    plane.assign(size, 0.0f);
+    return plane;
+}
+
+void FilterMemory::give(std::vector<float> plane)
+{
+    // A handful of planes covers the filters; beyond that the memory goes back.
+    constexpr std::size_t kKeptPlanes = 8;
+    if (free_.size() < kKeptPlanes && plane.capacity() > 0) free_.push_back(std::move(plane));
+}
+
+void boxBlur(QImage& image, double blurX, double blurY, int passes, FilterMemory& memory)
 {
     const int w = image.width(), h = image.height();
-    std::vector<Plane> channels(4, Plane(std::size_t(w) * h));
+    std::vector<Plane> channels;
+    for (int c = 0; c < 4; ++c) channels.emplace_back(memory, std::size_t(w) * h);
     for (int y = 0; y < h; ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         for (int x = 0; x < w; ++x) {
@@ -358,7 +481,7 @@ void boxBlur(QImage& image, double blurX, double blurY, int passes)
     }
 }
 
-void applyFilters(QImage& image, const std::vector<Filter>& filters, double scale)
+void applyFilters(QImage& image, const std::vector<Filter>& filters, double scale, FilterMemory& memory)
 {
     if (image.format() != QImage::Format_ARGB32_Premultiplied)
         image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
@@ -368,17 +491,17 @@ void applyFilters(QImage& image, const std::vector<Filter>& filters, double scal
             [&](const auto& f) {
                 using T = std::decay_t<decltype(f)>;
                 if constexpr (std::is_same_v<T, BlurFilter>) {
-                    boxBlur(image, f.blurX * scale, f.blurY * scale, f.passes);
+                    boxBlur(image, f.blurX * scale, f.blurY * scale, f.passes, memory);
                 } else if constexpr (std::is_same_v<T, DropShadowFilter>) {
                     dropShadow(image, f.color, f.blurX * scale, f.blurY * scale, f.passes, f.angle, f.distance * scale,
-                               f.strength, f.inner, f.knockout);
+                               f.strength, f.inner, f.knockout, memory);
                 } else if constexpr (std::is_same_v<T, GlowFilter>) {
                     dropShadow(image, f.color, f.blurX * scale, f.blurY * scale, f.passes, 0, 0, f.strength, f.inner,
-                               f.knockout);
+                               f.knockout, memory);
                 } else if constexpr (std::is_same_v<T, BevelFilter>) {
-                    bevel(image, f, scale);
+                    bevel(image, f, scale, memory);
                 } else if constexpr (std::is_same_v<T, GradientFilter>) {
-                    gradientEffect(image, f, scale);
+                    gradientEffect(image, f, scale, memory);
                 } else if constexpr (std::is_same_v<T, ConvolutionFilter>) {
                     convolution(image, f);
                 } else if constexpr (std::is_same_v<T, ColorMatrixFilter>) {

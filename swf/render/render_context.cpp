@@ -117,7 +117,7 @@ void RenderContext::drawShapeGeometry(const ShapeGeometry& geometry, const QTran
     const QRect clip(QPoint(0, 0), r.size());
     const PaintOptions o = options();
     for (const ShapeLayer& layer : geometry.layers)
-        paintShapeLayer(rasterizer_, target, clip, geometry, layer, toDevice, colors, o);
+        paintShapeLayer(cache_.scratch().rasterizer, target, clip, geometry, layer, toDevice, colors, o);
     markDirty(bounds);
 }
 
@@ -186,27 +186,14 @@ void RenderContext::drawEditText(const EditTextDefinition& field, const TextFiel
     markDirty(device.mapRect(box).translated(top().rect.topLeft()).adjusted(-2, -2, 2, 2));
 }
 
-// Layers of one size come and go many times a frame (one per mask or group); reusing their
-// images saves the allocation and its page faults. A reused image is cleared whole.
-std::unique_ptr<QImage> RenderContext::takeImage(QSize size)
-{
-    for (auto it = pool_.begin(); it != pool_.end(); ++it) {
-        if ((*it)->size() != size) continue;
-        std::unique_ptr<QImage> image = std::move(*it);
-        pool_.erase(it);
-        image->fill(Qt::transparent);
-        return image;
-    }
-    auto image = std::make_unique<QImage>(size, QImage::Format_ARGB32_Premultiplied);
-    image->fill(Qt::transparent);
-    return image;
-}
+// Layers of one size come and go many times a frame (one per mask or group); their images come
+// from the cache's scratch memory and go back to it.
+std::unique_ptr<QImage> RenderContext::takeImage(QSize size) { return cache_.scratch().takeImage(size); }
 
 void RenderContext::release(Layer& layer)
 {
     layer.painter.reset();
-    constexpr std::size_t kPooledImages = 4;
-    if (layer.image && pool_.size() < kPooledImages) pool_.push_back(std::move(layer.image));
+    cache_.scratch().giveImage(std::move(layer.image));
 }
 
 void RenderContext::pushLayer(LayerKind kind, QRect rect)
@@ -308,7 +295,7 @@ void RenderContext::endGroup(BlendMode mode, const std::vector<Filter>& filters,
     }
     QImage content = region == group.rect ? *group.image
                                           : group.image->copy(region.translated(-group.rect.topLeft()));
-    if (filtered) applyFilters(content, filters, filterScale);
+    if (filtered) applyFilters(content, filters, filterScale, cache_.scratch().filters);
     compositeGroup(content, region, mode);
 }
 

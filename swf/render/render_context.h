@@ -48,7 +48,6 @@
 #include "swf/movie/bitmap.h"
 #include "swf/render/effects.h"
 #include "swf/render/paint_options.h"
-#include "swf/render/scanline_rasterizer.h"
 #include "swf/render/shape_geometry.h"
 #include "swf/render/text_field.h"
 
@@ -129,8 +128,6 @@ private:
     const RenderResources& resources_;
     std::vector<Layer> layers_;
     int coverageDepth_ = 0;
-    std::vector<std::unique_ptr<QImage>> pool_;  // layer images for reuse
-    ScanlineRasterizer rasterizer_;              // shape drawing, buffers reused all frame
 };
 
 }  // namespace swf::render
