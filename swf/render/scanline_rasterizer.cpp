@@ -157,12 +157,7 @@ void ScanlineRasterizer::sweepSubScanline(std::vector<Change>& changes, int clip
     const double left = clipLeft, right = clipRight;
     std::int32_t current = kNoStyle;
     std::int32_t lastX = -1;
-    for (const ActiveEdge& a : active_) {
-        const Edge& e = edges_[a.edge];
-        toggle(e.right, e.dir);
-        toggle(e.left, -e.dir);
-        const std::int32_t top = topStyle();
-        if (top == current) continue;
+    auto change = [&](const ActiveEdge& a, std::int32_t top) {
         // Crossings outside the clip still count for the winding; they only move to its border.
         const double x = a.x < left ? left : a.x > right ? right : a.x;
         const auto fixed = antialias ? std::int32_t(x * 256) : std::int32_t(std::ceil(x - 0.5)) * 256;
@@ -172,6 +167,24 @@ void ScanlineRasterizer::sweepSubScanline(std::vector<Change>& changes, int clip
             changes.push_back({fixed, top});
         lastX = fixed;
         current = top;
+    };
+    if (winding_.size() == 1) {
+        // One style (a stroke, a glyph, a single-fill shape): one winding number.
+        std::int32_t w = 0;
+        for (const ActiveEdge& a : active_) {
+            const Edge& e = edges_[a.edge];
+            w += (e.right == 0 ? e.dir : 0) - (e.left == 0 ? e.dir : 0);
+            const std::int32_t top = (rule_ == FillRule::NonZero ? w != 0 : (w & 1) != 0) ? 0 : kNoStyle;
+            if (top != current) change(a, top);
+        }
+        return;
+    }
+    for (const ActiveEdge& a : active_) {
+        const Edge& e = edges_[a.edge];
+        toggle(e.right, e.dir);
+        toggle(e.left, -e.dir);
+        const std::int32_t top = topStyle();
+        if (top != current) change(a, top);
     }
     // Malformed outlines may leave windings behind; each sub-scanline starts afresh.
     for (const ActiveEdge& a : active_) {
@@ -220,7 +233,7 @@ void ScanlineRasterizer::fill(const RasterTarget& target, QRect clip, FillRule r
     paints_ = paints;
     rank_ = rank.size() >= paints.size() ? rank : std::span<const int>();
     const int subScanlines = antialias ? kSubScanlines : 1;
-    fullCoverage_ = 256 * subScanlines;
+    coverageShift_ = antialias ? 8 + kSubScanlineShift : 8;
     winding_.assign(paints.size(), 0);
     winners_.clear();
 
@@ -333,12 +346,26 @@ void ScanlineRasterizer::flushPending()
     if (pendingPixel_ < 0) return;
     const int x = pendingPixel_;
     pendingPixel_ = -1;
+    auto colorOf = [&](const SpanPaint& paint) {
+        std::uint32_t c = paint.color();
+        if (!paint.isSolid()) paint.fetch(x, y_, 1, &c);
+        return c;
+    };
+    if (pending_.size() == 1) {
+        // The usual edge pixel: one style against what lies below.
+        const auto [style, coverage] = pending_.front();
+        pending_.clear();
+        const SpanPaint* paint = paints_[std::size_t(style)];
+        if (!paint || paint->invisible()) return;
+        const auto alpha = std::uint32_t((coverage * 255 + (1 << (coverageShift_ - 1))) >> coverageShift_);
+        row_[x] = sourceOver(byteMul(colorOf(*paint), alpha), row_[x]);
+        return;
+    }
     std::uint32_t sum[4] = {0, 0, 0, 0};
     for (const auto& [style, coverage] : pending_) {
         const SpanPaint* paint = paints_[std::size_t(style)];
         if (!paint || paint->invisible()) continue;
-        std::uint32_t c = paint->color();
-        if (!paint->isSolid()) paint->fetch(x, y_, 1, &c);
+        const std::uint32_t c = colorOf(*paint);
         const auto w = std::uint32_t(coverage);
         sum[0] += (c & 0xff) * w;
         sum[1] += ((c >> 8) & 0xff) * w;
@@ -352,8 +379,9 @@ void ScanlineRasterizer::flushPending()
 
 std::uint32_t ScanlineRasterizer::mixed(const std::uint32_t* sum) const
 {
-    const std::uint32_t full = std::uint32_t(fullCoverage_);
-    auto channel = [&](int i) { return std::min<std::uint32_t>(255, (sum[i] + full / 2) / full); };
+    const int shift = coverageShift_;
+    const std::uint32_t half = 1u << (shift - 1);
+    auto channel = [&](int i) { return std::min<std::uint32_t>(255, (sum[i] + half) >> shift); };
     return channel(3) << 24 | channel(2) << 16 | channel(1) << 8 | channel(0);
 }
 

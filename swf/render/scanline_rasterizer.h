@@ -50,11 +50,12 @@ class ScanlineRasterizer {
 public:
     static constexpr int kNoStyle = -1;
     // Largest deviation of flattened curves from the true curve, in device pixels.
-    static constexpr double kFlatness = 0.1;
+    static constexpr double kFlatness = 0.25;
 
     // Drops the edges (keeps the buffers).
     void reset();
     bool empty() const { return edges_.empty(); }
+    std::size_t edgeCount() const { return edges_.size(); }
 
     // An edge in device pixels with `left` and `right` the styles on either side, seen along the
     // edge with y pointing down (kNoStyle for none).
@@ -73,6 +74,7 @@ public:
 
 private:
     static constexpr int kSubScanlines = 4;
+    static constexpr int kSubScanlineShift = 2;  // log2(kSubScanlines)
 
     struct Edge {
         double x0, y0, y1, slope;  // top point, bottom y, dx/dy; y0 < y1
@@ -107,7 +109,7 @@ private:
     // State of one fill() call.
     RasterTarget target_;
     FillRule rule_ = FillRule::EvenOdd;
-    int fullCoverage_ = 0;
+    int coverageShift_ = 8;  // a fully covered pixel has coverage 1 << coverageShift_
     std::span<const SpanPaint* const> paints_;
     std::span<const int> rank_;
     std::size_t nextEdge_ = 0;
