@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "swf/render/pixel_ops.h"
 #include "swf/render/span_paint.h"
@@ -258,6 +259,10 @@ void ScanlineRasterizer::fill(const RasterTarget& target, QRect clip, FillRule r
     active_.clear();
     colors_.resize(kRunPiece);
     const int clipLeft = clip.left(), clipRight = clip.right() + 1;
+    if (cellArea_.size() < std::size_t(clipRight) + 2) {
+        cellArea_.assign(std::size_t(clipRight) + 2, 0);
+        cellCover_.assign(std::size_t(clipRight) + 2, 0);
+    }
     const auto firstSub = std::int64_t(order_.front() >> 32);
     for (int y = int(firstSub / subScanlines); y <= clip.bottom(); ++y) {
         bool any = false;
@@ -266,8 +271,90 @@ void ScanlineRasterizer::fill(const RasterTarget& target, QRect clip, FillRule r
             sweepSubScanline(changes_[std::size_t(s)], clipLeft, clipRight, antialias);
             any = any || !changes_[std::size_t(s)].empty();
         }
-        if (any) paintRow(y, subScanlines, clipLeft, clipRight);
+        if (any) {
+            if (winding_.size() == 1)
+                paintRowOneStyle(y, subScanlines, clipRight);
+            else
+                paintRow(y, subScanlines, clipLeft, clipRight);
+        }
         if (active_.empty() && nextEdge_ == order_.size()) break;
+    }
+}
+
+// One style: every sub-scanline's spans add their covered length to the pixels they touch
+// (whole pixels through a running difference), then one pass over the touched pixels paints
+// runs of full coverage straight and blends the partly covered ones.
+void ScanlineRasterizer::paintRowOneStyle(int y, int subScanlines, int clipRight)
+{
+    row_ = target_.pixels + std::size_t(y) * std::size_t(target_.stride);
+    y_ = y;
+    std::int32_t* area = cellArea_.data();
+    std::int32_t* cover = cellCover_.data();
+    int first = std::numeric_limits<int>::max(), last = -1;
+    auto addSpan = [&](std::int32_t from, std::int32_t to) {
+        if (to <= from) return;
+        const int pa = from >> 8, pb = to >> 8;
+        if (pa == pb) {
+            area[pa] += to - from;
+        } else {
+            area[pa] += 256 - (from & 255);
+            cover[pa + 1] += 256;
+            cover[pb] -= 256;
+            area[pb] += to & 255;
+        }
+        first = std::min(first, pa);
+        last = std::max(last, pb);
+    };
+    for (int s = 0; s < subScanlines; ++s) {
+        std::int32_t start = -1;
+        for (const Change& c : changes_[std::size_t(s)]) {
+            if (c.style != kNoStyle) {
+                if (start < 0) start = c.x;
+            } else if (start >= 0) {
+                addSpan(start, c.x);
+                start = -1;
+            }
+        }
+        if (start >= 0) addSpan(start, clipRight * 256);  // still inside at the clip's edge
+    }
+    if (last < 0) return;
+    const std::int32_t full = 1 << coverageShift_;
+    const SpanPaint* paint = paints_[0];
+    const bool visible = paint && !paint->invisible();
+    std::int32_t running = 0;
+    int x = first;
+    while (x <= last) {
+        running += cover[x];
+        const std::int32_t coverage = running + area[x];
+        cover[x] = area[x] = 0;
+        int end = x + 1;
+        // Pixels after this one with nothing of their own have the running coverage.
+        while (end <= last && cover[end] == 0 && area[end] == 0) ++end;
+        if (visible) {
+            if (coverage >= full) {
+                paintFull(0, x, 1);
+            } else if (coverage > 0) {
+                std::uint32_t c = paint->color();
+                if (!paint->isSolid()) paint->fetch(x, y, 1, &c);
+                const auto alpha = std::uint32_t((coverage * 255 + (full >> 1)) >> coverageShift_);
+                row_[x] = sourceOver(byteMul(c, alpha), row_[x]);
+            }
+            if (end > x + 1 && running > 0) {
+                if (running >= full) {
+                    paintFull(0, x + 1, end - x - 1);
+                } else {
+                    // An edge along the row: a run at constant partial coverage.
+                    const auto alpha = std::uint32_t((running * 255 + (full >> 1)) >> coverageShift_);
+                    for (int done = x + 1; done < end; done += kRunPiece) {
+                        const int piece = std::min(kRunPiece, end - done);
+                        paint->fetch(done, y, piece, colors_.data());
+                        for (int i = 0; i < piece; ++i)
+                            row_[done + i] = sourceOver(byteMul(colors_[std::size_t(i)], alpha), row_[done + i]);
+                    }
+                }
+            }
+        }
+        x = end;
     }
 }
 

@@ -96,6 +96,7 @@ private:
     void toggle(std::int32_t style, std::int32_t delta);
     std::int32_t topStyle() const;
     void paintRow(int y, int subScanlines, int clipLeft, int clipRight);
+    void paintRowOneStyle(int y, int subScanlines, int clipRight);
     void cover(std::int32_t from, std::int32_t to, std::span<const std::int32_t> styles);
     void addPending(std::int32_t style, std::int32_t length);
     void flushPending();
@@ -127,6 +128,8 @@ private:
     std::vector<std::pair<std::int32_t, std::int32_t>> pending_;  // style, covered length
     std::vector<std::uint32_t> colors_;   // fetched colours of a run
     std::vector<std::uint32_t> mixSums_;  // channel sums of a mixed run
+    std::vector<std::int32_t> cellArea_;   // one style: covered length inside each pixel
+    std::vector<std::int32_t> cellCover_;  // and the change in whole sub-scanlines from it on
 };
 
 }  // namespace swf::render
