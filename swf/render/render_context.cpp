@@ -10,6 +10,7 @@
 #include "swf/render/render_cache.h"
 #include "swf/render/resources.h"
 #include "swf/render/shape_painter.h"
+#include "swf/render/span_paint.h"
 #include "swf/render/text_painter.h"
 
 namespace swf::render {
@@ -142,26 +143,25 @@ void RenderContext::drawBitmap(const Bitmap& bitmap, const Matrix& world, const 
 {
     const QTransform pixelToDevice = QTransform::fromScale(20, 20) * toDevice(world);
     if (!pixelToDevice.isInvertible() || bitmap.width <= 0 || bitmap.height <= 0) return;
+    const QImage image = RenderCache::wrap(bitmap);
+    if (image.isNull()) return;
     const PaintOptions o = options();
-    QPainter& p = painter();
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing, o.antialias());
-    p.setRenderHint(QPainter::SmoothPixmapTransform, quality_ == RenderQuality::High);
-    p.setTransform(pixelToDevice);
-    const QRectF area(0, 0, bitmap.width, bitmap.height);
-    if (o.coverageOnly) {
-        p.fillRect(area, Qt::white);
-    } else {
-        ColorTransform imageColors = colors;
-        if (isAlphaOnly(colors) && colors.aMult <= 1) {
-            p.setOpacity(colors.aMult);
-            imageColors = ColorTransform{};
-        }
-        const QImage image = cache_.image(bitmap, imageColors);
-        if (!image.isNull()) p.drawImage(QPointF(0, 0), image);
-    }
-    p.restore();
-    markDirty(pixelToDevice.mapRect(area).translated(top().rect.topLeft()).adjusted(-1, -1, 1, 1));
+    // The bitmap's rectangle filled with the bitmap itself, clamped at its edges.
+    const SpanPaint paint = o.coverageOnly ? SpanPaint::solid(0xffffffffu)
+                                           : SpanPaint::bitmap(image, pixelToDevice, false,
+                                                               quality_ == RenderQuality::High, colors, bitmap.opaque);
+    if (paint.invisible()) return;
+    QPainterPath area;
+    area.addRect(QRectF(0, 0, bitmap.width, bitmap.height));
+    ScanlineRasterizer& rasterizer = cache_.scratch().rasterizer;
+    rasterizer.reset();
+    rasterizer.addPath(area, pixelToDevice, 0);
+    const SpanPaint* paints[] = {&paint};
+    rasterizer.fill(RasterTarget::of(layerImage()), QRect(QPoint(0, 0), top().rect.size()), FillRule::NonZero,
+                    o.antialias(), paints);
+    markDirty(pixelToDevice.mapRect(QRectF(0, 0, bitmap.width, bitmap.height))
+                  .translated(top().rect.topLeft())
+                  .adjusted(-1, -1, 1, 1));
 }
 
 void RenderContext::drawStaticText(const StaticTextDefinition& text, const Matrix& world, const ColorTransform& colors)

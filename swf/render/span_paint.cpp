@@ -61,7 +61,6 @@ bool finiteAffine(const QTransform& t)
     return true;
 }
 
-bool alphaStaysOpaque(const ColorTransform& colors) { return transformChannel(255, colors.aMult, colors.aAdd) == 255; }
 
 }  // namespace
 
@@ -96,8 +95,8 @@ SpanPaint SpanPaint::gradient(const FillStyle& fill, const QTransform& gradientT
     return paint;
 }
 
-SpanPaint SpanPaint::bitmap(const QImage& image, const QTransform& bitmapToDevice, bool repeat, bool smooth, int alpha,
-                            bool opaqueImage)
+SpanPaint SpanPaint::bitmap(const QImage& image, const QTransform& bitmapToDevice, bool repeat, bool smooth,
+                            const ColorTransform& colors, bool opaqueImage)
 {
     SpanPaint paint;
     bool invertible = false;
@@ -114,8 +113,17 @@ SpanPaint SpanPaint::bitmap(const QImage& image, const QTransform& bitmapToDevic
     paint.stride_ = int(image.bytesPerLine() / 4);
     paint.repeat_ = repeat;
     paint.smooth_ = smooth;
-    paint.alpha_ = std::clamp(alpha, 0, 255);
-    paint.opaque_ = opaqueImage && paint.alpha_ == 255;
+    if (isAlphaOnly(colors) && colors.aMult <= 1) {
+        paint.alpha_ = std::clamp(int(std::lround(colors.aMult * 255)), 0, 255);
+    } else if (!colors.isIdentity()) {
+        paint.channelTables_ = true;
+        const double mult[4] = {colors.rMult, colors.gMult, colors.bMult, colors.aMult};
+        const double add[4] = {colors.rAdd, colors.gAdd, colors.bAdd, colors.aAdd};
+        for (std::size_t c = 0; c < 4; ++c)
+            for (int v = 0; v < 256; ++v)
+                paint.channels_[c][std::size_t(v)] = std::uint8_t(transformChannel(v, mult[c], add[c]));
+    }
+    paint.opaque_ = opaqueImage && paint.alpha_ == 255 && (!paint.channelTables_ || paint.channels_[3][255] == 255);
     return paint;
 }
 
@@ -201,8 +209,29 @@ void SpanPaint::fetchBitmap(int x, int y, int n, std::uint32_t* out) const
             out[i] = interpolate256(top, bottom, wv);
         }
     }
-    if (alpha_ < 255)
+    if (channelTables_)
+        transformSamples(n, out);
+    else if (alpha_ < 255)
         for (int i = 0; i < n; ++i) out[i] = byteMul(out[i], std::uint32_t(alpha_));
+}
+
+void SpanPaint::transformSamples(int n, std::uint32_t* out) const
+{
+    const auto& [rt, gt, bt, at] = channels_;
+    for (int i = 0; i < n; ++i) {
+        const std::uint32_t p = out[i];
+        const std::uint32_t a = p >> 24;
+        std::uint32_t r = (p >> 16) & 0xff, g = (p >> 8) & 0xff, b = p & 0xff;
+        if (a == 0) {
+            r = g = b = 0;
+        } else if (a < 255) {
+            // Unpremultiply with rounding; colour above alpha (bad data) is clamped.
+            r = std::min(255u, (r * 255 + a / 2) / a);
+            g = std::min(255u, (g * 255 + a / 2) / a);
+            b = std::min(255u, (b * 255 + a / 2) / a);
+        }
+        out[i] = premultiply(rt[r], gt[g], bt[b], at[a]);
+    }
 }
 
 std::optional<SpanPaint> makeSpanPaint(const FillStyle& fill, const QTransform& shapeToDevice,
@@ -223,18 +252,10 @@ std::optional<SpanPaint> makeSpanPaint(const FillStyle& fill, const QTransform& 
         if (!bitmap) return std::nullopt;
         const bool smooth = fill.bitmapSmoothed && options.quality == RenderQuality::High &&
                             options.resources.swfVersion() >= 8;
-        // A transform that only scales alpha is applied while sampling; any other goes into a
-        // cached copy of the bitmap.
-        int alpha = 255;
-        ColorTransform imageColors = colors;
-        if (isAlphaOnly(colors) && colors.aMult <= 1) {
-            alpha = int(std::lround(colors.aMult * 255));
-            imageColors = ColorTransform{};
-        }
-        const QImage image = options.cache.image(*bitmap, imageColors);
+        const QImage image = RenderCache::wrap(*bitmap);
         if (image.isNull()) return std::nullopt;
-        return SpanPaint::bitmap(image, toQTransform(fill.matrix) * shapeToDevice, fill.bitmapRepeat, smooth, alpha,
-                                 bitmap->opaque && alphaStaysOpaque(imageColors));
+        return SpanPaint::bitmap(image, toQTransform(fill.matrix) * shapeToDevice, fill.bitmapRepeat, smooth, colors,
+                                 bitmap->opaque);
     }
     }
     return std::nullopt;

@@ -2,8 +2,8 @@
 // What the scanline rasterizer paints a run of pixels with: a solid colour, a gradient through a
 // colour table (gradient.h), or a bitmap sampled nearest or bilinear, repeated or clamped to its
 // edge. Colours come premultiplied with the colour transform already
-// applied (folded into the colour, the table or a cached copy of the bitmap), so a run costs a
-// table read or a sample a pixel and nothing more.
+// applied (folded into the colour or the gradient's table, or applied to bitmap samples through
+// per-channel tables), so a run costs a table read or a sample a pixel and little more.
 
 #include <array>
 #include <cstdint>
@@ -23,11 +23,11 @@ public:
     static SpanPaint solid(std::uint32_t premultiplied);
     // `gradientToDevice` maps the gradient square to device pixels.
     static SpanPaint gradient(const FillStyle& fill, const QTransform& gradientToDevice, const ColorTransform& colors);
-    // `image` is premultiplied ARGB32 and must stay alive while the paint is used (QImage shares
-    // its pixels); `alpha` (0..255) scales every sample; `opaqueImage` when no pixel of the image
-    // has alpha below 255.
+    // `image` is premultiplied ARGB32 (QImage shares its pixels, the paint keeps them alive);
+    // every sample goes through `colors`; `opaqueImage` when no pixel of the image has alpha
+    // below 255.
     static SpanPaint bitmap(const QImage& image, const QTransform& bitmapToDevice, bool repeat, bool smooth,
-                            int alpha, bool opaqueImage);
+                            const ColorTransform& colors, bool opaqueImage);
 
     bool isSolid() const { return kind_ == Kind::Solid; }
     std::uint32_t color() const { return color_; }
@@ -46,6 +46,7 @@ private:
     template <SpreadMode spread>
     void fetchGradientSpread(int x, int y, int n, std::uint32_t* out) const;
     void fetchBitmap(int x, int y, int n, std::uint32_t* out) const;
+    void transformSamples(int n, std::uint32_t* out) const;
 
     Kind kind_ = Kind::Solid;
     bool opaque_ = false;
@@ -61,7 +62,11 @@ private:
     const std::uint32_t* pixels_ = nullptr;
     int width_ = 0, height_ = 0, stride_ = 0;  // stride in pixels
     bool repeat_ = true, smooth_ = false;
+    // The colour transform on samples: alpha only (a factor), or per channel through tables of
+    // unpremultiplied values.
     int alpha_ = 255;
+    bool channelTables_ = false;
+    std::array<std::array<std::uint8_t, 256>, 4> channels_{};  // r, g, b, a
 };
 
 // The paint for a shape's fill style drawn through `shapeToDevice` with `colors`; empty when the
