@@ -133,57 +133,83 @@ void blurFullResolution(Plane& plane, int width, int height, double bx, double b
     }
 }
 
-void blurPlane(Plane& plane, int width, int height, double bx, double by, int passes)
-{
-    bx = std::min(bx, kMaxBlur), by = std::min(by, kMaxBlur);
-    if (width <= 0 || height <= 0) return;
-    passes = std::clamp(passes, 1, 15);
-    const int kx = reductionFor(bx), ky = reductionFor(by);
-    if (kx == 1 && ky == 1) {
-        blurFullResolution(plane, width, height, bx, by, passes);
-        return;
+// A plane of kx * ky blocks of a width * height one.
+struct Reduction {
+    int kx, ky, width, height, smallWidth, smallHeight;
+    Reduction(int w, int h, double bx, double by)
+        : kx(reductionFor(bx)), ky(reductionFor(by)), width(w), height(h), smallWidth((w + kx - 1) / kx),
+          smallHeight((h + ky - 1) / ky)
+    {
     }
-    // Average kx * ky blocks, blur the small plane with boxes scaled down alike, and sample it
-    // back bilinearly (block centres sit at (i + 0.5) * k).
-    const int sw = (width + kx - 1) / kx, sh = (height + ky - 1) / ky;
-    Plane small(plane.memory(), std::size_t(sw) * std::size_t(sh));
-    for (int y = 0; y < height; ++y) {
-        const float* row = plane.data() + std::size_t(y) * std::size_t(width);
-        float* out = small.data() + std::size_t(y / ky) * std::size_t(sw);
-        for (int block = 0, x = 0; block < sw; ++block) {
+    bool reduces() const { return kx > 1 || ky > 1; }
+};
+
+// The block averages of value(x, y) into `small`.
+template <typename Value>
+void reduce(Plane& small, const Reduction& r, Value value)
+{
+    std::fill(small.begin(), small.end(), 0.0f);
+    for (int y = 0; y < r.height; ++y) {
+        float* out = small.data() + std::size_t(y / r.ky) * std::size_t(r.smallWidth);
+        for (int block = 0, x = 0; block < r.smallWidth; ++block) {
             float sum = 0;
-            for (const int stop = std::min(width, x + kx); x < stop; ++x) sum += row[x];
+            for (const int stop = std::min(r.width, x + r.kx); x < stop; ++x) sum += value(x, y);
             out[block] += sum;
         }
     }
-    const float norm = 1.0f / float(kx * ky);
+    const float norm = 1.0f / float(r.kx * r.ky);
     for (float& v : small) v *= norm;
-    blurFullResolution(small, sw, sh, bx / kx, by / ky, passes);
-    auto sample = [](int i, int k, int size, int& lo, int& hi, float& f) {
+}
+
+// Calls store(x, y, sample) for every full-size pixel, where sample(plane) is the bilinear value
+// of a reduced plane there (block centres sit at (i + 0.5) * k).
+template <typename Store>
+void expand(const Reduction& r, Store store)
+{
+    auto place = [](int i, int k, int size, int& lo, int& hi, float& f) {
         const double u = (i + 0.5) / k - 0.5;
         const double fl = std::floor(u);
         f = float(u - fl);
         lo = std::clamp(int(fl), 0, size - 1);
         hi = std::clamp(int(fl) + 1, 0, size - 1);
     };
-    std::vector<int> x0(static_cast<std::size_t>(width)), x1(static_cast<std::size_t>(width));
-    std::vector<float> fx(static_cast<std::size_t>(width));
-    for (int x = 0; x < width; ++x) sample(x, kx, sw, x0[std::size_t(x)], x1[std::size_t(x)], fx[std::size_t(x)]);
-    for (int y = 0; y < height; ++y) {
+    std::vector<int> x0(static_cast<std::size_t>(r.width)), x1(static_cast<std::size_t>(r.width));
+    std::vector<float> fx(static_cast<std::size_t>(r.width));
+    for (int x = 0; x < r.width; ++x)
+        place(x, r.kx, r.smallWidth, x0[std::size_t(x)], x1[std::size_t(x)], fx[std::size_t(x)]);
+    for (int y = 0; y < r.height; ++y) {
         int y0 = 0, y1 = 0;
         float fy = 0;
-        sample(y, ky, sh, y0, y1, fy);
-        const float* top = small.data() + std::size_t(y0) * std::size_t(sw);
-        const float* bottom = small.data() + std::size_t(y1) * std::size_t(sw);
-        float* out = plane.data() + std::size_t(y) * std::size_t(width);
-        for (int x = 0; x < width; ++x) {
+        place(y, r.ky, r.smallHeight, y0, y1, fy);
+        const std::size_t top = std::size_t(y0) * std::size_t(r.smallWidth);
+        const std::size_t bottom = std::size_t(y1) * std::size_t(r.smallWidth);
+        for (int x = 0; x < r.width; ++x) {
             const std::size_t a = std::size_t(x0[std::size_t(x)]), b = std::size_t(x1[std::size_t(x)]);
             const float f = fx[std::size_t(x)];
-            const float t = top[a] + (top[b] - top[a]) * f;
-            const float u = bottom[a] + (bottom[b] - bottom[a]) * f;
-            out[x] = t + (u - t) * fy;
+            store(x, y, [&](const Plane& p) {
+                const float t = p[top + a] + (p[top + b] - p[top + a]) * f;
+                const float u = p[bottom + a] + (p[bottom + b] - p[bottom + a]) * f;
+                return t + (u - t) * fy;
+            });
         }
     }
+}
+
+void blurPlane(Plane& plane, int width, int height, double bx, double by, int passes)
+{
+    bx = std::min(bx, kMaxBlur), by = std::min(by, kMaxBlur);
+    if (width <= 0 || height <= 0) return;
+    passes = std::clamp(passes, 1, 15);
+    const Reduction r(width, height, bx, by);
+    if (!r.reduces()) {
+        blurFullResolution(plane, width, height, bx, by, passes);
+        return;
+    }
+    // Large boxes: blur the block averages with boxes scaled down alike and sample them back.
+    Plane small(plane.memory(), std::size_t(r.smallWidth) * std::size_t(r.smallHeight));
+    reduce(small, r, [&](int x, int y) { return plane[std::size_t(y) * std::size_t(width) + std::size_t(x)]; });
+    blurFullResolution(small, r.smallWidth, r.smallHeight, bx / r.kx, by / r.ky, passes);
+    expand(r, [&](int x, int y, auto sample) { plane[std::size_t(y) * std::size_t(width) + std::size_t(x)] = sample(small); });
 }
 
 Plane alphaPlane(const QImage& image, FilterMemory& memory)
@@ -234,6 +260,14 @@ void compositePlanes(QImage& image, const std::vector<PlaneColor>& planes, bool 
         for (int x = 0; x < w; ++x) {
             const std::size_t i = std::size_t(y) * w + x;
             const QRgb src = row[x];
+            if (!knockout) {
+                // Where no plane reaches, or an outer effect lies under an opaque pixel, the
+                // object's pixel stays as it is.
+                if (!inner && !onTop && qAlpha(src) == 255) continue;
+                bool reached = false;
+                for (const PlaneColor& pc : planes) reached = reached || (*pc.plane)[i] > 0;
+                if (!reached) continue;
+            }
             const float sa = qAlpha(src) / 255.0f;
             // The effect colour, premultiplied, as floats.
             float er = 0, eg = 0, eb = 0, ea = 0;
@@ -459,7 +493,34 @@ void FilterMemory::give(std::vector<float> plane)
 void boxBlur(QImage& image, double blurX, double blurY, int passes, FilterMemory& memory)
 {
     const int w = image.width(), h = image.height();
+    if (w <= 0 || h <= 0) return;
+    blurX = std::min(blurX, kMaxBlur), blurY = std::min(blurY, kMaxBlur);
+    passes = std::clamp(passes, 1, 15);
+    QRgb* bits = reinterpret_cast<QRgb*>(image.bits());
+    const std::size_t stride = std::size_t(image.bytesPerLine() / 4);
+    auto pixel = [&](int x, int y) { return bits[std::size_t(y) * stride + std::size_t(x)]; };
+    auto level = [](float v) { return v <= 0 ? 0 : v >= 255 ? 255 : int(v + 0.5f); };
+    auto pack = [&](float r, float g, float b, float a) {
+        const int alpha = level(a);
+        return qRgba(std::min(alpha, level(r)), std::min(alpha, level(g)), std::min(alpha, level(b)), alpha);
+    };
+    const Reduction reduction(w, h, blurX, blurY);
     std::vector<Plane> channels;
+    if (reduction.reduces()) {
+        // Large boxes: the channels go straight to block averages and come straight back.
+        const int sw = reduction.smallWidth, sh = reduction.smallHeight;
+        for (int c = 0; c < 4; ++c) {
+            channels.emplace_back(memory, std::size_t(sw) * std::size_t(sh));
+            const int shift = c == 3 ? 24 : 16 - 8 * c;
+            reduce(channels.back(), reduction, [&](int x, int y) { return float((pixel(x, y) >> shift) & 0xff); });
+            blurFullResolution(channels.back(), sw, sh, blurX / reduction.kx, blurY / reduction.ky, passes);
+        }
+        expand(reduction, [&](int x, int y, auto sample) {
+            bits[std::size_t(y) * stride + std::size_t(x)] =
+                pack(sample(channels[0]), sample(channels[1]), sample(channels[2]), sample(channels[3]));
+        });
+        return;
+    }
     for (int c = 0; c < 4; ++c) channels.emplace_back(memory, std::size_t(w) * h);
     for (int y = 0; y < h; ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
@@ -469,14 +530,12 @@ void boxBlur(QImage& image, double blurX, double blurY, int passes, FilterMemory
             channels[2][i] = float(qBlue(row[x])), channels[3][i] = float(qAlpha(row[x]));
         }
     }
-    for (Plane& c : channels) blurPlane(c, w, h, blurX, blurY, passes);
+    for (Plane& c : channels) blurFullResolution(c, w, h, blurX, blurY, passes);
     for (int y = 0; y < h; ++y) {
         auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < w; ++x) {
             const std::size_t i = std::size_t(y) * w + x;
-            const int a = clamp255(channels[3][i]);
-            row[x] = qRgba(std::min(a, clamp255(channels[0][i])), std::min(a, clamp255(channels[1][i])),
-                           std::min(a, clamp255(channels[2][i])), a);
+            row[x] = pack(channels[0][i], channels[1][i], channels[2][i], channels[3][i]);
         }
     }
 }
