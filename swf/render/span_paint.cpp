@@ -156,9 +156,22 @@ void SpanPaint::fetchGradientSpread(int x, int y, int n, std::uint32_t* out) con
     case Kind::Linear: {
         // Ramp position in table entries, a straight function of x along the row.
         constexpr double kScale = kLastEntry / (2 * kGradientHalfSize);
-        double p = (gx + kGradientHalfSize) * kScale;
+        const double p = (gx + kGradientHalfSize) * kScale;
         const double step = m11_ * kScale;
-        for (int i = 0; i < n; ++i, p += step) out[i] = table[rampEntry<spread>(p)];
+        constexpr double kFixedOne = 65536;
+        const double last = p + step * (n - 1);
+        if constexpr (spread == SpreadMode::Pad) {
+            // Step in 16.16 fixed point while the positions stay far from overflowing it.
+            constexpr double kFar = 1e9;
+            if (std::fabs(p) < kFar && std::fabs(last) < kFar) {
+                auto position = std::int64_t((p + 0.5) * kFixedOne);
+                const auto increment = std::int64_t(step * kFixedOne);
+                for (int i = 0; i < n; ++i, position += increment)
+                    out[i] = table[std::size_t(std::clamp<std::int64_t>(position >> 16, 0, kGradientTableSize - 1))];
+                return;
+            }
+        }
+        for (int i = 0; i < n; ++i) out[i] = table[rampEntry<spread>(p + step * i)];
         return;
     }
     case Kind::Radial: {
@@ -189,11 +202,40 @@ void SpanPaint::fetchBitmap(int x, int y, int n, std::uint32_t* out) const
     double u = m11_ * px + m21_ * py + dx_;
     double v = m12_ * px + m22_ * py + dy_;
     auto texel = [this](int column, int row) { return pixels_[std::size_t(row) * std::size_t(stride_) + std::size_t(column)]; };
-    if (!smooth_) {
+    // Texel coordinates in 16.16 fixed point while the whole run stays within reach of it.
+    constexpr double kReach = 16384;
+    const double lastU = u + m11_ * (n - 1), lastV = v + m12_ * (n - 1);
+    const bool fixed = std::fabs(u) < kReach && std::fabs(v) < kReach && std::fabs(lastU) < kReach &&
+                       std::fabs(lastV) < kReach;
+    if (fixed) {
+        auto wrap = [](int i, int size, bool repeat) {
+            if (i >= 0 && i < size) return i;
+            if (!repeat) return i < 0 ? 0 : size - 1;
+            i %= size;
+            return i < 0 ? i + size : i;
+        };
+        const auto du = std::int32_t(std::lround(m11_ * 65536)), dv = std::int32_t(std::lround(m12_ * 65536));
+        if (!smooth_) {
+            auto fu = std::int32_t(std::lround(u * 65536)), fv = std::int32_t(std::lround(v * 65536));
+            for (int i = 0; i < n; ++i, fu += du, fv += dv)
+                out[i] = texel(wrap(fu >> 16, width_, repeat_), wrap(fv >> 16, height_, repeat_));
+        } else {
+            // Bilinear: the four texels around the sample, whose centres sit at half pixels.
+            auto fu = std::int32_t(std::lround((u - 0.5) * 65536)), fv = std::int32_t(std::lround((v - 0.5) * 65536));
+            for (int i = 0; i < n; ++i, fu += du, fv += dv) {
+                const int iu = fu >> 16, iv = fv >> 16;
+                const auto wu = std::uint32_t(fu >> 8) & 255, wv = std::uint32_t(fv >> 8) & 255;
+                const int c0 = wrap(iu, width_, repeat_), c1 = wrap(iu + 1, width_, repeat_);
+                const int r0 = wrap(iv, height_, repeat_), r1 = wrap(iv + 1, height_, repeat_);
+                const std::uint32_t top = interpolate256(texel(c0, r0), texel(c1, r0), wu);
+                const std::uint32_t bottom = interpolate256(texel(c0, r1), texel(c1, r1), wu);
+                out[i] = interpolate256(top, bottom, wv);
+            }
+        }
+    } else if (!smooth_) {
         for (int i = 0; i < n; ++i, u += m11_, v += m12_)
             out[i] = texel(wrapCoordinate(u, width_, repeat_), wrapCoordinate(v, height_, repeat_));
     } else {
-        // Bilinear: the four texels around the sample, whose centres sit at half pixels.
         for (int i = 0; i < n; ++i, u += m11_, v += m12_) {
             const double su = u - 0.5, sv = v - 0.5;
             const double fu = std::floor(su), fv = std::floor(sv);
