@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 #include "swf/render/pixel_ops.h"
@@ -198,21 +199,22 @@ void ScanlineRasterizer::sweepSubScanline(std::vector<Change>& changes, int clip
 
 void ScanlineRasterizer::advance(std::int64_t sub, int subScanlines)
 {
-    // Edges that end above this sub-scanline leave; the others step down to it.
-    std::erase_if(active_, [sub](const ActiveEdge& a) { return a.lastSub < sub; });
-    for (ActiveEdge& a : active_) a.x += a.step;
-    // Edges that start crossing here join at their exact position.
-    while (nextEdge_ < order_.size() && std::int64_t(order_[nextEdge_] >> 32) <= sub) {
-        const std::uint32_t index = std::uint32_t(order_[nextEdge_]);
-        ++nextEdge_;
-        const Edge& e = edges_[index];
-        const auto last = std::int64_t(std::min(std::ceil(e.y1 * subScanlines - 0.5), endSample_)) - 1;
-        if (last < sub) continue;
-        const double ys = (double(sub) + 0.5) / subScanlines;
-        active_.push_back({e.x0 + (ys - e.y0) * e.slope, e.slope / subScanlines, index, last});
+    // Edges that end above this sub-scanline leave; the others step down to it (one pass).
+    std::size_t kept = 0;
+    bool sorted = true;
+    double previous = -std::numeric_limits<double>::infinity();
+    for (std::size_t i = 0; i < active_.size(); ++i) {
+        ActiveEdge a = active_[i];
+        if (a.lastSub < sub) continue;
+        a.x += a.step;
+        sorted = sorted && !(previous > a.x);
+        previous = a.x;
+        active_[kept++] = a;
     }
+    active_.resize(kept);
     // Insertion sort: the order changes little from one sub-scanline to the next.
-    for (std::size_t i = 1; i < active_.size(); ++i) {
+    for (std::size_t i = 1; !sorted && i < active_.size(); ++i) {
+        if (!(active_[i - 1].x > active_[i].x)) continue;
         const ActiveEdge a = active_[i];
         std::size_t j = i;
         while (j > 0 && active_[j - 1].x > a.x) {
@@ -221,6 +223,24 @@ void ScanlineRasterizer::advance(std::int64_t sub, int subScanlines)
         }
         active_[j] = a;
     }
+    // Edges that start crossing here join at their exact position: sorted among themselves and
+    // merged in, so that many short edges (stroke outlines) do not each travel the whole list.
+    incoming_.clear();
+    while (nextEdge_ < order_.size() && std::int64_t(order_[nextEdge_] >> 32) <= sub) {
+        const std::uint32_t index = std::uint32_t(order_[nextEdge_]);
+        ++nextEdge_;
+        const Edge& e = edges_[index];
+        const auto last = std::int64_t(std::min(std::ceil(e.y1 * subScanlines - 0.5), endSample_)) - 1;
+        if (last < sub) continue;
+        const double ys = (double(sub) + 0.5) / subScanlines;
+        incoming_.push_back({e.x0 + (ys - e.y0) * e.slope, e.slope / subScanlines, index, last});
+    }
+    if (incoming_.empty()) return;
+    auto byX = [](const ActiveEdge& a, const ActiveEdge& b) { return a.x < b.x; };
+    std::sort(incoming_.begin(), incoming_.end(), byX);
+    merged_.clear();
+    std::merge(active_.begin(), active_.end(), incoming_.begin(), incoming_.end(), std::back_inserter(merged_), byX);
+    active_.swap(merged_);
 }
 
 void ScanlineRasterizer::fill(const RasterTarget& target, QRect clip, FillRule rule, bool antialias,
