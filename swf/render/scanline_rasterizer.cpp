@@ -26,7 +26,7 @@ int segmentsFor(double deviation)
     return n >= kMaxCurveSegments ? kMaxCurveSegments : std::max(1, int(n));
 }
 
-double length(QPointF p) { return std::hypot(p.x(), p.y()); }
+double length(QPointF p) { return std::sqrt(p.x() * p.x() + p.y() * p.y()); }
 
 }  // namespace
 

@@ -76,13 +76,13 @@ SpanPaint SpanPaint::solid(std::uint32_t premultiplied)
 SpanPaint SpanPaint::gradient(const FillStyle& fill, const QTransform& gradientToDevice, const ColorTransform& colors)
 {
     SpanPaint paint;
-    paint.table_ = gradientTable(fill.gradient, colors);
-    paint.opaque_ = std::all_of(paint.table_.begin(), paint.table_.end(), [](std::uint32_t c) { return c >> 24 == 255; });
+    paint.table_ = std::make_unique<GradientTable>(gradientTable(fill.gradient, colors));
+    paint.opaque_ = std::all_of(paint.table_->begin(), paint.table_->end(), [](std::uint32_t c) { return c >> 24 == 255; });
     bool invertible = false;
     const QTransform inverse = gradientToDevice.inverted(&invertible);
     if (!invertible || !finiteAffine(inverse) || fill.gradient.stops.empty()) {
         // A gradient squeezed to nothing shows the end of its ramp everywhere.
-        return solid(paint.table_.back());
+        return solid(paint.table_->back());
     }
     paint.kind_ = fill.kind == FillStyle::Kind::LinearGradient ? Kind::Linear
                   : fill.kind == FillStyle::Kind::FocalGradient ? Kind::Focal
@@ -116,14 +116,14 @@ SpanPaint SpanPaint::bitmap(const QImage& image, const QTransform& bitmapToDevic
     if (isAlphaOnly(colors) && colors.aMult <= 1) {
         paint.alpha_ = std::clamp(int(std::lround(colors.aMult * 255)), 0, 255);
     } else if (!colors.isIdentity()) {
-        paint.channelTables_ = true;
+        paint.channels_ = std::make_unique<ChannelTables>();
         const double mult[4] = {colors.rMult, colors.gMult, colors.bMult, colors.aMult};
         const double add[4] = {colors.rAdd, colors.gAdd, colors.bAdd, colors.aAdd};
         for (std::size_t c = 0; c < 4; ++c)
             for (int v = 0; v < 256; ++v)
-                paint.channels_[c][std::size_t(v)] = std::uint8_t(transformChannel(v, mult[c], add[c]));
+                (*paint.channels_)[c][std::size_t(v)] = std::uint8_t(transformChannel(v, mult[c], add[c]));
     }
-    paint.opaque_ = opaqueImage && paint.alpha_ == 255 && (!paint.channelTables_ || paint.channels_[3][255] == 255);
+    paint.opaque_ = opaqueImage && paint.alpha_ == 255 && (!paint.channels_ || (*paint.channels_)[3][255] == 255);
     return paint;
 }
 
@@ -151,7 +151,7 @@ void SpanPaint::fetchGradientSpread(int x, int y, int n, std::uint32_t* out) con
     const double px = x + 0.5, py = y + 0.5;
     double gx = m11_ * px + m21_ * py + dx_;
     double gy = m12_ * px + m22_ * py + dy_;
-    const std::uint32_t* table = table_.data();
+    const std::uint32_t* table = table_->data();
     switch (kind_) {
     case Kind::Linear: {
         // Ramp position in table entries, a straight function of x along the row.
@@ -251,7 +251,7 @@ void SpanPaint::fetchBitmap(int x, int y, int n, std::uint32_t* out) const
             out[i] = interpolate256(top, bottom, wv);
         }
     }
-    if (channelTables_)
+    if (channels_)
         transformSamples(n, out);
     else if (alpha_ < 255)
         for (int i = 0; i < n; ++i) out[i] = byteMul(out[i], std::uint32_t(alpha_));
@@ -259,7 +259,7 @@ void SpanPaint::fetchBitmap(int x, int y, int n, std::uint32_t* out) const
 
 void SpanPaint::transformSamples(int n, std::uint32_t* out) const
 {
-    const auto& [rt, gt, bt, at] = channels_;
+    const auto& [rt, gt, bt, at] = *channels_;
     for (int i = 0; i < n; ++i) {
         const std::uint32_t p = out[i];
         const std::uint32_t a = p >> 24;

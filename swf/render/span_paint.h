@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 #include <QImage>
@@ -56,7 +57,7 @@ private:
     // Gradients.
     SpreadMode spread_ = SpreadMode::Pad;
     double focal_ = 0;
-    GradientTable table_{};
+    std::unique_ptr<GradientTable> table_;  // gradients only
     // Bitmaps.
     QImage image_;
     const std::uint32_t* pixels_ = nullptr;
@@ -65,8 +66,8 @@ private:
     // The colour transform on samples: alpha only (a factor), or per channel through tables of
     // unpremultiplied values.
     int alpha_ = 255;
-    bool channelTables_ = false;
-    std::array<std::array<std::uint8_t, 256>, 4> channels_{};  // r, g, b, a
+    using ChannelTables = std::array<std::array<std::uint8_t, 256>, 4>;  // r, g, b, a
+    std::unique_ptr<ChannelTables> channels_;
 };
 
 // The paint for a shape's fill style drawn through `shapeToDevice` with `colors`; empty when the
