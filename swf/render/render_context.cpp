@@ -44,7 +44,7 @@ RenderContext::RenderContext(QImage& target, const QTransform& stageToDevice, Re
       target_(converted_.isNull() ? target : converted_),
       stageToDevice_(stageToDevice), quality_(quality), cache_(cache), resources_(resources)
 {
-    Layer base{LayerKind::Target, nullptr, target.rect(), {}, std::make_unique<QPainter>(&target_)};
+    Layer base{LayerKind::Target, nullptr, target.rect(), {}, true, std::make_unique<QPainter>(&target_)};
     layers_.push_back(std::move(base));
 }
 
@@ -117,9 +117,11 @@ void RenderContext::drawShapeGeometry(const ShapeGeometry& geometry, const QTran
     const RasterTarget target = RasterTarget::of(layerImage());
     const QRect clip(QPoint(0, 0), r.size());
     const PaintOptions o = options();
+    ScanlineRasterizer& rasterizer = cache_.scratch().rasterizer;
+    rasterizer.takePainted();
     for (const ShapeLayer& layer : geometry.layers)
-        paintShapeLayer(cache_.scratch().rasterizer, target, clip, geometry, layer, toDevice, colors, o);
-    markDirty(bounds);
+        paintShapeLayer(rasterizer, target, clip, geometry, layer, toDevice, colors, o);
+    markDirty(QRectF(rasterizer.takePainted().translated(r.topLeft())));
 }
 
 void RenderContext::drawShape(const ShapeDefinition& shape, const Matrix& world, const ColorTransform& colors)
@@ -155,13 +157,12 @@ void RenderContext::drawBitmap(const Bitmap& bitmap, const Matrix& world, const 
     area.addRect(QRectF(0, 0, bitmap.width, bitmap.height));
     ScanlineRasterizer& rasterizer = cache_.scratch().rasterizer;
     rasterizer.reset();
+    rasterizer.takePainted();
     rasterizer.addPath(area, pixelToDevice, 0);
     const SpanPaint* paints[] = {&paint};
     rasterizer.fill(RasterTarget::of(layerImage()), QRect(QPoint(0, 0), top().rect.size()), FillRule::NonZero,
                     o.antialias(), paints);
-    markDirty(pixelToDevice.mapRect(QRectF(0, 0, bitmap.width, bitmap.height))
-                  .translated(top().rect.topLeft())
-                  .adjusted(-1, -1, 1, 1));
+    markDirty(QRectF(rasterizer.takePainted().translated(top().rect.topLeft())));
 }
 
 void RenderContext::drawStaticText(const StaticTextDefinition& text, const Matrix& world, const ColorTransform& colors)
@@ -173,6 +174,7 @@ void RenderContext::drawStaticText(const StaticTextDefinition& text, const Matri
     const QRectF deviceBounds = device.mapRect(toQTransform(text.matrix).mapRect(bounds)).adjusted(-4, -4, 4, 4);
     paintStaticText(painter(), text, device, colors, options());
     markDirty(deviceBounds.translated(top().rect.topLeft()));
+    top().exactDirty = false;
 }
 
 void RenderContext::drawEditText(const EditTextDefinition& field, const TextFieldState& state, const Matrix& world,
@@ -184,6 +186,7 @@ void RenderContext::drawEditText(const EditTextDefinition& field, const TextFiel
     const QRectF box(state.bounds.xMin, state.bounds.yMin, state.bounds.xMax - state.bounds.xMin,
                      state.bounds.yMax - state.bounds.yMin);
     markDirty(device.mapRect(box).translated(top().rect.topLeft()).adjusted(-2, -2, 2, 2));
+    top().exactDirty = false;
 }
 
 // Layers of one size come and go many times a frame (one per mask or group); their images come
@@ -193,14 +196,18 @@ std::unique_ptr<QImage> RenderContext::takeImage(QSize size) { return cache_.scr
 void RenderContext::release(Layer& layer)
 {
     layer.painter.reset();
-    cache_.scratch().giveImage(std::move(layer.image));
+    if (!layer.image) return;
+    // Only what was drawn needs clearing before the image serves again.
+    const QRect local(QPoint(0, 0), layer.image->size());
+    const QRect drawn = layer.exactDirty ? layer.dirty.translated(-QPointF(layer.rect.topLeft())).toAlignedRect() : local;
+    cache_.scratch().giveImage(std::move(layer.image), drawn.intersected(local));
 }
 
 void RenderContext::pushLayer(LayerKind kind, QRect rect)
 {
     rect = rect.intersected(target_.rect());
     if (rect.isEmpty()) rect = QRect(0, 0, 1, 1);  // nothing will show; keep a valid painter
-    Layer layer{kind, takeImage(rect.size()), rect, {}, nullptr};
+    Layer layer{kind, takeImage(rect.size()), rect, {}, true, nullptr};
     layer.painter = std::make_unique<QPainter>(layer.image.get());
     layers_.push_back(std::move(layer));
 }
@@ -251,6 +258,8 @@ void RenderContext::endMask()
     pp.drawImage(content.rect.topLeft() - parent.rect.topLeft(), *content.image);
     pp.restore();
     markDirty(content.dirty.intersected(mask.dirty));
+    // Content that strayed past its claimed area (text) lands in the parent as it is.
+    if (!content.exactDirty) parent.exactDirty = false;
 }
 
 void RenderContext::beginGroup() { pushLayer(LayerKind::Group, top().rect); }

@@ -103,6 +103,9 @@ private:
         std::unique_ptr<QImage> image;  // null for the target layer
         QRect rect;                     // device rectangle covered by the layer
         QRectF dirty;                   // device area drawn so far
+        // Whether `dirty` holds every changed pixel (drawing through QPainter, as text does,
+        // may stray past the bounds it claims).
+        bool exactDirty = true;
         std::unique_ptr<QPainter> painter;
     };
 

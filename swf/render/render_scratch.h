@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <QImage>
+#include <QRect>
 #include <QSize>
 
 #include "swf/render/compositing.h"
@@ -21,10 +22,15 @@ public:
 
     // A transparent premultiplied image of `size`, reused when one of that size was given back.
     std::unique_ptr<QImage> takeImage(QSize size);
-    void giveImage(std::unique_ptr<QImage> image);
+    // `drawn` holds every pixel that is not transparent (only it is cleared for the next use).
+    void giveImage(std::unique_ptr<QImage> image, QRect drawn);
 
 private:
-    std::vector<std::unique_ptr<QImage>> images_;
+    struct Kept {
+        std::unique_ptr<QImage> image;
+        QRect drawn;
+    };
+    std::vector<Kept> images_;
 };
 
 }  // namespace swf::render

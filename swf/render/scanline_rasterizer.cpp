@@ -45,6 +45,13 @@ RasterTarget RasterTarget::of(QImage& image)
 
 void ScanlineRasterizer::reset() { edges_.clear(); }
 
+QRect ScanlineRasterizer::takePainted()
+{
+    const QRect area = painted_;
+    painted_ = QRect();
+    return area;
+}
+
 void ScanlineRasterizer::addLine(QPointF a, QPointF b, int left, int right)
 {
     if (a.y() == b.y() || !finite(a) || !finite(b) || left == right) return;
@@ -292,6 +299,16 @@ void ScanlineRasterizer::fill(const RasterTarget& target, QRect clip, FillRule r
             any = any || !changes_[std::size_t(s)].empty();
         }
         if (any) {
+            // The pixels this row may change lie between its first and last change.
+            int from = clipRight, to = clipLeft;
+            for (int s = 0; s < subScanlines; ++s) {
+                const auto& list = changes_[std::size_t(s)];
+                if (list.empty()) continue;
+                from = std::min(from, int(list.front().x >> 8));
+                to = std::max(to, list.back().style == kNoStyle ? int((list.back().x + 255) >> 8) : clipRight);
+            }
+            to = std::min(to, clipRight);
+            if (to > from) painted_ = painted_.united(QRect(QPoint(from, y), QPoint(to - 1, y)));
             if (winding_.size() == 1)
                 paintRowOneStyle(y, subScanlines, clipRight);
             else

@@ -66,6 +66,10 @@ public:
     // with `style` on the right of its edges (inside a clockwise contour).
     void addPath(const QPainterPath& path, const QTransform& transform, int style);
 
+    // The pixels the fills since the last call may have changed (a bounding rectangle, exact to
+    // the rows and to the first and last edge of each), and starts collecting anew.
+    QRect takePainted();
+
     // Paints the styles' regions into `target` within `clip`. `paints[s]` paints style s (a null
     // entry claims its region but paints nothing); where several styles wind, the one of highest
     // `rank[s]` (empty: highest index) owns the place.
@@ -118,6 +122,7 @@ private:
     std::uint32_t* row_ = nullptr;
     int y_ = 0;
     int pendingPixel_ = -1;  // the pixel whose coverage pending_ collects
+    QRect painted_;          // see takePainted()
 
     // Buffers kept between calls.
     std::vector<std::uint64_t> order_;  // first sub-scanline << 32 | edge index
