@@ -327,20 +327,20 @@ void ScanlineRasterizer::paintRowOneStyle(int y, int subScanlines, int clipRight
     y_ = y;
     std::int32_t* area = cellArea_.data();
     std::int32_t* cover = cellCover_.data();
-    int first = std::numeric_limits<int>::max(), last = -1;
+    touched_.clear();
     auto addSpan = [&](std::int32_t from, std::int32_t to) {
         if (to <= from) return;
         const int pa = from >> 8, pb = to >> 8;
         if (pa == pb) {
             area[pa] += to - from;
+            touched_.push_back(pa);
         } else {
             area[pa] += 256 - (from & 255);
             cover[pa + 1] += 256;
             cover[pb] -= 256;
             area[pb] += to & 255;
+            touched_.insert(touched_.end(), {pa, pa + 1, pb});
         }
-        first = std::min(first, pa);
-        last = std::max(last, pb);
     };
     for (int s = 0; s < subScanlines; ++s) {
         std::int32_t start = -1;
@@ -354,19 +354,26 @@ void ScanlineRasterizer::paintRowOneStyle(int y, int subScanlines, int clipRight
         }
         if (start >= 0) addSpan(start, clipRight * 256);  // still inside at the clip's edge
     }
-    if (last < 0) return;
+    if (touched_.empty()) return;
+    // Only the cells that spans touched are visited (the pixels between them take the running
+    // coverage), so a row costs its edges, not its width.
+    std::sort(touched_.begin(), touched_.end());
+    touched_.erase(std::unique(touched_.begin(), touched_.end()), touched_.end());
+    const int last = touched_.back();
     const std::int32_t full = 1 << coverageShift_;
     const SpanPaint* paint = paints_[0];
     const bool visible = paint && !paint->invisible();
     std::int32_t running = 0;
-    int x = first;
-    while (x <= last) {
+    for (std::size_t i = 0; i < touched_.size();) {
+        const int x = touched_[i];
         running += cover[x];
         const std::int32_t coverage = running + area[x];
         cover[x] = area[x] = 0;
-        int end = x + 1;
-        // Pixels after this one with nothing of their own have the running coverage.
-        while (end <= last && cover[end] == 0 && area[end] == 0) ++end;
+        // Pixels after this one with nothing of their own have the running coverage (a touched
+        // cell whose changes cancelled counts as nothing of its own).
+        ++i;
+        while (i < touched_.size() && cover[touched_[i]] == 0 && area[touched_[i]] == 0) ++i;
+        const int end = i < touched_.size() ? touched_[i] : last + 1;
         if (visible) {
             if (coverage >= full) {
                 paintFull(0, x, 1);
@@ -385,13 +392,12 @@ void ScanlineRasterizer::paintRowOneStyle(int y, int subScanlines, int clipRight
                     for (int done = x + 1; done < end; done += kRunPiece) {
                         const int piece = std::min(kRunPiece, end - done);
                         paint->fetch(done, y, piece, colors_.data());
-                        for (int i = 0; i < piece; ++i)
-                            row_[done + i] = sourceOver(byteMul(colors_[std::size_t(i)], alpha), row_[done + i]);
+                        for (int k = 0; k < piece; ++k)
+                            row_[done + k] = sourceOver(byteMul(colors_[std::size_t(k)], alpha), row_[done + k]);
                     }
                 }
             }
         }
-        x = end;
     }
 }
 

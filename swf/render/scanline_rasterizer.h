@@ -137,6 +137,7 @@ private:
     std::vector<std::uint32_t> mixSums_;  // channel sums of a mixed run
     std::vector<std::int32_t> cellArea_;   // one style: covered length inside each pixel
     std::vector<std::int32_t> cellCover_;  // and the change in whole sub-scanlines from it on
+    std::vector<std::int32_t> touched_;    // cells of the row that spans changed
 };
 
 }  // namespace swf::render

@@ -215,13 +215,36 @@ void SpanPaint::fetchBitmap(int x, int y, int n, std::uint32_t* out) const
             return i < 0 ? i + size : i;
         };
         const auto du = std::int32_t(std::lround(m11_ * 65536)), dv = std::int32_t(std::lround(m12_ * 65536));
+        // Whether every texel the run reads, from its first to its last sample (they move in a
+        // straight line), lies inside the image, `margin` texels beyond the sample included: then
+        // no sample needs wrapping or clamping.
+        auto inside = [&](std::int32_t fu, std::int32_t fv, int margin) {
+            const std::int32_t lastFu = fu + du * (n - 1), lastFv = fv + dv * (n - 1);
+            return std::min(fu, lastFu) >= 0 && std::min(fv, lastFv) >= 0 &&
+                   (std::max(fu, lastFu) >> 16) + margin < width_ && (std::max(fv, lastFv) >> 16) + margin < height_;
+        };
         if (!smooth_) {
             auto fu = std::int32_t(std::lround(u * 65536)), fv = std::int32_t(std::lround(v * 65536));
-            for (int i = 0; i < n; ++i, fu += du, fv += dv)
-                out[i] = texel(wrap(fu >> 16, width_, repeat_), wrap(fv >> 16, height_, repeat_));
+            if (inside(fu, fv, 0)) {
+                for (int i = 0; i < n; ++i, fu += du, fv += dv) out[i] = texel(fu >> 16, fv >> 16);
+            } else {
+                for (int i = 0; i < n; ++i, fu += du, fv += dv)
+                    out[i] = texel(wrap(fu >> 16, width_, repeat_), wrap(fv >> 16, height_, repeat_));
+            }
         } else {
             // Bilinear: the four texels around the sample, whose centres sit at half pixels.
             auto fu = std::int32_t(std::lround((u - 0.5) * 65536)), fv = std::int32_t(std::lround((v - 0.5) * 65536));
+            if (inside(fu, fv, 1)) {
+                for (int i = 0; i < n; ++i, fu += du, fv += dv) {
+                    const std::uint32_t* t = pixels_ + std::size_t(fv >> 16) * std::size_t(stride_) + std::size_t(fu >> 16);
+                    const auto wu = std::uint32_t(fu >> 8) & 255, wv = std::uint32_t(fv >> 8) & 255;
+                    const std::uint32_t top = interpolate256(t[0], t[1], wu);
+                    const std::uint32_t bottom = interpolate256(t[stride_], t[stride_ + 1], wu);
+                    out[i] = interpolate256(top, bottom, wv);
+                }
+                transform(n, out);
+                return;
+            }
             for (int i = 0; i < n; ++i, fu += du, fv += dv) {
                 const int iu = fu >> 16, iv = fv >> 16;
                 const auto wu = std::uint32_t(fu >> 8) & 255, wv = std::uint32_t(fv >> 8) & 255;
@@ -251,6 +274,11 @@ void SpanPaint::fetchBitmap(int x, int y, int n, std::uint32_t* out) const
             out[i] = interpolate256(top, bottom, wv);
         }
     }
+    transform(n, out);
+}
+
+void SpanPaint::transform(int n, std::uint32_t* out) const
+{
     if (channels_)
         transformSamples(n, out);
     else if (alpha_ < 255)
@@ -260,10 +288,23 @@ void SpanPaint::fetchBitmap(int x, int y, int n, std::uint32_t* out) const
 void SpanPaint::transformSamples(int n, std::uint32_t* out) const
 {
     const auto& [rt, gt, bt, at] = *channels_;
+    // Neighbouring samples of a scaled-up bitmap are often equal: the last result serves again.
+    std::uint32_t lastIn = 0, lastOut = premultiply(rt[0], gt[0], bt[0], at[0]);
+    const std::uint32_t opaqueAlpha = at[255];
     for (int i = 0; i < n; ++i) {
         const std::uint32_t p = out[i];
+        if (p == lastIn) {
+            out[i] = lastOut;
+            continue;
+        }
         const std::uint32_t a = p >> 24;
         std::uint32_t r = (p >> 16) & 0xff, g = (p >> 8) & 0xff, b = p & 0xff;
+        lastIn = p;
+        if (a == 255 && opaqueAlpha == 255) {
+            // Opaque samples staying opaque: no premultiplication either way.
+            out[i] = lastOut = 0xff000000u | std::uint32_t(rt[r]) << 16 | std::uint32_t(gt[g]) << 8 | bt[b];
+            continue;
+        }
         if (a == 0) {
             r = g = b = 0;
         } else if (a < 255) {
@@ -272,7 +313,7 @@ void SpanPaint::transformSamples(int n, std::uint32_t* out) const
             g = std::min(255u, (g * 255 + a / 2) / a);
             b = std::min(255u, (b * 255 + a / 2) / a);
         }
-        out[i] = premultiply(rt[r], gt[g], bt[b], at[a]);
+        out[i] = lastOut = premultiply(rt[r], gt[g], bt[b], at[a]);
     }
 }
 

@@ -47,6 +47,8 @@ private:
     template <SpreadMode spread>
     void fetchGradientSpread(int x, int y, int n, std::uint32_t* out) const;
     void fetchBitmap(int x, int y, int n, std::uint32_t* out) const;
+    // The colour transform on fetched samples.
+    void transform(int n, std::uint32_t* out) const;
     void transformSamples(int n, std::uint32_t* out) const;
 
     Kind kind_ = Kind::Solid;
