@@ -73,17 +73,35 @@ void boxRows(Plane& plane, int width, int height, double size)
     const Box box(size);
     Plane source(plane.memory(), std::size_t(width));
     auto at = [&](int i) { return i >= 0 && i < width ? double(source[std::size_t(i)]) : 0.0; };
+    // Away from the row's ends every sample the window reads exists: those pixels skip the
+    // checks (the same sums in the same order, so the same values).
+    const int middleFrom = std::min(width, box.whole + 1), middleTo = std::max(middleFrom, width - box.whole - 1);
     for (int y = 0; y < height; ++y) {
         float* row = plane.data() + std::size_t(y) * std::size_t(width);
         std::copy_n(row, width, source.data());
+        const float* src = source.data();
         double sum = 0;
         for (int i = 0; i <= box.whole; ++i) sum += at(i);
-        for (int i = 0; i < width; ++i) {
+        auto checkedStep = [&](int i) {
             double v = sum;
             if (box.edge > 0) v += box.edge * (at(i - box.whole - 1) + at(i + box.whole + 1));
             row[i] = float(v * box.norm);
             sum += at(i + box.whole + 1) - at(i - box.whole);
+        };
+        for (int i = 0; i < middleFrom; ++i) checkedStep(i);
+        if (box.edge > 0) {
+            for (int i = middleFrom; i < middleTo; ++i) {
+                const double v = sum + box.edge * (double(src[i - box.whole - 1]) + double(src[i + box.whole + 1]));
+                row[i] = float(v * box.norm);
+                sum += double(src[i + box.whole + 1]) - double(src[i - box.whole]);
+            }
+        } else {
+            for (int i = middleFrom; i < middleTo; ++i) {
+                row[i] = float(sum * box.norm);
+                sum += double(src[i + box.whole + 1]) - double(src[i - box.whole]);
+            }
         }
+        for (int i = middleTo; i < width; ++i) checkedStep(i);
     }
 }
 
@@ -214,10 +232,12 @@ void blurPlane(Plane& plane, int width, int height, double bx, double by, int pa
 
 Plane alphaPlane(const QImage& image, FilterMemory& memory)
 {
-    Plane plane(memory, std::size_t(image.width()) * image.height());
-    for (int y = 0; y < image.height(); ++y) {
+    const int w = image.width(), h = image.height();
+    Plane plane(memory, std::size_t(w) * std::size_t(h));
+    for (int y = 0; y < h; ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) plane[std::size_t(y) * image.width() + x] = qAlpha(row[x]) / 255.0f;
+        float* out = plane.data() + std::size_t(y) * std::size_t(w);
+        for (int x = 0; x < w; ++x) out[x] = qAlpha(row[x]) / 255.0f;
     }
     return plane;
 }
@@ -522,21 +542,24 @@ void boxBlur(QImage& image, double blurX, double blurY, int passes, FilterMemory
         return;
     }
     for (int c = 0; c < 4; ++c) channels.emplace_back(memory, std::size_t(w) * h);
+    float* const red = channels[0].data();
+    float* const green = channels[1].data();
+    float* const blue = channels[2].data();
+    float* const alpha = channels[3].data();
     for (int y = 0; y < h; ++y) {
-        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        const QRgb* row = bits + std::size_t(y) * stride;
+        const std::size_t at = std::size_t(y) * std::size_t(w);
         for (int x = 0; x < w; ++x) {
-            const std::size_t i = std::size_t(y) * w + x;
-            channels[0][i] = float(qRed(row[x])), channels[1][i] = float(qGreen(row[x]));
-            channels[2][i] = float(qBlue(row[x])), channels[3][i] = float(qAlpha(row[x]));
+            const QRgb p = row[x];
+            red[at + x] = float(qRed(p)), green[at + x] = float(qGreen(p));
+            blue[at + x] = float(qBlue(p)), alpha[at + x] = float(qAlpha(p));
         }
     }
     for (Plane& c : channels) blurFullResolution(c, w, h, blurX, blurY, passes);
     for (int y = 0; y < h; ++y) {
-        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < w; ++x) {
-            const std::size_t i = std::size_t(y) * w + x;
-            row[x] = pack(channels[0][i], channels[1][i], channels[2][i], channels[3][i]);
-        }
+        QRgb* row = bits + std::size_t(y) * stride;
+        const std::size_t at = std::size_t(y) * std::size_t(w);
+        for (int x = 0; x < w; ++x) row[x] = pack(red[at + x], green[at + x], blue[at + x], alpha[at + x]);
     }
 }
 
