@@ -415,6 +415,8 @@ void ScanlineRasterizer::paintRow(int y, int subScanlines, int clipLeft, int cli
     pending_.clear();
     std::int32_t position = clipLeft * 256;
     const std::int32_t end = clipRight * 256;
+    const std::span<const std::int32_t> current(styles.data(), std::size_t(subScanlines));
+    std::int32_t uniform = kNoStyle;  // the style of every sub-scanline, or kMixed
     while (true) {
         std::int32_t next = end;
         for (int s = 0; s < subScanlines; ++s) {
@@ -422,7 +424,7 @@ void ScanlineRasterizer::paintRow(int y, int subScanlines, int clipLeft, int cli
             if (cursor[std::size_t(s)] < list.size()) next = std::min(next, list[cursor[std::size_t(s)]].x);
         }
         if (next > position) {
-            cover(position, next, std::span<const std::int32_t>(styles.data(), std::size_t(subScanlines)));
+            cover(position, next, current, uniform);
             position = next;
         }
         if (position >= end) break;
@@ -431,19 +433,27 @@ void ScanlineRasterizer::paintRow(int y, int subScanlines, int clipLeft, int cli
             std::size_t& c = cursor[std::size_t(s)];
             while (c < list.size() && list[c].x == position) styles[std::size_t(s)] = list[c++].style;
         }
+        uniform = std::all_of(current.begin(), current.end(), [&](std::int32_t st) { return st == current[0]; })
+                      ? current[0]
+                      : kMixed;
     }
     flushPending();
 }
 
-void ScanlineRasterizer::cover(std::int32_t from, std::int32_t to, std::span<const std::int32_t> styles)
+void ScanlineRasterizer::cover(std::int32_t from, std::int32_t to, std::span<const std::int32_t> styles,
+                               std::int32_t uniform)
 {
-    const bool anything = std::any_of(styles.begin(), styles.end(), [](std::int32_t s) { return s != kNoStyle; });
+    const bool anything = uniform != kNoStyle;  // a mix always holds some style
+    const auto count = std::int32_t(styles.size());
     while (from < to) {
         const int pixel = from >> 8;
         if ((from & 255) == 0 && to - from >= 256) {
             const int endPixel = to >> 8;
             flushPending();
-            if (anything) paintWhole(pixel, endPixel - pixel, styles);
+            if (uniform >= 0)
+                paintFull(uniform, pixel, endPixel - pixel);
+            else if (anything)
+                paintWhole(pixel, endPixel - pixel, styles);
             from = endPixel << 8;
             continue;
         }
@@ -453,8 +463,12 @@ void ScanlineRasterizer::cover(std::int32_t from, std::int32_t to, std::span<con
                 flushPending();
                 pendingPixel_ = pixel;
             }
-            for (std::int32_t s : styles)
-                if (s != kNoStyle) addPending(s, stop - from);
+            if (uniform >= 0) {
+                addPending(uniform, (stop - from) * count);
+            } else {
+                for (std::int32_t s : styles)
+                    if (s != kNoStyle) addPending(s, stop - from);
+            }
         }
         from = stop;
     }

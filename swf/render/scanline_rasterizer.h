@@ -79,6 +79,7 @@ public:
 private:
     static constexpr int kSubScanlines = 4;
     static constexpr int kSubScanlineShift = 2;  // log2(kSubScanlines)
+    static constexpr std::int32_t kMixed = -2;   // sub-scanlines of a row in different styles
 
     struct Edge {
         double x0, y0, y1, slope;  // top point, bottom y, dx/dy; y0 < y1
@@ -101,7 +102,8 @@ private:
     std::int32_t topStyle() const;
     void paintRow(int y, int subScanlines, int clipLeft, int clipRight);
     void paintRowOneStyle(int y, int subScanlines, int clipRight);
-    void cover(std::int32_t from, std::int32_t to, std::span<const std::int32_t> styles);
+    // `uniform`: the one style of all `styles`, or kMixed.
+    void cover(std::int32_t from, std::int32_t to, std::span<const std::int32_t> styles, std::int32_t uniform);
     void addPending(std::int32_t style, std::int32_t length);
     void flushPending();
     void paintWhole(int x, int n, std::span<const std::int32_t> styles);
