@@ -1,6 +1,7 @@
 #include "swf/render/compositing.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 
@@ -15,29 +16,36 @@ constexpr double kMaxBlur = 255;
 // One value per pixel, row-major (0..1 for coverage planes), on memory leased from FilterMemory.
 class Plane {
 public:
-    Plane(FilterMemory& memory, std::size_t size) : memory_(&memory), values_(memory.take(size)) {}
+    // `size` values as earlier use left them: every user writes each value before reading it.
+    Plane(FilterMemory& memory, std::size_t size) : memory_(&memory), values_(memory.take(size)), size_(size) {}
     ~Plane() { release(); }
     Plane(const Plane&) = delete;
     Plane& operator=(const Plane&) = delete;
-    Plane(Plane&& other) noexcept : memory_(other.memory_), values_(std::move(other.values_)) { other.memory_ = nullptr; }
+    Plane(Plane&& other) noexcept : memory_(other.memory_), values_(std::move(other.values_)), size_(other.size_)
+    {
+        other.memory_ = nullptr;
+        other.size_ = 0;
+    }
     Plane& operator=(Plane&& other) noexcept
     {
         if (this != &other) {
             release();
             memory_ = other.memory_;
             values_ = std::move(other.values_);
+            size_ = other.size_;
             other.memory_ = nullptr;
+            other.size_ = 0;
         }
         return *this;
     }
 
     float* data() { return values_.data(); }
     const float* data() const { return values_.data(); }
-    std::size_t size() const { return values_.size(); }
+    std::size_t size() const { return size_; }
     float& operator[](std::size_t i) { return values_[i]; }
     float operator[](std::size_t i) const { return values_[i]; }
-    auto begin() { return values_.begin(); }
-    auto end() { return values_.end(); }
+    float* begin() { return values_.data(); }
+    float* end() { return values_.data() + size_; }
     FilterMemory& memory() const { return *memory_; }
 
 private:
@@ -47,7 +55,8 @@ private:
         memory_ = nullptr;
     }
     FilterMemory* memory_;
-    std::vector<float> values_;
+    std::vector<float> values_;  // may hold more than size_ values
+    std::size_t size_;
 };
 
 int clamp255(double v) { return v <= 0 ? 0 : v >= 255 ? 255 : int(v + 0.5); }
@@ -162,27 +171,32 @@ struct Reduction {
     bool reduces() const { return kx > 1 || ky > 1; }
 };
 
-// The block averages of value(x, y) into `small`.
-template <typename Value>
-void reduce(Plane& small, const Reduction& r, Value value)
+// The block averages of value(x, y) (N channels at once) into the N `small` planes.
+template <std::size_t N, typename Value>
+void reduce(const std::array<Plane*, N>& small, const Reduction& r, Value value)
 {
-    std::fill(small.begin(), small.end(), 0.0f);
+    for (Plane* plane : small) std::fill(plane->begin(), plane->end(), 0.0f);
     for (int y = 0; y < r.height; ++y) {
-        float* out = small.data() + std::size_t(y / r.ky) * std::size_t(r.smallWidth);
+        const std::size_t row = std::size_t(y / r.ky) * std::size_t(r.smallWidth);
         for (int block = 0, x = 0; block < r.smallWidth; ++block) {
-            float sum = 0;
-            for (const int stop = std::min(r.width, x + r.kx); x < stop; ++x) sum += value(x, y);
-            out[block] += sum;
+            std::array<float, N> sum{};
+            for (const int stop = std::min(r.width, x + r.kx); x < stop; ++x) {
+                const std::array<float, N> v = value(x, y);
+                for (std::size_t c = 0; c < N; ++c) sum[c] += v[c];
+            }
+            for (std::size_t c = 0; c < N; ++c) (*small[c])[row + std::size_t(block)] += sum[c];
         }
     }
     const float norm = 1.0f / float(r.kx * r.ky);
-    for (float& v : small) v *= norm;
+    for (Plane* plane : small)
+        for (float& v : *plane) v *= norm;
 }
 
-// Calls store(x, y, sample) for every full-size pixel, where sample(plane) is the bilinear value
-// of a reduced plane there (block centres sit at (i + 0.5) * k).
-template <typename Store>
-void expand(const Reduction& r, Store store)
+// Calls store(x, y, samples) for every full-size pixel, where samples[c] is the bilinear value
+// of reduced plane c there (block centres sit at (i + 0.5) * k). Rows between the same two
+// reduced rows share their horizontal interpolation, which is worked out once for them.
+template <std::size_t N, typename Store>
+void expand(const Reduction& r, const std::array<const Plane*, N>& planes, Store store)
 {
     auto place = [](int i, int k, int size, int& lo, int& hi, float& f) {
         const double u = (i + 0.5) / k - 0.5;
@@ -191,24 +205,41 @@ void expand(const Reduction& r, Store store)
         lo = std::clamp(int(fl), 0, size - 1);
         hi = std::clamp(int(fl) + 1, 0, size - 1);
     };
-    std::vector<int> x0(static_cast<std::size_t>(r.width)), x1(static_cast<std::size_t>(r.width));
-    std::vector<float> fx(static_cast<std::size_t>(r.width));
+    const auto width = std::size_t(r.width);
+    std::vector<int> x0(width), x1(width);
+    std::vector<float> fx(width);
     for (int x = 0; x < r.width; ++x)
         place(x, r.kx, r.smallWidth, x0[std::size_t(x)], x1[std::size_t(x)], fx[std::size_t(x)]);
+    // Per plane: the top row's and the bottom row's horizontal interpolation.
+    std::vector<float> across(2 * N * width);
+    int cachedTop = -1, cachedBottom = -1;
     for (int y = 0; y < r.height; ++y) {
         int y0 = 0, y1 = 0;
         float fy = 0;
         place(y, r.ky, r.smallHeight, y0, y1, fy);
-        const std::size_t top = std::size_t(y0) * std::size_t(r.smallWidth);
-        const std::size_t bottom = std::size_t(y1) * std::size_t(r.smallWidth);
-        for (int x = 0; x < r.width; ++x) {
-            const std::size_t a = std::size_t(x0[std::size_t(x)]), b = std::size_t(x1[std::size_t(x)]);
-            const float f = fx[std::size_t(x)];
-            store(x, y, [&](const Plane& p) {
-                const float t = p[top + a] + (p[top + b] - p[top + a]) * f;
-                const float u = p[bottom + a] + (p[bottom + b] - p[bottom + a]) * f;
-                return t + (u - t) * fy;
-            });
+        if (y0 != cachedTop || y1 != cachedBottom) {
+            const std::size_t top = std::size_t(y0) * std::size_t(r.smallWidth);
+            const std::size_t bottom = std::size_t(y1) * std::size_t(r.smallWidth);
+            for (std::size_t c = 0; c < N; ++c) {
+                const Plane& p = *planes[c];
+                float* t = across.data() + 2 * c * width;
+                float* u = t + width;
+                for (std::size_t x = 0; x < width; ++x) {
+                    const std::size_t a = std::size_t(x0[x]), b = std::size_t(x1[x]);
+                    const float f = fx[x];
+                    t[x] = p[top + a] + (p[top + b] - p[top + a]) * f;
+                    u[x] = p[bottom + a] + (p[bottom + b] - p[bottom + a]) * f;
+                }
+            }
+            cachedTop = y0, cachedBottom = y1;
+        }
+        for (std::size_t x = 0; x < width; ++x) {
+            std::array<float, N> samples;
+            for (std::size_t c = 0; c < N; ++c) {
+                const float t = across[2 * c * width + x], u = across[(2 * c + 1) * width + x];
+                samples[c] = t + (u - t) * fy;
+            }
+            store(int(x), y, samples);
         }
     }
 }
@@ -225,9 +256,13 @@ void blurPlane(Plane& plane, int width, int height, double bx, double by, int pa
     }
     // Large boxes: blur the block averages with boxes scaled down alike and sample them back.
     Plane small(plane.memory(), std::size_t(r.smallWidth) * std::size_t(r.smallHeight));
-    reduce(small, r, [&](int x, int y) { return plane[std::size_t(y) * std::size_t(width) + std::size_t(x)]; });
+    reduce(std::array<Plane*, 1>{&small}, r, [&](int x, int y) {
+        return std::array<float, 1>{plane[std::size_t(y) * std::size_t(width) + std::size_t(x)]};
+    });
     blurFullResolution(small, r.smallWidth, r.smallHeight, bx / r.kx, by / r.ky, passes);
-    expand(r, [&](int x, int y, auto sample) { plane[std::size_t(y) * std::size_t(width) + std::size_t(x)] = sample(small); });
+    expand(r, std::array<const Plane*, 1>{&small}, [&](int x, int y, const std::array<float, 1>& sample) {
+        plane[std::size_t(y) * std::size_t(width) + std::size_t(x)] = sample[0];
+    });
 }
 
 Plane alphaPlane(const QImage& image, FilterMemory& memory)
@@ -499,7 +534,9 @@ std::vector<float> FilterMemory::take(std::size_t size)
         free_[pick] = std::move(free_.back());
         free_.pop_back();
     }
-    plane.assign(size, 0.0f);
+    // Only growth writes (zeros): planes are written whole by their users, and clearing
+    // frame-sized planes on every filter would cost more than some filters do.
+    if (plane.size() < size) plane.resize(size);
     return plane;
 }
 
@@ -529,16 +566,17 @@ void boxBlur(QImage& image, double blurX, double blurY, int passes, FilterMemory
     if (reduction.reduces()) {
         // Large boxes: the channels go straight to block averages and come straight back.
         const int sw = reduction.smallWidth, sh = reduction.smallHeight;
-        for (int c = 0; c < 4; ++c) {
-            channels.emplace_back(memory, std::size_t(sw) * std::size_t(sh));
-            const int shift = c == 3 ? 24 : 16 - 8 * c;
-            reduce(channels.back(), reduction, [&](int x, int y) { return float((pixel(x, y) >> shift) & 0xff); });
-            blurFullResolution(channels.back(), sw, sh, blurX / reduction.kx, blurY / reduction.ky, passes);
-        }
-        expand(reduction, [&](int x, int y, auto sample) {
-            bits[std::size_t(y) * stride + std::size_t(x)] =
-                pack(sample(channels[0]), sample(channels[1]), sample(channels[2]), sample(channels[3]));
-        });
+        for (int c = 0; c < 4; ++c) channels.emplace_back(memory, std::size_t(sw) * std::size_t(sh));
+        reduce(std::array<Plane*, 4>{&channels[0], &channels[1], &channels[2], &channels[3]}, reduction,
+               [&](int x, int y) {
+                   const QRgb p = pixel(x, y);
+                   return std::array<float, 4>{float(qRed(p)), float(qGreen(p)), float(qBlue(p)), float(qAlpha(p))};
+               });
+        for (Plane& c : channels) blurFullResolution(c, sw, sh, blurX / reduction.kx, blurY / reduction.ky, passes);
+        expand(reduction, std::array<const Plane*, 4>{&channels[0], &channels[1], &channels[2], &channels[3]},
+               [&](int x, int y, const std::array<float, 4>& v) {
+                   bits[std::size_t(y) * stride + std::size_t(x)] = pack(v[0], v[1], v[2], v[3]);
+               });
         return;
     }
     for (int c = 0; c < 4; ++c) channels.emplace_back(memory, std::size_t(w) * h);

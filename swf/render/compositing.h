@@ -15,7 +15,7 @@ namespace swf::render {
 // fault for every page on first touch, which for frame-sized planes outweighs the filtering.
 class FilterMemory {
 public:
-    // `size` values, all zero.
+    // At least `size` values, as earlier use left them (the filters write every value they read).
     std::vector<float> take(std::size_t size);
     void give(std::vector<float> plane);
     std::vector<double> sums;  // running sums of a vertical blur pass
