@@ -76,38 +76,55 @@ struct Box {
     }
 };
 
-// One horizontal pass over every row.
-void boxRows(Plane& plane, int width, int height, double size)
+// One horizontal pass over every row of N planes of one size. The planes' rows are walked
+// together: each running sum depends on the one before, and N independent sums keep the
+// processor busy where one would wait on it.
+template <std::size_t N>
+void boxRows(const std::array<Plane*, N>& planes, int width, int height, double size)
 {
     const Box box(size);
-    Plane source(plane.memory(), std::size_t(width));
-    auto at = [&](int i) { return i >= 0 && i < width ? double(source[std::size_t(i)]) : 0.0; };
+    Plane source(planes[0]->memory(), N * std::size_t(width));
     // Away from the row's ends every sample the window reads exists: those pixels skip the
     // checks (the same sums in the same order, so the same values).
     const int middleFrom = std::min(width, box.whole + 1), middleTo = std::max(middleFrom, width - box.whole - 1);
     for (int y = 0; y < height; ++y) {
-        float* row = plane.data() + std::size_t(y) * std::size_t(width);
-        std::copy_n(row, width, source.data());
-        const float* src = source.data();
-        double sum = 0;
-        for (int i = 0; i <= box.whole; ++i) sum += at(i);
+        std::array<float*, N> row;
+        std::array<const float*, N> src;
+        std::array<double, N> sum{};
+        for (std::size_t c = 0; c < N; ++c) {
+            row[c] = planes[c]->data() + std::size_t(y) * std::size_t(width);
+            float* copy = source.data() + c * std::size_t(width);
+            std::copy_n(row[c], width, copy);
+            src[c] = copy;
+        }
+        auto at = [&](std::size_t c, int i) { return i >= 0 && i < width ? double(src[c][i]) : 0.0; };
+        for (std::size_t c = 0; c < N; ++c)
+            for (int i = 0; i <= box.whole; ++i) sum[c] += at(c, i);
         auto checkedStep = [&](int i) {
-            double v = sum;
-            if (box.edge > 0) v += box.edge * (at(i - box.whole - 1) + at(i + box.whole + 1));
-            row[i] = float(v * box.norm);
-            sum += at(i + box.whole + 1) - at(i - box.whole);
+            for (std::size_t c = 0; c < N; ++c) {
+                double v = sum[c];
+                if (box.edge > 0) v += box.edge * (at(c, i - box.whole - 1) + at(c, i + box.whole + 1));
+                row[c][i] = float(v * box.norm);
+                sum[c] += at(c, i + box.whole + 1) - at(c, i - box.whole);
+            }
         };
         for (int i = 0; i < middleFrom; ++i) checkedStep(i);
         if (box.edge > 0) {
             for (int i = middleFrom; i < middleTo; ++i) {
-                const double v = sum + box.edge * (double(src[i - box.whole - 1]) + double(src[i + box.whole + 1]));
-                row[i] = float(v * box.norm);
-                sum += double(src[i + box.whole + 1]) - double(src[i - box.whole]);
+                for (std::size_t c = 0; c < N; ++c) {
+                    const float* in = src[c];
+                    const double v = sum[c] + box.edge * (double(in[i - box.whole - 1]) + double(in[i + box.whole + 1]));
+                    row[c][i] = float(v * box.norm);
+                    sum[c] += double(in[i + box.whole + 1]) - double(in[i - box.whole]);
+                }
             }
         } else {
             for (int i = middleFrom; i < middleTo; ++i) {
-                row[i] = float(sum * box.norm);
-                sum += double(src[i + box.whole + 1]) - double(src[i - box.whole]);
+                for (std::size_t c = 0; c < N; ++c) {
+                    const float* in = src[c];
+                    row[c][i] = float(sum[c] * box.norm);
+                    sum[c] += double(in[i + box.whole + 1]) - double(in[i - box.whole]);
+                }
             }
         }
         for (int i = middleTo; i < width; ++i) checkedStep(i);
@@ -152,11 +169,14 @@ constexpr int kMaxReduction = 4;
 
 int reductionFor(double size) { return std::clamp(int(size / kReduceFrom), 1, kMaxReduction); }
 
-void blurFullResolution(Plane& plane, int width, int height, double bx, double by, int passes)
+// Blurs N planes of one size alike.
+template <std::size_t N>
+void blurFullResolution(const std::array<Plane*, N>& planes, int width, int height, double bx, double by, int passes)
 {
     for (int p = 0; p < passes; ++p) {
-        if (bx > 1) boxRows(plane, width, height, bx);
-        if (by > 1) boxColumns(plane, width, height, by);
+        if (bx > 1) boxRows(planes, width, height, bx);
+        if (by > 1)
+            for (Plane* plane : planes) boxColumns(*plane, width, height, by);
     }
 }
 
@@ -251,7 +271,7 @@ void blurPlane(Plane& plane, int width, int height, double bx, double by, int pa
     passes = std::clamp(passes, 1, 15);
     const Reduction r(width, height, bx, by);
     if (!r.reduces()) {
-        blurFullResolution(plane, width, height, bx, by, passes);
+        blurFullResolution(std::array<Plane*, 1>{&plane}, width, height, bx, by, passes);
         return;
     }
     // Large boxes: blur the block averages with boxes scaled down alike and sample them back.
@@ -259,7 +279,7 @@ void blurPlane(Plane& plane, int width, int height, double bx, double by, int pa
     reduce(std::array<Plane*, 1>{&small}, r, [&](int x, int y) {
         return std::array<float, 1>{plane[std::size_t(y) * std::size_t(width) + std::size_t(x)]};
     });
-    blurFullResolution(small, r.smallWidth, r.smallHeight, bx / r.kx, by / r.ky, passes);
+    blurFullResolution(std::array<Plane*, 1>{&small}, r.smallWidth, r.smallHeight, bx / r.kx, by / r.ky, passes);
     expand(r, std::array<const Plane*, 1>{&small}, [&](int x, int y, const std::array<float, 1>& sample) {
         plane[std::size_t(y) * std::size_t(width) + std::size_t(x)] = sample[0];
     });
@@ -290,13 +310,30 @@ Plane shifted(const Plane& plane, int width, int height, double dx, double dy)
     auto at = [&](int x, int y) {
         return x >= 0 && y >= 0 && x < width && y < height ? plane[std::size_t(y) * width + x] : 0.0f;
     };
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const int sx = x - ix, sy = y - iy;
-            const float v = at(sx, sy) * (1 - fx) * (1 - fy) + at(sx - 1, sy) * fx * (1 - fy) +
-                            at(sx, sy - 1) * (1 - fx) * fy + at(sx - 1, sy - 1) * fx * fy;
-            out[std::size_t(y) * width + x] = v;
+    auto sample = [&](int x, int y) {
+        const int sx = x - ix, sy = y - iy;
+        return at(sx, sy) * (1 - fx) * (1 - fy) + at(sx - 1, sy) * fx * (1 - fy) + at(sx, sy - 1) * (1 - fx) * fy +
+               at(sx - 1, sy - 1) * fx * fy;
+    };
+    // Where all four samples lie inside the plane they are read directly (the same sum).
+    const int innerFrom = std::clamp(ix + 1, 0, width), innerTo = std::clamp(width + ix, innerFrom, width);
+    for (int y = 0; y < height; ++y) {
+        float* row = out.data() + std::size_t(y) * width;
+        const int sy = y - iy;
+        if (sy < 1 || sy >= height) {
+            for (int x = 0; x < width; ++x) row[x] = sample(x, y);
+            continue;
         }
+        const float* here = plane.data() + std::size_t(sy) * std::size_t(width);
+        const float* above = here - width;
+        for (int x = 0; x < innerFrom; ++x) row[x] = sample(x, y);
+        for (int x = innerFrom; x < innerTo; ++x) {
+            const int sx = x - ix;
+            row[x] = here[sx] * (1 - fx) * (1 - fy) + here[sx - 1] * fx * (1 - fy) + above[sx] * (1 - fx) * fy +
+                     above[sx - 1] * fx * fy;
+        }
+        for (int x = innerTo; x < width; ++x) row[x] = sample(x, y);
+    }
     return out;
 }
 
@@ -309,8 +346,17 @@ struct PlaneColor {
 // it; inner planes are masked by the object's alpha; knockout drops the object itself.
 void compositePlanes(QImage& image, const std::vector<PlaneColor>& planes, bool inner, bool knockout, bool onTop)
 {
-    const int w = image.width();
-    for (int y = 0; y < image.height(); ++y) {
+    // The planes' colours as floats, worked out once rather than per pixel.
+    struct Tint {
+        const float* values;
+        float r, g, b, a;
+    };
+    std::vector<Tint> tints;
+    for (const PlaneColor& pc : planes)
+        tints.push_back({pc.plane->data(), pc.color.r / 255.0f, pc.color.g / 255.0f, pc.color.b / 255.0f,
+                         pc.color.a / 255.0f});
+    const int w = image.width(), h = image.height();
+    for (int y = 0; y < h; ++y) {
         auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < w; ++x) {
             const std::size_t i = std::size_t(y) * w + x;
@@ -320,19 +366,19 @@ void compositePlanes(QImage& image, const std::vector<PlaneColor>& planes, bool 
                 // object's pixel stays as it is.
                 if (!inner && !onTop && qAlpha(src) == 255) continue;
                 bool reached = false;
-                for (const PlaneColor& pc : planes) reached = reached || (*pc.plane)[i] > 0;
+                for (const Tint& t : tints) reached = reached || t.values[i] > 0;
                 if (!reached) continue;
             }
             const float sa = qAlpha(src) / 255.0f;
             // The effect colour, premultiplied, as floats.
             float er = 0, eg = 0, eb = 0, ea = 0;
-            for (const PlaneColor& pc : planes) {
-                float v = std::clamp((*pc.plane)[i], 0.0f, 1.0f) * (pc.color.a / 255.0f);
+            for (const Tint& t : tints) {
+                float v = std::clamp(t.values[i], 0.0f, 1.0f) * t.a;
                 if (inner) v *= sa;
                 // Over-composite the planes on each other.
-                er = pc.color.r / 255.0f * v + er * (1 - v);
-                eg = pc.color.g / 255.0f * v + eg * (1 - v);
-                eb = pc.color.b / 255.0f * v + eb * (1 - v);
+                er = t.r * v + er * (1 - v);
+                eg = t.g * v + eg * (1 - v);
+                eb = t.b * v + eb * (1 - v);
                 ea = v + ea * (1 - v);
             }
             float r = qRed(src) / 255.0f, g = qGreen(src) / 255.0f, b = qBlue(src) / 255.0f, a = sa;
@@ -572,7 +618,8 @@ void boxBlur(QImage& image, double blurX, double blurY, int passes, FilterMemory
                    const QRgb p = pixel(x, y);
                    return std::array<float, 4>{float(qRed(p)), float(qGreen(p)), float(qBlue(p)), float(qAlpha(p))};
                });
-        for (Plane& c : channels) blurFullResolution(c, sw, sh, blurX / reduction.kx, blurY / reduction.ky, passes);
+        blurFullResolution(std::array<Plane*, 4>{&channels[0], &channels[1], &channels[2], &channels[3]}, sw, sh,
+                           blurX / reduction.kx, blurY / reduction.ky, passes);
         expand(reduction, std::array<const Plane*, 4>{&channels[0], &channels[1], &channels[2], &channels[3]},
                [&](int x, int y, const std::array<float, 4>& v) {
                    bits[std::size_t(y) * stride + std::size_t(x)] = pack(v[0], v[1], v[2], v[3]);
@@ -593,7 +640,8 @@ void boxBlur(QImage& image, double blurX, double blurY, int passes, FilterMemory
             blue[at + x] = float(qBlue(p)), alpha[at + x] = float(qAlpha(p));
         }
     }
-    for (Plane& c : channels) blurFullResolution(c, w, h, blurX, blurY, passes);
+    blurFullResolution(std::array<Plane*, 4>{&channels[0], &channels[1], &channels[2], &channels[3]}, w, h, blurX, blurY,
+                       passes);
     for (int y = 0; y < h; ++y) {
         QRgb* row = bits + std::size_t(y) * stride;
         const std::size_t at = std::size_t(y) * std::size_t(w);
