@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QToolBar>
+#include <QToolButton>
 
 #include "app/form1_layout.h"
 #include "app/credits.h"
@@ -41,6 +42,7 @@ Form1::Form1(QWidget* parent)
 
     createControls();
     setPictures();
+    createToolbarButtons();
     stackControls();
     orderFocus();
     startChooser();
@@ -158,6 +160,8 @@ void Form1::connectHandlers()
     connect(Dir1, &DirListBox::changed, this, handle(&Form1::Dir1_Change));
     connect(Dir1, &DirListBox::openFailed, this, &Form1::reportFailure);
     connect(File1, &FileListBox::clicked, this, handle(&Form1::File1_Click));
+    for (QToolButton* button : toolbarButtons)
+        connect(button, &QToolButton::clicked, this, [this, button] { runHandler([this, button] { Toolbar1_ButtonClick(button); }); });
 }
 
 void Form1::setFailureReporter(FailureReporter reporter)

@@ -79,6 +79,8 @@ public:
     QLabel* lblDrive = nullptr;
     QLabel* lblFilename = nullptr;
     ImageList* ImageList1 = nullptr;
+    // Toolbar1's six buttons, left to right (player/).
+    std::array<QToolButton*, 6> toolbarButtons{};
 
     // Folder chooser (player/).
     void Drive1_Change();
@@ -108,6 +110,8 @@ private:
     void createControls();
     // Decodes the built-in pictures and sets each on its control (app/form1_pictures.cpp).
     void setPictures();
+    // Puts the six playback buttons on the toolbar, with their pictures from ImageList1 (player/).
+    void createToolbarButtons();
     void stackControls();
     void orderFocus();
     void connectHandlers();

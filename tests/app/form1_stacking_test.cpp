@@ -66,8 +66,12 @@ TEST_F(FormTest, BannerFramesHideUnderTheToolbarAndTheBannerBoxSitsOnIt)
 {
     form.Form_Load();
     showForm();
-    for (const QPoint p : {QPoint(0, 0), QPoint(45, 16), QPoint(89, 32)})
-        EXPECT_EQ(controlAt(p), form.Toolbar1);
+    // The toolbar, or one of the buttons on it, covers every banner frame's place.
+    for (const QPoint p : {QPoint(0, 0), QPoint(45, 16), QPoint(89, 32)}) {
+        QWidget* hit = controlAt(p);
+        EXPECT_TRUE(hit == form.Toolbar1 || (hit && hit->parentWidget() == form.Toolbar1 && hit != form.Picture1))
+            << p.x() << "," << p.y();
+    }
     EXPECT_EQ(controlAt(QPoint(352, 8)), form.Picture1);
     EXPECT_EQ(controlAt(QPoint(448, 40)), form.Picture1);
     EXPECT_EQ(controlAt(QPoint(351, 8)), form.Toolbar1);

@@ -1,6 +1,7 @@
 // Saves pictures of the window in browse mode and in play mode to the build's screenshots
 // folder, grabbed offscreen, so that the window can be looked at without a display. The chooser
-// is pointed at a folder of movies whose names have spaces and Chinese characters.
+// is pointed at a folder of movies whose names have spaces and Chinese characters. The last
+// picture, unplayable.png, shows the player's message for a movie that cannot be played.
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -40,6 +41,12 @@ TEST(WindowScreenshots, SavesBrowseAndPlayMode)
     const QImage play = form.grab().toImage();
     EXPECT_EQ(play.size(), QSize(521, 490));
     ASSERT_TRUE(play.save(out.filePath(QStringLiteral("play.png"))));
+
+    // An empty file cannot be played: the player says so in its area.
+    form.File1->setCurrentRow(form.File1->count() - 1);
+    form.runHandler([&form] { form.File1_Click(); });
+    ASSERT_TRUE(form.ShockwaveFlash1->unplayable());
+    ASSERT_TRUE(form.grab().toImage().save(out.filePath(QStringLiteral("unplayable.png"))));
 }
 
 }  // namespace
