@@ -328,9 +328,12 @@ void ScanlineRasterizer::paintRowOneStyle(int y, int subScanlines, int clipRight
     std::int32_t* area = cellArea_.data();
     std::int32_t* cover = cellCover_.data();
     touched_.clear();
+    int first = std::numeric_limits<int>::max(), last = -1;
     auto addSpan = [&](std::int32_t from, std::int32_t to) {
         if (to <= from) return;
         const int pa = from >> 8, pb = to >> 8;
+        first = std::min(first, pa);
+        last = std::max(last, pb);
         if (pa == pb) {
             area[pa] += to - from;
             touched_.push_back(pa);
@@ -354,12 +357,19 @@ void ScanlineRasterizer::paintRowOneStyle(int y, int subScanlines, int clipRight
         }
         if (start >= 0) addSpan(start, clipRight * 256);  // still inside at the clip's edge
     }
-    if (touched_.empty()) return;
-    // Only the cells that spans touched are visited (the pixels between them take the running
-    // coverage), so a row costs its edges, not its width.
-    std::sort(touched_.begin(), touched_.end());
-    touched_.erase(std::unique(touched_.begin(), touched_.end()), touched_.end());
-    const int last = touched_.back();
+    if (last < 0) return;
+    // Pixels with nothing of their own take the running coverage. A narrow row is walked cell by
+    // cell; a wide one visits only the cells that spans touched, so that it costs its edges, not
+    // its width (sorting them costs more than walking a few dozen cells).
+    constexpr int kWalkedCellsPerEdge = 8;
+    if (last - first < kWalkedCellsPerEdge * int(touched_.size())) {
+        touched_.clear();
+        for (int x = first; x <= last; ++x)
+            if (cover[x] != 0 || area[x] != 0) touched_.push_back(x);
+    } else {
+        std::sort(touched_.begin(), touched_.end());
+        touched_.erase(std::unique(touched_.begin(), touched_.end()), touched_.end());
+    }
     const std::int32_t full = 1 << coverageShift_;
     const SpanPaint* paint = paints_[0];
     const bool visible = paint && !paint->invisible();
