@@ -128,22 +128,30 @@ void ScanlineRasterizer::addPath(const QPainterPath& path, const QTransform& tra
     if (open) addLine(current, start, kNoStyle, style);
 }
 
+bool ScanlineRasterizer::ranksAbove(std::int32_t a, std::int32_t b) const
+{
+    return rank_.empty() ? a > b : rank_[std::size_t(a)] > rank_[std::size_t(b)];
+}
+
+template <FillRule Rule>
 void ScanlineRasterizer::toggle(std::int32_t style, std::int32_t delta)
 {
     if (style < 0) return;
     std::int32_t& w = winding_[std::size_t(style)];
-    const bool was = rule_ == FillRule::NonZero ? w != 0 : (w & 1) != 0;
+    const bool was = Rule == FillRule::NonZero ? w != 0 : (w & 1) != 0;
     w += delta;
-    const bool is = rule_ == FillRule::NonZero ? w != 0 : (w & 1) != 0;
+    const bool is = Rule == FillRule::NonZero ? w != 0 : (w & 1) != 0;
     if (was == is) return;
     if (is) {
         winners_.push_back(style);
+        if (top_ == kNoStyle || ranksAbove(style, top_)) top_ = style;
     } else {
         auto it = std::find(winners_.begin(), winners_.end(), style);
         if (it != winners_.end()) {
             *it = winners_.back();
             winners_.pop_back();
         }
+        if (style == top_) top_ = topStyle();
     }
 }
 
@@ -151,11 +159,8 @@ std::int32_t ScanlineRasterizer::topStyle() const
 {
     if (winners_.empty()) return kNoStyle;
     std::int32_t best = winners_.front();
-    for (std::size_t i = 1; i < winners_.size(); ++i) {
-        const std::int32_t s = winners_[i];
-        const bool higher = rank_.empty() ? s > best : rank_[std::size_t(s)] > rank_[std::size_t(best)];
-        if (higher) best = s;
-    }
+    for (std::size_t i = 1; i < winners_.size(); ++i)
+        if (ranksAbove(winners_[i], best)) best = winners_[i];
     return best;
 }
 
@@ -163,6 +168,15 @@ void ScanlineRasterizer::sweepSubScanline(std::vector<Change>& changes, int clip
 {
     changes.clear();
     if (active_.size() < 2) return;
+    if (rule_ == FillRule::NonZero)
+        sweepStyles<FillRule::NonZero>(changes, clipLeft, clipRight, antialias);
+    else
+        sweepStyles<FillRule::EvenOdd>(changes, clipLeft, clipRight, antialias);
+}
+
+template <FillRule Rule>
+void ScanlineRasterizer::sweepStyles(std::vector<Change>& changes, int clipLeft, int clipRight, bool antialias)
+{
     const double left = clipLeft, right = clipRight;
     std::int32_t current = kNoStyle;
     std::int32_t lastX = -1;
@@ -181,27 +195,28 @@ void ScanlineRasterizer::sweepSubScanline(std::vector<Change>& changes, int clip
         // One style (a stroke, a glyph, a single-fill shape): one winding number.
         std::int32_t w = 0;
         for (const ActiveEdge& a : active_) {
-            const Edge& e = edges_[a.edge];
-            w += (e.right == 0 ? e.dir : 0) - (e.left == 0 ? e.dir : 0);
-            const std::int32_t top = (rule_ == FillRule::NonZero ? w != 0 : (w & 1) != 0) ? 0 : kNoStyle;
+            w += (a.right == 0 ? a.dir : 0) - (a.left == 0 ? a.dir : 0);
+            const std::int32_t top = (Rule == FillRule::NonZero ? w != 0 : (w & 1) != 0) ? 0 : kNoStyle;
             if (top != current) change(a, top);
         }
         return;
     }
+    top_ = kNoStyle;
     for (const ActiveEdge& a : active_) {
-        const Edge& e = edges_[a.edge];
-        toggle(e.right, e.dir);
-        toggle(e.left, -e.dir);
-        const std::int32_t top = topStyle();
-        if (top != current) change(a, top);
+        toggle<Rule>(a.right, a.dir);
+        toggle<Rule>(a.left, -a.dir);
+        if (top_ != current) change(a, top_);
     }
-    // Malformed outlines may leave windings behind; each sub-scanline starts afresh.
-    for (const ActiveEdge& a : active_) {
-        const Edge& e = edges_[a.edge];
-        if (e.left >= 0) winding_[std::size_t(e.left)] = 0;
-        if (e.right >= 0) winding_[std::size_t(e.right)] = 0;
+    // Malformed outlines may leave windings behind; each sub-scanline starts afresh. With no
+    // style left winding every count is zero (non-zero rule) or even, which the even-odd rule
+    // reads as zero, so well-formed rows skip the pass.
+    if (!winners_.empty()) {
+        for (const ActiveEdge& a : active_) {
+            if (a.left >= 0) winding_[std::size_t(a.left)] = 0;
+            if (a.right >= 0) winding_[std::size_t(a.right)] = 0;
+        }
+        winners_.clear();
     }
-    winners_.clear();
 }
 
 void ScanlineRasterizer::advance(std::int64_t sub, int subScanlines)
@@ -240,7 +255,8 @@ void ScanlineRasterizer::advance(std::int64_t sub, int subScanlines)
         const auto last = std::int64_t(std::min(std::ceil(e.y1 * subScanlines - 0.5), endSample_)) - 1;
         if (last < sub) continue;
         const double ys = (double(sub) + 0.5) / subScanlines;
-        incoming_.push_back({e.x0 + (ys - e.y0) * e.slope, e.slope / subScanlines, index, last});
+        incoming_.push_back({e.x0 + (ys - e.y0) * e.slope, e.slope / subScanlines, std::int32_t(last), e.left,
+                             e.right, e.dir});
     }
     if (incoming_.empty()) return;
     auto byX = [](const ActiveEdge& a, const ActiveEdge& b) { return a.x < b.x; };

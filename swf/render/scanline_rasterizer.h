@@ -86,10 +86,12 @@ private:
         std::int32_t left, right;  // styles as seen going down
         std::int32_t dir;          // +1 drawn downward, -1 drawn upward
     };
+    // The edge's styles travel with it, so that the sweep reads one packed list.
     struct ActiveEdge {
         double x, step;            // x at the current sub-scanline, and per sub-scanline
-        std::uint32_t edge;
-        std::int64_t lastSub;      // last sub-scanline it crosses
+        std::int32_t lastSub;      // last sub-scanline it crosses
+        std::int32_t left, right;  // styles as seen going down
+        std::int32_t dir;          // +1 drawn downward, -1 drawn upward
     };
     // From x (1/256 pixel) on, the sub-scanline belongs to `style`.
     struct Change {
@@ -98,7 +100,12 @@ private:
 
     void advance(std::int64_t sub, int subScanlines);
     void sweepSubScanline(std::vector<Change>& changes, int clipLeft, int clipRight, bool antialias);
+    template <FillRule Rule>
+    void sweepStyles(std::vector<Change>& changes, int clipLeft, int clipRight, bool antialias);
+    // Adds `delta` to a style's winding; keeps the set of styles that wind and the top one.
+    template <FillRule Rule>
     void toggle(std::int32_t style, std::int32_t delta);
+    bool ranksAbove(std::int32_t a, std::int32_t b) const;
     std::int32_t topStyle() const;
     void paintRow(int y, int subScanlines, int clipLeft, int clipRight);
     void paintRowOneStyle(int y, int subScanlines, int clipRight);
@@ -133,6 +140,7 @@ private:
     std::vector<ActiveEdge> merged_;
     std::vector<std::int32_t> winding_;  // per style
     std::vector<std::int32_t> winners_;  // styles that wind at the sweep position
+    std::int32_t top_ = kNoStyle;        // the highest ranked of them
     std::array<std::vector<Change>, kSubScanlines> changes_;
     std::vector<std::pair<std::int32_t, std::int32_t>> pending_;  // style, covered length
     std::vector<std::uint32_t> colors_;   // fetched colours of a run
