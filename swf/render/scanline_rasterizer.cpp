@@ -128,31 +128,14 @@ void ScanlineRasterizer::addPath(const QPainterPath& path, const QTransform& tra
     if (open) addLine(current, start, kNoStyle, style);
 }
 
-bool ScanlineRasterizer::ranksAbove(std::int32_t a, std::int32_t b) const
+void ScanlineRasterizer::stopWinning(std::int32_t style)
 {
-    return rank_.empty() ? a > b : rank_[std::size_t(a)] > rank_[std::size_t(b)];
-}
-
-template <FillRule Rule>
-void ScanlineRasterizer::toggle(std::int32_t style, std::int32_t delta)
-{
-    if (style < 0) return;
-    std::int32_t& w = winding_[std::size_t(style)];
-    const bool was = Rule == FillRule::NonZero ? w != 0 : (w & 1) != 0;
-    w += delta;
-    const bool is = Rule == FillRule::NonZero ? w != 0 : (w & 1) != 0;
-    if (was == is) return;
-    if (is) {
-        winners_.push_back(style);
-        if (top_ == kNoStyle || ranksAbove(style, top_)) top_ = style;
-    } else {
-        auto it = std::find(winners_.begin(), winners_.end(), style);
-        if (it != winners_.end()) {
-            *it = winners_.back();
-            winners_.pop_back();
-        }
-        if (style == top_) top_ = topStyle();
+    auto it = std::find(winners_.begin(), winners_.end(), style);
+    if (it != winners_.end()) {
+        *it = winners_.back();
+        winners_.pop_back();
     }
+    if (style == top_) top_ = topStyle();
 }
 
 std::int32_t ScanlineRasterizer::topStyle() const
@@ -500,20 +483,8 @@ void ScanlineRasterizer::cover(std::int32_t from, std::int32_t to, std::span<con
     }
 }
 
-void ScanlineRasterizer::addPending(std::int32_t style, std::int32_t length)
+void ScanlineRasterizer::paintPending()
 {
-    for (auto& [s, coverage] : pending_) {
-        if (s == style) {
-            coverage += length;
-            return;
-        }
-    }
-    pending_.emplace_back(style, length);
-}
-
-void ScanlineRasterizer::flushPending()
-{
-    if (pendingPixel_ < 0) return;
     const int x = pendingPixel_;
     pendingPixel_ = -1;
     auto colorOf = [&](const SpanPaint& paint) {

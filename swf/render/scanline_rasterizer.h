@@ -103,16 +103,49 @@ private:
     template <FillRule Rule>
     void sweepStyles(std::vector<Change>& changes, int clipLeft, int clipRight, bool antialias);
     // Adds `delta` to a style's winding; keeps the set of styles that wind and the top one.
+    // Inline: the sweep calls it twice per edge and sub-scanline.
     template <FillRule Rule>
-    void toggle(std::int32_t style, std::int32_t delta);
-    bool ranksAbove(std::int32_t a, std::int32_t b) const;
+    void toggle(std::int32_t style, std::int32_t delta)
+    {
+        if (style < 0) return;
+        std::int32_t& w = winding_[std::size_t(style)];
+        const bool was = Rule == FillRule::NonZero ? w != 0 : (w & 1) != 0;
+        w += delta;
+        const bool is = Rule == FillRule::NonZero ? w != 0 : (w & 1) != 0;
+        if (was == is) return;
+        if (is) {
+            winners_.push_back(style);
+            if (top_ == kNoStyle || ranksAbove(style, top_)) top_ = style;
+        } else {
+            stopWinning(style);
+        }
+    }
+    void stopWinning(std::int32_t style);
+    bool ranksAbove(std::int32_t a, std::int32_t b) const
+    {
+        return rank_.empty() ? a > b : rank_[std::size_t(a)] > rank_[std::size_t(b)];
+    }
     std::int32_t topStyle() const;
     void paintRow(int y, int subScanlines, int clipLeft, int clipRight);
     void paintRowOneStyle(int y, int subScanlines, int clipRight);
     // `uniform`: the one style of all `styles`, or kMixed.
     void cover(std::int32_t from, std::int32_t to, std::span<const std::int32_t> styles, std::int32_t uniform);
-    void addPending(std::int32_t style, std::int32_t length);
-    void flushPending();
+    // Adds covered length to the pending pixel's share of `style` (a handful of styles at most).
+    void addPending(std::int32_t style, std::int32_t length)
+    {
+        for (auto& [s, coverage] : pending_) {
+            if (s == style) {
+                coverage += length;
+                return;
+            }
+        }
+        pending_.emplace_back(style, length);
+    }
+    void flushPending()
+    {
+        if (pendingPixel_ >= 0) paintPending();
+    }
+    void paintPending();
     void paintWhole(int x, int n, std::span<const std::int32_t> styles);
     void paintFull(std::int32_t style, int x, int n);
     std::uint32_t mixed(const std::uint32_t* sums) const;
