@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iterator>
 #include <limits>
 
 #include "swf/render/pixel_ops.h"
@@ -244,9 +243,17 @@ void ScanlineRasterizer::advance(std::int64_t sub, int subScanlines)
     if (incoming_.empty()) return;
     auto byX = [](const ActiveEdge& a, const ActiveEdge& b) { return a.x < b.x; };
     std::sort(incoming_.begin(), incoming_.end(), byX);
-    merged_.clear();
-    std::merge(active_.begin(), active_.end(), incoming_.begin(), incoming_.end(), std::back_inserter(merged_), byX);
-    active_.swap(merged_);
+    // Merged in place from the back: edges left of every newcomer stay where they are. Ties keep
+    // the active edge first, as a forward merge would.
+    std::size_t from = active_.size(), in = incoming_.size();
+    active_.resize(from + in);
+    std::size_t to = active_.size();
+    while (in > 0) {
+        if (from > 0 && active_[from - 1].x > incoming_[in - 1].x)
+            active_[--to] = active_[--from];
+        else
+            active_[--to] = incoming_[--in];
+    }
 }
 
 void ScanlineRasterizer::fill(const RasterTarget& target, QRect clip, FillRule rule, bool antialias,
@@ -341,7 +348,9 @@ void ScanlineRasterizer::paintRowOneStyle(int y, int subScanlines, int clipRight
             cover[pa + 1] += 256;
             cover[pb] -= 256;
             area[pb] += to & 255;
-            touched_.insert(touched_.end(), {pa, pa + 1, pb});
+            touched_.push_back(pa);
+            touched_.push_back(pa + 1);
+            touched_.push_back(pb);
         }
     };
     for (int s = 0; s < subScanlines; ++s) {

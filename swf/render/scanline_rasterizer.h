@@ -170,7 +170,6 @@ private:
     std::vector<std::uint64_t> order_;  // first sub-scanline << 32 | edge index
     std::vector<ActiveEdge> active_;    // by x
     std::vector<ActiveEdge> incoming_;  // edges joining at the current sub-scanline
-    std::vector<ActiveEdge> merged_;
     std::vector<std::int32_t> winding_;  // per style
     std::vector<std::int32_t> winners_;  // styles that wind at the sweep position
     std::int32_t top_ = kNoStyle;        // the highest ranked of them
