@@ -424,7 +424,7 @@ void ScanlineRasterizer::paintRowOneStyle(int y, int subScanlines, int clipRight
 // pixels with changes inside them collect each style's covered length and are laid down once.
 void ScanlineRasterizer::paintRow(int y, int subScanlines, int clipLeft, int clipRight)
 {
-    std::array<std::size_t, kSubScanlines> cursor{};
+    std::array<const Change*, kSubScanlines> cursor{};
     std::array<std::int32_t, kSubScanlines> styles;
     styles.fill(kNoStyle);
     row_ = target_.pixels + std::size_t(y) * std::size_t(target_.stride);
@@ -433,28 +433,32 @@ void ScanlineRasterizer::paintRow(int y, int subScanlines, int clipLeft, int cli
     pending_.clear();
     std::int32_t position = clipLeft * 256;
     const std::int32_t end = clipRight * 256;
+    // Every list ends in a change at the row's end, so the walk needs no bounds checks (changes
+    // lie within the clip: none is past `end`).
+    for (int s = 0; s < subScanlines; ++s) {
+        auto& list = changes_[std::size_t(s)];
+        list.push_back({end, kNoStyle});
+        cursor[std::size_t(s)] = list.data();
+    }
     const std::span<const std::int32_t> current(styles.data(), std::size_t(subScanlines));
     std::int32_t uniform = kNoStyle;  // the style of every sub-scanline, or kMixed
     while (true) {
-        std::int32_t next = end;
-        for (int s = 0; s < subScanlines; ++s) {
-            const auto& list = changes_[std::size_t(s)];
-            if (cursor[std::size_t(s)] < list.size()) next = std::min(next, list[cursor[std::size_t(s)]].x);
-        }
+        std::int32_t next = cursor[0]->x;
+        for (int s = 1; s < subScanlines; ++s) next = std::min(next, cursor[std::size_t(s)]->x);
         if (next > position) {
             cover(position, next, current, uniform);
             position = next;
         }
         if (position >= end) break;
+        bool same = true;
         for (int s = 0; s < subScanlines; ++s) {
-            const auto& list = changes_[std::size_t(s)];
-            std::size_t& c = cursor[std::size_t(s)];
-            while (c < list.size() && list[c].x == position) styles[std::size_t(s)] = list[c++].style;
+            const Change*& c = cursor[std::size_t(s)];
+            while (c->x == position) styles[std::size_t(s)] = (c++)->style;
+            same = same && styles[std::size_t(s)] == styles[0];
         }
-        uniform = std::all_of(current.begin(), current.end(), [&](std::int32_t st) { return st == current[0]; })
-                      ? current[0]
-                      : kMixed;
+        uniform = same ? styles[0] : kMixed;
     }
+    for (int s = 0; s < subScanlines; ++s) changes_[std::size_t(s)].pop_back();
     flushPending();
 }
 
