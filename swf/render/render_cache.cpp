@@ -87,6 +87,7 @@ QImage RenderCache::wrap(const Bitmap& bitmap)
 
 void RenderCache::clear()
 {
+    strokes_.clear();
     shapes_.clear();
     morphs_.clear();
     glyphs_.clear();
