@@ -160,6 +160,32 @@ void BM_DrawThickStrokes(benchmark::State& state)
 }
 BENCHMARK(BM_DrawThickStrokes)->Args({550, 400})->Args({1280, 720})->Unit(benchmark::kMillisecond);
 
+// Stroke outlines are kept per linear transform: a shape that moves reuses them, one that
+// scales every frame has them built anew (the cost the cache saves).
+void BM_DrawMovingStrokes(benchmark::State& state)
+{
+    ShapeDefinition shape = complexShape(20, 15);
+    for (LineStyle& line : shape.shape.lines) line.width = 160;
+    int frame = 0;
+    frames(state, "moving_strokes", [&](RenderContext& ctx) {
+        ++frame;
+        ctx.drawShape(shape, {1, 0, 0, 1, double(frame % 40) * 7.5, double(frame % 30) * 3.25}, {});
+    });
+}
+BENCHMARK(BM_DrawMovingStrokes)->Args({550, 400})->Args({1280, 720})->Unit(benchmark::kMillisecond);
+
+void BM_DrawScalingStrokes(benchmark::State& state)
+{
+    ShapeDefinition shape = complexShape(20, 15);
+    for (LineStyle& line : shape.shape.lines) line.width = 160;
+    int frame = 0;
+    frames(state, "scaling_strokes", [&](RenderContext& ctx) {
+        const double scale = 0.9 + 0.001 * double(++frame % 100);
+        ctx.drawShape(shape, {scale, 0, 0, scale, 0, 0}, {});
+    });
+}
+BENCHMARK(BM_DrawScalingStrokes)->Args({550, 400})->Args({1280, 720})->Unit(benchmark::kMillisecond);
+
 void BM_DrawTintedBitmap(benchmark::State& state)
 {
     // A smoothed full-stage bitmap fill under a colour transform that changes every frame.

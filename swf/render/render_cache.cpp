@@ -102,6 +102,7 @@ std::shared_ptr<const ShapeGeometry> RenderCache::drawing(std::uint64_t owner, s
 void RenderCache::clear()
 {
     drawings_.clear();
+    strokes_.clear();
     shapes_.clear();
     morphs_.clear();
     glyphs_.clear();

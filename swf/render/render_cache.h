@@ -22,6 +22,7 @@
 #include "swf/render/lru_cache.h"
 #include "swf/render/render_scratch.h"
 #include "swf/render/shape_geometry.h"
+#include "swf/render/stroke_outline_cache.h"
 #include "swf/render/text_field.h"
 
 namespace swf::render {
@@ -50,6 +51,8 @@ public:
 
     // Working memory for drawing, kept between frames (see render_scratch.h).
     RenderScratch& scratch() { return scratch_; }
+    // Outlines of the strokes of shape() geometry (whose addresses last until clear()).
+    StrokeOutlineCache& strokeOutlines() { return strokes_; }
 
     void clear();
     std::size_t morphEntries() const { return morphs_.size(); }
@@ -77,6 +80,7 @@ private:
     LruCache<LayoutKey, std::shared_ptr<const TextLayout>, LayoutKeyHash> layouts_;
     LruCache<MorphKey, std::shared_ptr<const ShapeGeometry>, MorphKeyHash> morphs_;
     std::map<std::pair<const FontDefinition*, std::uint32_t>, QPainterPath> glyphs_;
+    StrokeOutlineCache strokes_;
     RenderScratch scratch_;
     std::unordered_map<std::uint64_t, std::pair<std::uint64_t, std::shared_ptr<const ShapeGeometry>>> drawings_;
 };

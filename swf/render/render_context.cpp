@@ -106,7 +106,7 @@ void RenderContext::clear(Rgba background)
 }
 
 void RenderContext::drawShapeGeometry(const ShapeGeometry& geometry, const QTransform& toDevice,
-                                      const ColorTransform& colors)
+                                      const ColorTransform& colors, bool lasting)
 {
     if (geometry.empty()) return;
     const QRect& r = top().rect;
@@ -120,13 +120,14 @@ void RenderContext::drawShapeGeometry(const ShapeGeometry& geometry, const QTran
     ScanlineRasterizer& rasterizer = cache_.scratch().rasterizer;
     rasterizer.takePainted();
     for (const ShapeLayer& layer : geometry.layers)
-        paintShapeLayer(rasterizer, target, clip, geometry, layer, toDevice, colors, o);
+        paintShapeLayer(rasterizer, target, clip, geometry, layer, toDevice, colors, o,
+                        lasting ? &cache_.strokeOutlines() : nullptr);
     markDirty(QRectF(rasterizer.takePainted().translated(r.topLeft())));
 }
 
 void RenderContext::drawShape(const ShapeDefinition& shape, const Matrix& world, const ColorTransform& colors)
 {
-    drawShapeGeometry(cache_.shape(shape), toDevice(world), colors);
+    drawShapeGeometry(cache_.shape(shape), toDevice(world), colors, true);
 }
 
 void RenderContext::drawMorphShape(const MorphShapeDefinition& morph, std::uint16_t ratio, const Matrix& world,

@@ -119,7 +119,9 @@ private:
     std::unique_ptr<QImage> takeImage(QSize size);
     void release(Layer& layer);
     void markDirty(const QRectF& deviceRect);
-    void drawShapeGeometry(const ShapeGeometry& geometry, const QTransform& toDevice, const ColorTransform& colors);
+    // `lasting`: the geometry is the cache's own for a definition, so its stroke outlines are kept.
+    void drawShapeGeometry(const ShapeGeometry& geometry, const QTransform& toDevice, const ColorTransform& colors,
+                           bool lasting = false);
     void compositeGroup(const QImage& content, const QRect& region, BlendMode mode);
     void unwind();
 

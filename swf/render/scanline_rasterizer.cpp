@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iterator>
 #include <limits>
 
 #include "swf/render/pixel_ops.h"
@@ -128,34 +127,22 @@ void ScanlineRasterizer::addPath(const QPainterPath& path, const QTransform& tra
     if (open) addLine(current, start, kNoStyle, style);
 }
 
-void ScanlineRasterizer::toggle(std::int32_t style, std::int32_t delta)
+void ScanlineRasterizer::stopWinning(std::int32_t style)
 {
-    if (style < 0) return;
-    std::int32_t& w = winding_[std::size_t(style)];
-    const bool was = rule_ == FillRule::NonZero ? w != 0 : (w & 1) != 0;
-    w += delta;
-    const bool is = rule_ == FillRule::NonZero ? w != 0 : (w & 1) != 0;
-    if (was == is) return;
-    if (is) {
-        winners_.push_back(style);
-    } else {
-        auto it = std::find(winners_.begin(), winners_.end(), style);
-        if (it != winners_.end()) {
-            *it = winners_.back();
-            winners_.pop_back();
-        }
+    auto it = std::find(winners_.begin(), winners_.end(), style);
+    if (it != winners_.end()) {
+        *it = winners_.back();
+        winners_.pop_back();
     }
+    if (style == top_) top_ = topStyle();
 }
 
 std::int32_t ScanlineRasterizer::topStyle() const
 {
     if (winners_.empty()) return kNoStyle;
     std::int32_t best = winners_.front();
-    for (std::size_t i = 1; i < winners_.size(); ++i) {
-        const std::int32_t s = winners_[i];
-        const bool higher = rank_.empty() ? s > best : rank_[std::size_t(s)] > rank_[std::size_t(best)];
-        if (higher) best = s;
-    }
+    for (std::size_t i = 1; i < winners_.size(); ++i)
+        if (ranksAbove(winners_[i], best)) best = winners_[i];
     return best;
 }
 
@@ -163,6 +150,15 @@ void ScanlineRasterizer::sweepSubScanline(std::vector<Change>& changes, int clip
 {
     changes.clear();
     if (active_.size() < 2) return;
+    if (rule_ == FillRule::NonZero)
+        sweepStyles<FillRule::NonZero>(changes, clipLeft, clipRight, antialias);
+    else
+        sweepStyles<FillRule::EvenOdd>(changes, clipLeft, clipRight, antialias);
+}
+
+template <FillRule Rule>
+void ScanlineRasterizer::sweepStyles(std::vector<Change>& changes, int clipLeft, int clipRight, bool antialias)
+{
     const double left = clipLeft, right = clipRight;
     std::int32_t current = kNoStyle;
     std::int32_t lastX = -1;
@@ -181,27 +177,28 @@ void ScanlineRasterizer::sweepSubScanline(std::vector<Change>& changes, int clip
         // One style (a stroke, a glyph, a single-fill shape): one winding number.
         std::int32_t w = 0;
         for (const ActiveEdge& a : active_) {
-            const Edge& e = edges_[a.edge];
-            w += (e.right == 0 ? e.dir : 0) - (e.left == 0 ? e.dir : 0);
-            const std::int32_t top = (rule_ == FillRule::NonZero ? w != 0 : (w & 1) != 0) ? 0 : kNoStyle;
+            w += (a.right == 0 ? a.dir : 0) - (a.left == 0 ? a.dir : 0);
+            const std::int32_t top = (Rule == FillRule::NonZero ? w != 0 : (w & 1) != 0) ? 0 : kNoStyle;
             if (top != current) change(a, top);
         }
         return;
     }
+    top_ = kNoStyle;
     for (const ActiveEdge& a : active_) {
-        const Edge& e = edges_[a.edge];
-        toggle(e.right, e.dir);
-        toggle(e.left, -e.dir);
-        const std::int32_t top = topStyle();
-        if (top != current) change(a, top);
+        toggle<Rule>(a.right, a.dir);
+        toggle<Rule>(a.left, -a.dir);
+        if (top_ != current) change(a, top_);
     }
-    // Malformed outlines may leave windings behind; each sub-scanline starts afresh.
-    for (const ActiveEdge& a : active_) {
-        const Edge& e = edges_[a.edge];
-        if (e.left >= 0) winding_[std::size_t(e.left)] = 0;
-        if (e.right >= 0) winding_[std::size_t(e.right)] = 0;
+    // Malformed outlines may leave windings behind; each sub-scanline starts afresh. With no
+    // style left winding every count is zero (non-zero rule) or even, which the even-odd rule
+    // reads as zero, so well-formed rows skip the pass.
+    if (!winners_.empty()) {
+        for (const ActiveEdge& a : active_) {
+            if (a.left >= 0) winding_[std::size_t(a.left)] = 0;
+            if (a.right >= 0) winding_[std::size_t(a.right)] = 0;
+        }
+        winners_.clear();
     }
-    winners_.clear();
 }
 
 void ScanlineRasterizer::advance(std::int64_t sub, int subScanlines)
@@ -240,14 +237,23 @@ void ScanlineRasterizer::advance(std::int64_t sub, int subScanlines)
         const auto last = std::int64_t(std::min(std::ceil(e.y1 * subScanlines - 0.5), endSample_)) - 1;
         if (last < sub) continue;
         const double ys = (double(sub) + 0.5) / subScanlines;
-        incoming_.push_back({e.x0 + (ys - e.y0) * e.slope, e.slope / subScanlines, index, last});
+        incoming_.push_back({e.x0 + (ys - e.y0) * e.slope, e.slope / subScanlines, std::int32_t(last), e.left,
+                             e.right, e.dir});
     }
     if (incoming_.empty()) return;
     auto byX = [](const ActiveEdge& a, const ActiveEdge& b) { return a.x < b.x; };
     std::sort(incoming_.begin(), incoming_.end(), byX);
-    merged_.clear();
-    std::merge(active_.begin(), active_.end(), incoming_.begin(), incoming_.end(), std::back_inserter(merged_), byX);
-    active_.swap(merged_);
+    // Merged in place from the back: edges left of every newcomer stay where they are. Ties keep
+    // the active edge first, as a forward merge would.
+    std::size_t from = active_.size(), in = incoming_.size();
+    active_.resize(from + in);
+    std::size_t to = active_.size();
+    while (in > 0) {
+        if (from > 0 && active_[from - 1].x > incoming_[in - 1].x)
+            active_[--to] = active_[--from];
+        else
+            active_[--to] = incoming_[--in];
+    }
 }
 
 void ScanlineRasterizer::fill(const RasterTarget& target, QRect clip, FillRule rule, bool antialias,
@@ -342,7 +348,9 @@ void ScanlineRasterizer::paintRowOneStyle(int y, int subScanlines, int clipRight
             cover[pa + 1] += 256;
             cover[pb] -= 256;
             area[pb] += to & 255;
-            touched_.insert(touched_.end(), {pa, pa + 1, pb});
+            touched_.push_back(pa);
+            touched_.push_back(pa + 1);
+            touched_.push_back(pb);
         }
     };
     for (int s = 0; s < subScanlines; ++s) {
@@ -416,7 +424,7 @@ void ScanlineRasterizer::paintRowOneStyle(int y, int subScanlines, int clipRight
 // pixels with changes inside them collect each style's covered length and are laid down once.
 void ScanlineRasterizer::paintRow(int y, int subScanlines, int clipLeft, int clipRight)
 {
-    std::array<std::size_t, kSubScanlines> cursor{};
+    std::array<const Change*, kSubScanlines> cursor{};
     std::array<std::int32_t, kSubScanlines> styles;
     styles.fill(kNoStyle);
     row_ = target_.pixels + std::size_t(y) * std::size_t(target_.stride);
@@ -425,28 +433,32 @@ void ScanlineRasterizer::paintRow(int y, int subScanlines, int clipLeft, int cli
     pending_.clear();
     std::int32_t position = clipLeft * 256;
     const std::int32_t end = clipRight * 256;
+    // Every list ends in a change at the row's end, so the walk needs no bounds checks (changes
+    // lie within the clip: none is past `end`).
+    for (int s = 0; s < subScanlines; ++s) {
+        auto& list = changes_[std::size_t(s)];
+        list.push_back({end, kNoStyle});
+        cursor[std::size_t(s)] = list.data();
+    }
     const std::span<const std::int32_t> current(styles.data(), std::size_t(subScanlines));
     std::int32_t uniform = kNoStyle;  // the style of every sub-scanline, or kMixed
     while (true) {
-        std::int32_t next = end;
-        for (int s = 0; s < subScanlines; ++s) {
-            const auto& list = changes_[std::size_t(s)];
-            if (cursor[std::size_t(s)] < list.size()) next = std::min(next, list[cursor[std::size_t(s)]].x);
-        }
+        std::int32_t next = cursor[0]->x;
+        for (int s = 1; s < subScanlines; ++s) next = std::min(next, cursor[std::size_t(s)]->x);
         if (next > position) {
             cover(position, next, current, uniform);
             position = next;
         }
         if (position >= end) break;
+        bool same = true;
         for (int s = 0; s < subScanlines; ++s) {
-            const auto& list = changes_[std::size_t(s)];
-            std::size_t& c = cursor[std::size_t(s)];
-            while (c < list.size() && list[c].x == position) styles[std::size_t(s)] = list[c++].style;
+            const Change*& c = cursor[std::size_t(s)];
+            while (c->x == position) styles[std::size_t(s)] = (c++)->style;
+            same = same && styles[std::size_t(s)] == styles[0];
         }
-        uniform = std::all_of(current.begin(), current.end(), [&](std::int32_t st) { return st == current[0]; })
-                      ? current[0]
-                      : kMixed;
+        uniform = same ? styles[0] : kMixed;
     }
+    for (int s = 0; s < subScanlines; ++s) changes_[std::size_t(s)].pop_back();
     flushPending();
 }
 
@@ -484,20 +496,8 @@ void ScanlineRasterizer::cover(std::int32_t from, std::int32_t to, std::span<con
     }
 }
 
-void ScanlineRasterizer::addPending(std::int32_t style, std::int32_t length)
+void ScanlineRasterizer::paintPending()
 {
-    for (auto& [s, coverage] : pending_) {
-        if (s == style) {
-            coverage += length;
-            return;
-        }
-    }
-    pending_.emplace_back(style, length);
-}
-
-void ScanlineRasterizer::flushPending()
-{
-    if (pendingPixel_ < 0) return;
     const int x = pendingPixel_;
     pendingPixel_ = -1;
     auto colorOf = [&](const SpanPaint& paint) {

@@ -86,10 +86,12 @@ private:
         std::int32_t left, right;  // styles as seen going down
         std::int32_t dir;          // +1 drawn downward, -1 drawn upward
     };
+    // The edge's styles travel with it, so that the sweep reads one packed list.
     struct ActiveEdge {
         double x, step;            // x at the current sub-scanline, and per sub-scanline
-        std::uint32_t edge;
-        std::int64_t lastSub;      // last sub-scanline it crosses
+        std::int32_t lastSub;      // last sub-scanline it crosses
+        std::int32_t left, right;  // styles as seen going down
+        std::int32_t dir;          // +1 drawn downward, -1 drawn upward
     };
     // From x (1/256 pixel) on, the sub-scanline belongs to `style`.
     struct Change {
@@ -98,14 +100,52 @@ private:
 
     void advance(std::int64_t sub, int subScanlines);
     void sweepSubScanline(std::vector<Change>& changes, int clipLeft, int clipRight, bool antialias);
-    void toggle(std::int32_t style, std::int32_t delta);
+    template <FillRule Rule>
+    void sweepStyles(std::vector<Change>& changes, int clipLeft, int clipRight, bool antialias);
+    // Adds `delta` to a style's winding; keeps the set of styles that wind and the top one.
+    // Inline: the sweep calls it twice per edge and sub-scanline.
+    template <FillRule Rule>
+    void toggle(std::int32_t style, std::int32_t delta)
+    {
+        if (style < 0) return;
+        std::int32_t& w = winding_[std::size_t(style)];
+        const bool was = Rule == FillRule::NonZero ? w != 0 : (w & 1) != 0;
+        w += delta;
+        const bool is = Rule == FillRule::NonZero ? w != 0 : (w & 1) != 0;
+        if (was == is) return;
+        if (is) {
+            winners_.push_back(style);
+            if (top_ == kNoStyle || ranksAbove(style, top_)) top_ = style;
+        } else {
+            stopWinning(style);
+        }
+    }
+    void stopWinning(std::int32_t style);
+    bool ranksAbove(std::int32_t a, std::int32_t b) const
+    {
+        return rank_.empty() ? a > b : rank_[std::size_t(a)] > rank_[std::size_t(b)];
+    }
     std::int32_t topStyle() const;
     void paintRow(int y, int subScanlines, int clipLeft, int clipRight);
     void paintRowOneStyle(int y, int subScanlines, int clipRight);
     // `uniform`: the one style of all `styles`, or kMixed.
     void cover(std::int32_t from, std::int32_t to, std::span<const std::int32_t> styles, std::int32_t uniform);
-    void addPending(std::int32_t style, std::int32_t length);
-    void flushPending();
+    // Adds covered length to the pending pixel's share of `style` (a handful of styles at most).
+    void addPending(std::int32_t style, std::int32_t length)
+    {
+        for (auto& [s, coverage] : pending_) {
+            if (s == style) {
+                coverage += length;
+                return;
+            }
+        }
+        pending_.emplace_back(style, length);
+    }
+    void flushPending()
+    {
+        if (pendingPixel_ >= 0) paintPending();
+    }
+    void paintPending();
     void paintWhole(int x, int n, std::span<const std::int32_t> styles);
     void paintFull(std::int32_t style, int x, int n);
     std::uint32_t mixed(const std::uint32_t* sums) const;
@@ -130,9 +170,9 @@ private:
     std::vector<std::uint64_t> order_;  // first sub-scanline << 32 | edge index
     std::vector<ActiveEdge> active_;    // by x
     std::vector<ActiveEdge> incoming_;  // edges joining at the current sub-scanline
-    std::vector<ActiveEdge> merged_;
     std::vector<std::int32_t> winding_;  // per style
     std::vector<std::int32_t> winners_;  // styles that wind at the sweep position
+    std::int32_t top_ = kNoStyle;        // the highest ranked of them
     std::array<std::vector<Change>, kSubScanlines> changes_;
     std::vector<std::pair<std::int32_t, std::int32_t>> pending_;  // style, covered length
     std::vector<std::uint32_t> colors_;   // fetched colours of a run

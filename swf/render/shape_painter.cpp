@@ -137,19 +137,19 @@ QPainterPath strokeOutline(const StrokePath& stroke, const LineStyle& line, cons
 
 void paintOutline(ScanlineRasterizer& rasterizer, const RasterTarget& target, QRect clip, const QPainterPath& outline,
                   FillRule rule, const FillStyle& fill, const QTransform& shapeToDevice, const ColorTransform& colors,
-                  const PaintOptions& options)
+                  const PaintOptions& options, QPointF offset)
 {
     const std::optional<SpanPaint> paint = makeSpanPaint(fill, shapeToDevice, colors, options);
     if (!paint || paint->invisible()) return;
     rasterizer.reset();
-    rasterizer.addPath(outline, QTransform(), 0);
+    rasterizer.addPath(outline, QTransform::fromTranslate(offset.x(), offset.y()), 0);
     const SpanPaint* paints[] = {&*paint};
     rasterizer.fill(target, clip, rule, options.antialias(), paints);
 }
 
 void paintShapeLayer(ScanlineRasterizer& rasterizer, const RasterTarget& target, QRect clip,
                      const ShapeGeometry& geometry, const ShapeLayer& layer, const QTransform& toDevice,
-                     const ColorTransform& colors, const PaintOptions& options)
+                     const ColorTransform& colors, const PaintOptions& options, StrokeOutlineCache* strokes)
 {
     if (!layer.fillEdges.empty()) {
         // One paint per style that has a region; where malformed regions overlap, the style
@@ -186,6 +186,18 @@ void paintShapeLayer(ScanlineRasterizer& rasterizer, const RasterTarget& target,
         const FillStyle fill = line.hasFill ? line.fill : solidFill(line.color);
         if (!options.coverageOnly && fill.kind == FillStyle::Kind::Solid && transformColor(fill.color, colors).a == 0)
             continue;
+        // Hinted strokes snap to the pixel grid, so their outlines depend on the translation too.
+        if (strokes && !line.pixelHinting && StrokeOutlineCache::keepable(toDevice)) {
+            const StrokeOutlineCache::Key key = StrokeOutlineCache::keyOf(stroke, toDevice);
+            const QPainterPath* outline = strokes->find(key);
+            if (!outline) {
+                const QTransform linear(toDevice.m11(), toDevice.m12(), toDevice.m21(), toDevice.m22(), 0, 0);
+                outline = &strokes->insert(key, strokeOutline(stroke, line, linear));
+            }
+            paintOutline(rasterizer, target, clip, *outline, FillRule::NonZero, fill, toDevice, colors, options,
+                         QPointF(toDevice.dx(), toDevice.dy()));
+            continue;
+        }
         paintOutline(rasterizer, target, clip, strokeOutline(stroke, line, toDevice), FillRule::NonZero, fill, toDevice,
                      colors, options);
     }

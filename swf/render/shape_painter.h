@@ -11,6 +11,7 @@
 #include "swf/render/paint_options.h"
 #include "swf/render/scanline_rasterizer.h"
 #include "swf/render/shape_geometry.h"
+#include "swf/render/stroke_outline_cache.h"
 
 namespace swf::render {
 
@@ -26,15 +27,17 @@ double deviceStrokeWidth(const LineStyle& line, const QTransform& toDevice);
 QPainterPath strokeOutline(const StrokePath& stroke, const LineStyle& line, const QTransform& toDevice);
 
 // Paints one layer of `geometry` into `target` within `clip`. `toDevice` maps the shape's twips
-// to the target's pixels.
+// to the target's pixels. With `strokes`, stroke outlines are looked up there and kept: the
+// geometry must then outlive the cache's entries (or the cache be cleared first).
 void paintShapeLayer(ScanlineRasterizer& rasterizer, const RasterTarget& target, QRect clip,
                      const ShapeGeometry& geometry, const ShapeLayer& layer, const QTransform& toDevice,
-                     const ColorTransform& colors, const PaintOptions& options);
+                     const ColorTransform& colors, const PaintOptions& options,
+                     StrokeOutlineCache* strokes = nullptr);
 
-// Fills one outline (already in device pixels) with a fill style whose matrix is in shape
-// twips mapped by `shapeToDevice`.
+// Fills one outline (in device pixels once moved by `offset`) with a fill style whose matrix is
+// in shape twips mapped by `shapeToDevice`.
 void paintOutline(ScanlineRasterizer& rasterizer, const RasterTarget& target, QRect clip, const QPainterPath& outline,
                   FillRule rule, const FillStyle& fill, const QTransform& shapeToDevice, const ColorTransform& colors,
-                  const PaintOptions& options);
+                  const PaintOptions& options, QPointF offset = {});
 
 }  // namespace swf::render

@@ -148,5 +148,64 @@ TEST(Strokes, StrokeColourTakesTheColourTransform)
     EXPECT_TRUE(near(canvas.at(20, 20), {255, 0, 0, 255}));
 }
 
+// One cache across frames, as the player keeps it: each draw is a frame of its own.
+struct Frames {
+    TestResources resources;
+    RenderCache cache;
+
+    QImage draw(const ShapeDefinition& shape, const Matrix& world)
+    {
+        QImage image(60, 60, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        RenderContext(image, QTransform::fromScale(1 / 20.0, 1 / 20.0), RenderQuality::High, cache, resources)
+            .drawShape(shape, world, {});
+        return image;
+    }
+};
+
+// Largest channel difference between `a` moved by (dx, dy) and `b`, over b's pixels whose
+// source lies inside `a`.
+int shiftedDifference(const QImage& a, const QImage& b, int dx, int dy)
+{
+    int worst = 0;
+    for (int y = std::max(0, dy); y < b.height() && y - dy < a.height(); ++y)
+        for (int x = std::max(0, dx); x < b.width() && x - dx < a.width(); ++x) {
+            const QRgb p = a.pixel(x - dx, y - dy), q = b.pixel(x, y);
+            worst = std::max({worst, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                              std::abs(qBlue(p) - qBlue(q))});
+        }
+    return worst;
+}
+
+TEST(Strokes, KeptOutlinesFollowMovesAndAreRebuiltForNewScales)
+{
+    LineStyle l = line(100, kBlack);
+    l.join = JoinStyle::Miter;
+    const ShapeDefinition shape = shapeOf({}, {l}, {moveSelect(100, 100, 0, 0, 1), lineTo(400, 300), lineTo(150, 500)});
+    Frames frames;
+    const QImage first = frames.draw(shape, {1, 0, 0, 1, 70, 30});
+    EXPECT_EQ(frames.cache.strokeOutlines().size(), 1u);
+    // Moved by whole pixels: the kept outline, moved, gives the same picture moved.
+    const QImage moved = frames.draw(shape, {1, 0, 0, 1, 70 + 20 * 13, 30 + 20 * 7});
+    EXPECT_EQ(frames.cache.strokeOutlines().size(), 1u);
+    EXPECT_LE(shiftedDifference(first, moved, 13, 7), 1);
+    EXPECT_LT(qRed(moved.pixel(20 + 13, 15 + 7)), 100);  // on the line, not blank
+    // Moved by a fraction of a pixel, drawn afresh with another cache: the same picture.
+    Frames fresh;
+    EXPECT_EQ(shiftedDifference(fresh.draw(shape, {1, 0, 0, 1, 77, 39}), frames.draw(shape, {1, 0, 0, 1, 77, 39}), 0, 0),
+              0);
+    // Scaled: a new outline at the new width, not the kept one.
+    const QImage scaled = frames.draw(shape, {2, 0, 0, 2, 0, 0});
+    EXPECT_EQ(frames.cache.strokeOutlines().size(), 2u);
+    EXPECT_NEAR(inkInColumn(scaled, 30), inkInColumn(fresh.draw(shape, {2, 0, 0, 2, 0, 0}), 30), 0.05);
+    // Hinted strokes depend on where they land and are not kept.
+    l.pixelHinting = true;
+    const ShapeDefinition hinted = shapeOf({}, {l}, {moveSelect(100, 100, 0, 0, 1), lineTo(900, 100)});
+    frames.draw(hinted, {1, 0, 0, 1, 7, 3});
+    EXPECT_EQ(frames.cache.strokeOutlines().size(), 2u);
+    frames.cache.clear();
+    EXPECT_EQ(frames.cache.strokeOutlines().size(), 0u);
+}
+
 }  // namespace
 }  // namespace swf::render::test
