@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <optional>
@@ -13,13 +14,17 @@
 
 #include "swf/audio/mixer.h"
 #include "swf/format/limits.h"
+#include "swf/player_geometry.h"
 #include "swf/player_sound.h"
 #include "swf/render/display_tree_walk.h"
 #include "swf/render/movie_resources.h"
 #include "swf/render/render_cache.h"
 #include "swf/render/viewport.h"
+#include "swf/runtime/display_geometry.h"
 #include "swf/runtime/frame_clock.h"
+#include "swf/runtime/input_dispatch.h"
 #include "swf/runtime/movie_clip.h"
+#include "swf/runtime/script_engine.h"
 #include "swf/runtime/stage.h"
 
 namespace swf {
@@ -141,11 +146,15 @@ struct Player::Impl {
     std::unique_ptr<detail::MixerSoundHost> sound;
     std::unique_ptr<render::MovieResources> resources;
     mutable std::unique_ptr<render::RenderCache> cache;
+    std::unique_ptr<detail::PlayerGeometry> geometry;
+    std::unique_ptr<runtime::ScriptEngine> scripts;
     std::unique_ptr<runtime::Stage> stage;
+    std::unique_ptr<runtime::InputDispatcher> input;
     runtime::FrameClock clock;
 
     bool autoPlay = true;
     bool loop = true;
+    double scriptTimeLimitSeconds = 0;  // 0: the engine's default
     ScaleMode scaleMode = ScaleMode::ShowAll;
     Quality quality = Quality::High;
     QPointF mouse;
@@ -168,11 +177,62 @@ struct Player::Impl {
     std::function<void(const std::string&)> onWarning;
 
     runtime::MovieClip* root() const { return stage ? &stage->root() : nullptr; }
-    void runScripts() const
+    void runScripts()
     {
         if (stage) stage->runQueuedScripts();
+        finishScripts();
     }
+    // One frame of the movie; `elapsedMs` of player time passed before it.
+    void tick(double elapsedMs)
+    {
+        if (!stage) return;
+        if (scripts) scripts->advanceTime(elapsedMs);
+        stage->tick();
+        if (input) input->refresh();
+        finishScripts();
+    }
+
+    // Ends the movie: the stage goes before the hosts it calls.
+    void teardown()
+    {
+        input.reset();
+        stage.reset();
+        scripts.reset();
+        geometry.reset();
+        cache.reset();
+        resources.reset();
+        sound.reset();
+        mixer.stopAll();
+        movie.reset();
+        pendingMovie.clear();
+    }
+    // Builds the stage and everything around it for a parsed movie.
+    void install(std::shared_ptr<const Movie> parsed, std::string baseDirectory);
+    // A script asked for another movie in level 0: it replaces this one once no script runs.
+    std::string pendingMovie;
+    void finishScripts();
 };
+
+void Player::Impl::finishScripts()
+{
+    if (pendingMovie.empty()) return;
+    const std::string path = std::move(pendingMovie);
+    pendingMovie.clear();
+    // The movie that asked keeps playing when the new one cannot be read.
+    std::shared_ptr<const Movie> parsed;
+    try {
+        MovieLoadResult result = Movie::load(readWholeFile(path));
+        if (!result) {
+            warn("loadMovie: cannot load " + path + ": " + result.error().message);
+            return;
+        }
+        parsed = result.movie();
+    } catch (const LoadError& e) {
+        warn(std::string("loadMovie: ") + e.what());
+        return;
+    }
+    install(std::move(parsed), std::filesystem::path(path).parent_path().string());
+}
 
 Player::Player() : impl_(std::make_unique<Impl>()) {}
 Player::~Player() { unload(); }
@@ -186,12 +246,13 @@ void Player::loadFile(const std::string& path)
         unload();
         throw;
     }
-    loadBytes(std::move(bytes));
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    loadBytes(std::move(bytes), error ? std::string() : absolute.parent_path().string());
 }
 
 void Player::loadBytes(std::vector<std::uint8_t> bytes, const std::string& baseDirectory)
 {
-    (void)baseDirectory;  // for loadMovie and relative URLs, which come with scripting
     unload();
     MovieLoadResult result = Movie::load(bytes);
     bytes = {};
@@ -199,8 +260,14 @@ void Player::loadBytes(std::vector<std::uint8_t> bytes, const std::string& baseD
         const MovieLoadError& e = result.error();
         throw LoadError(toLoadErrorKind(e.kind), e.message, e.offset);
     }
-    Impl& d = *impl_;
-    d.movie = result.movie();
+    impl_->install(result.movie(), baseDirectory);
+}
+
+void Player::Impl::install(std::shared_ptr<const Movie> parsed, std::string baseDirectory)
+{
+    Impl& d = *this;
+    teardown();
+    d.movie = std::move(parsed);
     for (const std::string& w : d.movie->warnings()) d.warn(w);
     d.clock = runtime::FrameClock(d.movie->facts().frameRate);
     d.sound = std::make_unique<detail::MixerSoundHost>(d.mixer, d.movie, d.clock.frameRate(),
@@ -208,10 +275,29 @@ void Player::loadBytes(std::vector<std::uint8_t> bytes, const std::string& baseD
     d.sound->setLookAhead(d.lookAheadFrames());
     d.resources = std::make_unique<render::MovieResources>(*d.movie);
     d.cache = std::make_unique<render::RenderCache>();
+    d.geometry = std::make_unique<detail::PlayerGeometry>(*d.cache, *d.resources);
+    runtime::ScriptCallbacks callbacks;
+    callbacks.trace = [&d](const std::string& line) {
+        if (d.onTrace) d.onTrace(line);
+    };
+    callbacks.warning = [&d](const std::string& w) { d.warn(w); };
+    callbacks.openUrl = [&d](const std::string& url, const std::string& target) {
+        if (d.onUrlRequest) d.onUrlRequest(url, target);
+    };
+    callbacks.fsCommand = [&d](const std::string& command, const std::string& args) {
+        if (d.onFsCommand) d.onFsCommand(command, args);
+    };
+    callbacks.baseDirectory = std::move(baseDirectory);
+    callbacks.timeLimitSeconds = d.scriptTimeLimitSeconds;
+    callbacks.replaceMovie = [&d](const std::string& path) { d.pendingMovie = path; };
+    d.scripts = std::make_unique<runtime::ScriptEngine>(d.movie, std::move(callbacks));
     runtime::StageHooks hooks;
     hooks.sound = d.sound.get();
+    hooks.scripts = d.scripts.get();
+    hooks.geometry = d.geometry.get();
     hooks.warning = [&d](const std::string& w) { d.warn(w); };
     d.stage = std::make_unique<runtime::Stage>(d.movie, hooks);
+    d.input = std::make_unique<runtime::InputDispatcher>(*d.stage, d.scripts.get());
     d.stage->root().setLoopAllowed(d.loop);
     if (!d.autoPlay) d.stage->root().stop();
     d.msSinceLastPull = kOutputSilenceMs;
@@ -223,14 +309,8 @@ void Player::loadBytes(std::vector<std::uint8_t> bytes, const std::string& baseD
 
 void Player::unload()
 {
-    Impl& d = *impl_;
-    d.stage.reset();
-    d.cache.reset();
-    d.resources.reset();
-    d.sound.reset();
-    d.mixer.stopAll();
-    d.movie.reset();
-    d.clock = runtime::FrameClock();
+    impl_->teardown();
+    impl_->clock = runtime::FrameClock();
 }
 
 bool Player::hasMovie() const { return impl_->stage != nullptr; }
@@ -304,6 +384,11 @@ int Player::currentFrame() const
 {
     const auto* root = impl_->root();
     return root ? root->currentFrame() + 1 : 0;
+}
+
+void Player::setScriptTimeLimit(double seconds)
+{
+    impl_->scriptTimeLimitSeconds = std::isfinite(seconds) && seconds > 0 ? seconds : 0;
 }
 
 void Player::setAutoPlay(bool on) { impl_->autoPlay = on; }
@@ -383,7 +468,9 @@ void Player::advance(double milliseconds)
         due = *bySound;
         d.clock.reset();
     }
-    for (int i = 0; i < due; ++i) d.stage->tick();
+    // Script time moves with the frames that run, so that getTimer() and intervals agree with
+    // the frames a script sees.
+    for (int i = 0; i < due; ++i) d.tick(d.clock.intervalMs());
     d.deliverWarnings();
 }
 
@@ -392,7 +479,7 @@ void Player::tick()
     Impl& d = *impl_;
     if (!d.stage) return;
     d.passSoundTime(d.clock.intervalMs());
-    d.stage->tick();
+    d.tick(d.clock.intervalMs());
     d.deliverWarnings();
 }
 
@@ -408,6 +495,25 @@ void Player::setScaleMode(ScaleMode mode) { impl_->scaleMode = mode; }
 ScaleMode Player::scaleMode() const { return impl_->scaleMode; }
 void Player::setQuality(Quality quality) { impl_->quality = quality; }
 Quality Player::quality() const { return impl_->quality; }
+
+namespace {
+
+// Keyboard focus moved by Tab shows a yellow rectangle around the object (_focusrect).
+void drawFocusRect(QImage& canvas, const QTransform& stageToDevice, const runtime::InputDispatcher* input,
+                   const runtime::ScriptEngine* scripts)
+{
+    if (!input || !scripts || scripts->focusRect() == 0) return;
+    const runtime::DisplayObject* focused = input->focusHighlight();
+    if (!focused) return;
+    const runtime::Bounds b = runtime::boundsIn(*focused, nullptr);
+    if (b.empty) return;
+    QPainter painter(&canvas);
+    painter.setPen(QPen(QColor(255, 255, 0), 2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(stageToDevice.mapRect(QRectF(b.xMin, b.yMin, b.xMax - b.xMin, b.yMax - b.yMin)));
+}
+
+}  // namespace
 
 void Player::render(QImage& target) const
 {
@@ -428,12 +534,14 @@ void Player::render(QImage& target) const
                                       *d.resources);
         render::drawStage(context, *d.stage, QRectF(canvas.rect()));
     }
+    drawFocusRect(canvas, view.stageToDevice, d.input.get(), d.scripts.get());
     if (!direct) {
         QPainter painter(&target);
         painter.setCompositionMode(QPainter::CompositionMode_Source);
         painter.drawImage(0, 0, converted);
     }
 }
+
 
 QImage Player::render(QSize size) const
 {
@@ -450,20 +558,54 @@ QPointF Player::viewToStage(QPointF viewPoint, QSize viewSize) const
         .deviceToStagePixels(viewPoint);
 }
 
-// Input reaches the stage with the button state machine and scripts; until then the player
-// keeps where the pointer is.
 void Player::mouseMove(QPointF stagePoint)
 {
-    impl_->mouse = stagePoint;
-    impl_->mouseInside = true;
+    Impl& d = *impl_;
+    d.mouse = stagePoint;
+    d.mouseInside = true;
+    if (d.input) d.input->mouseMove(Point{stagePoint.x(), stagePoint.y()});
+    d.finishScripts();
 }
 
-void Player::mouseDown(QPointF stagePoint, MouseButton) { mouseMove(stagePoint); }
-void Player::mouseUp(QPointF stagePoint, MouseButton) { mouseMove(stagePoint); }
-void Player::mouseLeave() { impl_->mouseInside = false; }
-void Player::keyDown(int, char16_t) {}
-void Player::keyUp(int, char16_t) {}
-bool Player::wantsHandCursor() const { return false; }
+void Player::mouseDown(QPointF stagePoint, MouseButton button)
+{
+    Impl& d = *impl_;
+    d.mouse = stagePoint;
+    // The right button opens the player's menu in Flash; movies never see it.
+    if (button != MouseButton::Left) return;
+    if (d.input) d.input->mouseDown(Point{stagePoint.x(), stagePoint.y()});
+    d.finishScripts();
+}
+
+void Player::mouseUp(QPointF stagePoint, MouseButton button)
+{
+    Impl& d = *impl_;
+    d.mouse = stagePoint;
+    if (button != MouseButton::Left) return;
+    if (d.input) d.input->mouseUp(Point{stagePoint.x(), stagePoint.y()});
+    d.finishScripts();
+}
+
+void Player::mouseLeave()
+{
+    impl_->mouseInside = false;
+    if (impl_->input) impl_->input->mouseLeave();
+    impl_->finishScripts();
+}
+
+void Player::keyDown(int keyCode, char16_t charCode)
+{
+    if (impl_->input) impl_->input->keyDown(keyCode, charCode);
+    impl_->finishScripts();
+}
+
+void Player::keyUp(int keyCode, char16_t charCode)
+{
+    if (impl_->input) impl_->input->keyUp(keyCode, charCode);
+    impl_->finishScripts();
+}
+
+bool Player::wantsHandCursor() const { return impl_->input && impl_->input->wantsHandCursor(); }
 
 std::size_t Player::pullAudio(std::span<std::int16_t> interleavedStereo)
 {

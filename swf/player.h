@@ -65,6 +65,8 @@ public:
     // Loading. Replaces any movie loaded before; on failure the player is left empty and the
     // error says what and where. A loaded movie starts playing at once when autoPlay() is on.
     void loadFile(const std::string& path);
+    // `baseDirectory`: the folder scripts may load other movies from (loadMovie into level 0);
+    // none for a movie from memory. loadFile uses the file's folder.
     void loadBytes(std::vector<std::uint8_t> bytes, const std::string& baseDirectory = {});
     void unload();
     bool hasMovie() const;
@@ -82,6 +84,9 @@ public:
 
     void setAutoPlay(bool on);   // start playing on load (default on)
     bool autoPlay() const;
+    // Wall time one frame's scripts may take before the one running is stopped (default 15 s;
+    // a movie's own ScriptLimits tag wins). Takes effect at the next load.
+    void setScriptTimeLimit(double seconds);
     void setLoop(bool on);       // start again after the last frame (default on)
     bool loop() const;
 

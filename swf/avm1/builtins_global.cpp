@@ -210,7 +210,7 @@ void installGlobalFunctions(Vm& vm, Object* global)
         {"updateAfterEvent", globalUpdateAfterEvent},
     };
     for (auto& f : functions) vm.defineMethod(global, f.name, f.fn);
-    vm.defineMethod(global, "setTimeout", globalSetTimeout, PropFlag::Hidden | PropFlag::OnlySwf8Up);
+    vm.defineMethod(global, "setTimeout", globalSetTimeout, PropFlag::Hidden);
     vm.defineMethod(global, "clearTimeout", globalClearInterval, PropFlag::Hidden | PropFlag::OnlySwf8Up);
     global->define("NaN", vm.freshNaN());
     global->define("Infinity", Value(std::numeric_limits<double>::infinity()));

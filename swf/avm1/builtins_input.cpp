@@ -147,6 +147,8 @@ void installSystem(Vm& vm, Object* global)
     vm.defineMethod(security, "allowDomain", systemNoOp);
     vm.defineMethod(security, "allowInsecureDomain", systemNoOp);
     vm.defineMethod(security, "loadPolicyFile", systemNoOp);
+    // Movies play from local files and may read files beside them, never the network.
+    security->define("sandboxType", Value("localWithFile"), PropFlag::DontDelete | PropFlag::ReadOnly);
     vm.defineMethod(system, "showSettings", systemNoOp);
     vm.defineMethod(system, "setClipboard", systemSetClipboard);
     system->define("IME", Value(vm.newObject()), PropFlag::DontDelete);

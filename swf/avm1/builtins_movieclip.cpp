@@ -52,9 +52,17 @@ void gotoFrame(Vm& vm, const CallInfo& c, bool play)
     if (!n || c.count() == 0) return;
     const Value& frame = c.arg(c.count() > 1 ? 1 : 0);  // (scene, frame): scenes are flattened
     if (frame.isString()) {
-        double number = stringToNumber(frame.asString().view(), 5);
+        // "path:frame" jumps on the timeline the path names, as the GotoFrame2 action does.
+        std::u16string_view text = frame.asString().view();
+        if (std::size_t colon = text.rfind(u':'); colon != std::u16string_view::npos) {
+            Object* other = vm.resolveTarget(c.thisObj, String(text.substr(0, colon)));
+            n = other ? vm.displayNodeOf(other) : nullptr;
+            if (!n) return;
+            text = text.substr(colon + 1);
+        }
+        double number = stringToNumber(text, 5);
         if (std::isnan(number)) {
-            n->gotoLabel(frame.asString().view(), play);
+            n->gotoLabel(text, play);
             return;
         }
         n->gotoFrame(static_cast<int>(number), play);
@@ -84,7 +92,8 @@ Value clipAttachMovie(Vm& vm, const CallInfo& c)
     double depth = argNumber(vm, c, 2);
     if (std::isnan(depth)) return Value();
     Object* init = c.arg(3).asObject();
-    return objectOf(n->attachMovie(id.view(), name.view(), static_cast<int>(depth), init));
+    DisplayNode* made = n->attachMovie(id.view(), name.view(), vm.toInt32(Value(depth)), init);
+    return made ? objectOf(made) : Value();
 }
 
 Value clipCreateEmptyMovieClip(Vm& vm, const CallInfo& c)
@@ -94,7 +103,8 @@ Value clipCreateEmptyMovieClip(Vm& vm, const CallInfo& c)
     String name = argString(vm, c, 0);
     double depth = argNumber(vm, c, 1);
     if (std::isnan(depth)) return Value();
-    return objectOf(n->createEmptyMovieClip(name.view(), static_cast<int>(depth)));
+    DisplayNode* made = n->createEmptyMovieClip(name.view(), vm.toInt32(Value(depth)));
+    return made ? objectOf(made) : Value();
 }
 
 Value clipCreateTextField(Vm& vm, const CallInfo& c)
@@ -104,7 +114,7 @@ Value clipCreateTextField(Vm& vm, const CallInfo& c)
     String name = argString(vm, c, 0);
     double depth = argNumber(vm, c, 1);
     if (std::isnan(depth)) return Value();
-    DisplayNode* field = n->createTextField(name.view(), static_cast<int>(depth), argNumber(vm, c, 2),
+    DisplayNode* field = n->createTextField(name.view(), vm.toInt32(Value(depth)), argNumber(vm, c, 2),
                                             argNumber(vm, c, 3), argNumber(vm, c, 4), argNumber(vm, c, 5));
     // SWF 8 returns the new field; earlier versions return nothing.
     if (vm.version() >= 8) return objectOf(field);
@@ -118,7 +128,8 @@ Value clipDuplicateMovieClip(Vm& vm, const CallInfo& c)
     String name = argString(vm, c, 0);
     double depth = argNumber(vm, c, 1);
     if (std::isnan(depth)) return Value();
-    return objectOf(n->duplicate(name.view(), static_cast<int>(depth), c.arg(2).asObject()));
+    DisplayNode* made = n->duplicate(name.view(), vm.toInt32(Value(depth)), c.arg(2).asObject());
+    return made ? objectOf(made) : Value();
 }
 
 Value clipRemoveMovieClip(Vm& vm, const CallInfo& c)
@@ -138,7 +149,7 @@ Value clipSwapDepths(Vm& vm, const CallInfo& c)
         return Value();
     }
     double d = argNumber(vm, c, 0);
-    if (!std::isnan(d)) n->swapDepths(static_cast<int>(d));
+    if (!std::isnan(d)) n->swapDepths(vm.toInt32(Value(d)));
     return Value();
 }
 
@@ -157,10 +168,9 @@ Value clipGetNextHighestDepth(Vm& vm, const CallInfo& c)
 Value clipGetInstanceAtDepth(Vm& vm, const CallInfo& c)
 {
     auto n = thisNode(vm, c);
-    if (!n || c.count() == 0) return Value();
-    double d = argNumber(vm, c, 0);
-    if (std::isnan(d)) return Value();
-    DisplayNode* child = n->instanceAtDepth(static_cast<int>(d));
+    if (!n || c.count() == 0 || c.arg(0).isUndefined()) return Value();
+    // The depth converts like any integer argument: NaN, infinities and null give 0.
+    DisplayNode* child = n->instanceAtDepth(vm.toInt32(c.arg(0)));
     return child ? Value(child->scriptObject()) : Value();
 }
 

@@ -293,7 +293,7 @@ String Vm::Interpreter::decodeString(Frame& f, std::span<const std::uint8_t> byt
     if (ascii) {
         return String(asciiToUtf16(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
     }
-    return String(vm_.codePage().decode(bytes));
+    return String::fromUtf8(vm_.internals().legacyText.decode(bytes));
 }
 
 // --- The main loop ---
@@ -486,7 +486,7 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
             // --- SWF 4 strings ---
             case 0x14: {
                 String s = popString(f);
-                double n = version <= 5 ? static_cast<double>(vm_.codePage().encode(s.view()).size())
+                double n = version <= 5 ? static_cast<double>(vm_.internals().legacyText.encode(s.view()).size())
                                         : static_cast<double>(s.size());
                 push(Value(n));
                 break;
@@ -500,12 +500,13 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
                 String s = popString(f);
                 double count = vm_.toInt32(countValue);
                 double index = vm_.toInt32(indexValue);
-                bool bytewise = op == 0x15 && version <= 5 && vm_.codePage().isMultiByte();
+                // SWF 5 and older count in the bytes of the code page their text is read in.
+                bool bytewise = op == 0x15 && version <= 5;
                 std::u16string text = s.str();
                 std::string encoded;
                 std::size_t size = text.size();
                 if (bytewise) {
-                    encoded = vm_.codePage().encode(text);
+                    encoded = vm_.internals().legacyText.encode(text);
                     size = encoded.size();
                 }
                 double start = index < 1 ? 0 : index - 1;
@@ -516,8 +517,7 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
                 auto l0 = static_cast<std::size_t>(len);
                 if (bytewise) {
                     std::string part = encoded.substr(s0, l0);
-                    push(Value(String(vm_.codePage().decode(
-                        std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(part.data()), part.size())))));
+                    push(Value(String::fromUtf8(vm_.internals().legacyText.decode(part))));
                 } else {
                     push(Value(String(text.substr(s0, l0))));
                 }
@@ -537,7 +537,7 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
                     break;
                 }
                 if (version <= 5) {
-                    std::string bytes1 = vm_.codePage().encode(s.view().substr(0, 1));
+                    std::string bytes1 = vm_.internals().legacyText.encode(s.view().substr(0, 1));
                     double code = bytes1.empty() ? 0 : static_cast<unsigned char>(bytes1[0]);
                     if (op == 0x36 && bytes1.size() >= 2) {
                         code = static_cast<unsigned char>(bytes1[0]) * 256.0 + static_cast<unsigned char>(bytes1[1]);
@@ -565,7 +565,7 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
                     if (len == 1 && raw[0] == 0) {
                         push(Value(String()));
                     } else {
-                        push(Value(String(vm_.codePage().decode(std::span<const std::uint8_t>(raw, len)))));
+                        push(Value(String::fromUtf8(vm_.internals().legacyText.decode(std::span<const std::uint8_t>(raw, len)))));
                     }
                 } else {
                     push(Value(code == 0 ? String() : String(std::u16string(1, char16_t(code)))));

@@ -51,7 +51,6 @@ const char* reasonText(AbortReason r)
 Vm::Vm(DisplayHost& host, VmOptions options)
     : host_(host),
       options_(std::move(options)),
-      codePage_(options_.codePage),
       random_(options_.randomStart ? options_.randomStart
                                   : static_cast<std::uint32_t>(
                                         std::chrono::steady_clock::now().time_since_epoch().count())),
@@ -106,6 +105,9 @@ bool Vm::enterFromHost(F&& body)
             in.pendingAbort = a;
         } else {
             warn(std::string(reasonText(a.reason)) + (a.detail.empty() ? "" : ": " + a.detail));
+            // Only the script that ran too long stops: the ones after it in this frame get an
+            // allowance of their own.
+            if (a.reason == AbortReason::Timeout) beginFrame();
         }
     } catch (const std::bad_alloc&) {
         // A script asked for more memory than there is: stop it like a limit.
@@ -410,7 +412,8 @@ Object* Vm::createDisplayObject(const std::shared_ptr<DisplayNode>& node, const 
     }
     auto* w = heap_.make<DisplayWrapper>(proto, node, node->kind());
     internals_->displayObjects.push_back(w);
-    if (node->kind() == DisplayKind::TextField) w->define(internals_->names.listeners, Value(newArray()), PropFlag::DontEnum);
+    // A text field listens to itself (onChanged, onScroller reach its own handlers).
+    if (node->kind() == DisplayKind::TextField) w->define(internals_->names.listeners, Value(newArray({Value(w)})), PropFlag::DontEnum);
     return w;
 }
 

@@ -22,7 +22,6 @@
 #include <vector>
 
 #include "swf/avm1/code.h"
-#include "swf/avm1/code_page.h"
 #include "swf/avm1/display_host.h"
 #include "swf/avm1/gc.h"
 #include "swf/avm1/object.h"
@@ -45,7 +44,6 @@ struct ScriptLimits {
 };
 
 struct VmOptions {
-    std::string codePage = "WINDOWS-1252";  // text encoding of SWF 5 and older files
     ScriptLimits limits;
     std::uint32_t randomStart = 0;  // 0: started from the clock
     int rootSwfVersion = 7;        // version of the main movie (case rules outside scripts)
@@ -148,7 +146,6 @@ public:
     Heap& heap() { return heap_; }
     int version() const { return version_; }
     bool caseSensitive() const { return version_ >= 7; }
-    CodePage& codePage() { return codePage_; }
     std::mt19937& random() { return random_; }
     void warn(const std::string& message);
 
@@ -274,7 +271,6 @@ private:
     VmOptions options_;
     std::function<void(const std::string&)> warn_;
     Heap heap_;
-    CodePage codePage_;
     std::mt19937 random_;
     int version_ = 7;
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "swf/avm1/vm.h"
+#include "swf/format/text_encoding.h"
 
 namespace swf::avm1 {
 
@@ -90,6 +91,8 @@ struct TimerEntry {
 
 struct Vm::Internals {
     Names names;
+    // Strings of SWF 5 and older code: the engine's one rule (UTF-8 when valid, else GBK).
+    swf::TextDecoder legacyText{5};
     std::vector<Value> stack;
     Value globalRegs[4];
     int frameDepth = 0;   // active frames (timeline blocks and calls)

@@ -91,13 +91,33 @@ std::string sanitizeUtf8(std::span<const std::uint8_t> b)
 }
 
 struct TextDecoder::Converter {
-    iconv_t cd = reinterpret_cast<iconv_t>(-1);
+    static inline const iconv_t kClosed = reinterpret_cast<iconv_t>(-1);
+    iconv_t cd = kClosed;        // GBK to UTF-8
+    iconv_t reverse = kClosed;   // UTF-8 to GBK, opened on first need
     Converter() { cd = iconv_open("UTF-8", "GBK"); }
     ~Converter()
     {
         if (ok()) iconv_close(cd);
+        if (reverse != kClosed) iconv_close(reverse);
     }
-    bool ok() const { return cd != reinterpret_cast<iconv_t>(-1); }
+    bool ok() const { return cd != kClosed; }
+    // The GBK bytes of one character, or nothing when GBK has no such character.
+    std::optional<std::string> toGbk(char32_t c)
+    {
+        if (reverse == kClosed) reverse = iconv_open("GBK", "UTF-8");
+        if (reverse == kClosed) return std::nullopt;
+        std::string utf8;
+        appendUtf8(utf8, c);
+        char* in = utf8.data();
+        std::size_t inLeft = utf8.size();
+        std::array<char, 8> buffer{};
+        char* out = buffer.data();
+        std::size_t outLeft = buffer.size();
+        iconv(reverse, nullptr, nullptr, nullptr, nullptr);
+        if (iconv(reverse, &in, &inLeft, &out, &outLeft) == static_cast<std::size_t>(-1) || inLeft != 0)
+            return std::nullopt;
+        return std::string(buffer.data(), static_cast<std::size_t>(out - buffer.data()));
+    }
 };
 
 TextDecoder::TextDecoder(int swfVersion) : version_(swfVersion) {}
@@ -148,6 +168,32 @@ std::string TextDecoder::decodeCodePage(std::span<const std::uint8_t> bytes)
             appendUtf8(out, bytes[i] == 0x80 ? 0x20ac : bytes[i]);
             ++i;
         }
+    }
+    return out;
+}
+
+std::string TextDecoder::encode(std::u16string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        // A surrogate pair is one character; a lone surrogate has no encoding.
+        if (c >= 0xd800 && c < 0xdc00 && i + 1 < text.size() && text[i + 1] >= 0xdc00 && text[i + 1] < 0xe000)
+            c = 0x10000 + ((c - 0xd800) << 10) + (text[++i] - 0xdc00);
+        if (version_ >= 6) {
+            appendUtf8(out, (c >= 0xd800 && c < 0xe000) ? 0xfffd : c);
+            continue;
+        }
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+            continue;
+        }
+        if (!gbk_) gbk_ = std::make_unique<Converter>();
+        if (auto bytes = gbk_->toGbk(c); bytes && bytes->size() == 2)
+            out += *bytes;
+        else
+            out += '?';
     }
     return out;
 }

@@ -36,6 +36,11 @@ public:
     // earlier: a code page character; 16-bit codes hold a double-byte character as
     // lead * 256 + trail.
     char16_t decodeCode(std::uint16_t code);
+    // The bytes a file of this version stores for `text`: UTF-8 for SWF 6 and later; for older
+    // files ASCII as it is, a GBK double-byte character where GBK has one, else '?' (as the
+    // system code page does for a character it lacks). The multibyte string actions of old
+    // scripts count and cut text in these bytes.
+    std::string encode(std::u16string_view text);
 
 private:
     std::string decodeCodePage(std::span<const std::uint8_t> bytes);

@@ -4,6 +4,7 @@
 #include <type_traits>
 #include <variant>
 
+#include "swf/render/render_cache.h"
 #include "swf/render/shape_painter.h"
 #include "swf/runtime/character_objects.h"
 #include "swf/runtime/display_list.h"
@@ -95,9 +96,7 @@ private:
             break;
         case ObjectKind::EditText: {
             const auto& field = static_cast<const runtime::EditTextObject&>(object);
-            TextFieldState state = TextFieldState::fromDefinition(field.definition());
-            state.text = field.text();
-            state.html = field.html();
+            TextFieldState state = editTextState(field);
             context_.drawEditText(field.definition(), state, world, colors);
             break;
         }
@@ -107,7 +106,14 @@ private:
             break;
         case ObjectKind::Video:
             break;  // frames are not decoded: nothing to show
-        case ObjectKind::MovieClip:
+        case ObjectKind::MovieClip: {
+            const auto& clip = static_cast<const runtime::MovieClip&>(object);
+            if (!clip.drawing().empty())
+                context_.drawGeometry(*context_.cache().drawing(clip.id(), clip.drawing().revision(), clip.drawing().shape()),
+                                      world, colors);
+            if (const runtime::DisplayList* list = object.children()) drawRange(list->items(), world, colors);
+            break;
+        }
         case ObjectKind::Button:
             if (const runtime::DisplayList* list = object.children()) drawRange(list->items(), world, colors);
             break;
@@ -145,6 +151,21 @@ private:
 };
 
 }  // namespace
+
+TextFieldState editTextState(const runtime::EditTextObject& field)
+{
+    TextFieldState state = TextFieldState::fromDefinition(field.definition());
+    state.text = field.text();
+    state.html = field.html();
+    const auto& look = field.look();
+    state.background = look.background;
+    state.backgroundColor = look.backgroundColor;
+    state.borderColor = look.borderColor;
+    state.scroll = look.scroll;
+    state.hscroll = look.hscroll;
+    state.revision = field.revision();
+    return state;
+}
 
 BlendMode renderBlendMode(swf::BlendMode mode) { return static_cast<BlendMode>(static_cast<std::uint8_t>(mode)); }
 

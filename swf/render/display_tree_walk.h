@@ -4,6 +4,7 @@
 // groups, invisible objects skipped (a mask draws whether visible or not: only its area counts).
 
 #include "swf/render/render_context.h"
+#include "swf/runtime/character_objects.h"
 #include "swf/runtime/stage.h"
 
 namespace swf::render {
@@ -14,6 +15,9 @@ void drawStage(RenderContext& context, const runtime::Stage& stage, QRectF visib
 // Draws one object and what it holds, under the given parent transforms.
 void drawDisplayObject(RenderContext& context, const runtime::DisplayObject& object, const Matrix& parentWorld,
                        const ColorTransform& parentColors);
+
+// The state the renderer draws an edit text field in (text, colours, scroll).
+TextFieldState editTextState(const runtime::EditTextObject& field);
 
 // The format layer's records as the renderer's.
 BlendMode renderBlendMode(swf::BlendMode mode);

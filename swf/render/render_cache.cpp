@@ -32,6 +32,7 @@ std::size_t RenderCache::LayoutKeyHash::operator()(const LayoutKey& k) const
     std::size_t h = mix(std::hash<const void*>()(k.field), std::hash<std::string>()(k.state.text));
     for (int v : {k.state.bounds.xMin, k.state.bounds.xMax, k.state.bounds.yMin, k.state.bounds.yMax, k.state.scroll})
         h = mix(h, std::size_t(v));
+    h = mix(h, std::size_t(k.state.revision));
     return h;
 }
 
@@ -85,8 +86,22 @@ QImage RenderCache::wrap(const Bitmap& bitmap)
                   bitmap.width * 4, QImage::Format_ARGB32_Premultiplied);
 }
 
+std::shared_ptr<const ShapeGeometry> RenderCache::drawing(std::uint64_t owner, std::uint64_t revision,
+                                                          const ShapeData& shape)
+{
+    // Few clips draw; forget them all when the table grows large (clips come and go).
+    constexpr std::size_t kMaxDrawings = 4096;
+    auto it = drawings_.find(owner);
+    if (it != drawings_.end() && it->second.first == revision) return it->second.second;
+    if (drawings_.size() >= kMaxDrawings) drawings_.clear();
+    auto geometry = std::make_shared<const ShapeGeometry>(buildShapeGeometry(shape, false));
+    drawings_[owner] = {revision, geometry};
+    return geometry;
+}
+
 void RenderCache::clear()
 {
+    drawings_.clear();
     strokes_.clear();
     shapes_.clear();
     morphs_.clear();

@@ -39,6 +39,8 @@ public:
     const ShapeGeometry& shape(const ShapeDefinition& definition);
     std::shared_ptr<const ShapeGeometry> morph(const MorphShapeDefinition& definition, std::uint16_t ratio);
     const QPainterPath& glyph(const FontDefinition& font, std::uint32_t index);
+    // Geometry of drawing-API content of the object `owner`; built again when `revision` changes.
+    std::shared_ptr<const ShapeGeometry> drawing(std::uint64_t owner, std::uint64_t revision, const ShapeData& shape);
 
     // The bitmap as an image that shares its pixels (no copy).
     static QImage wrap(const Bitmap& bitmap);
@@ -80,6 +82,7 @@ private:
     std::map<std::pair<const FontDefinition*, std::uint32_t>, QPainterPath> glyphs_;
     StrokeOutlineCache strokes_;
     RenderScratch scratch_;
+    std::unordered_map<std::uint64_t, std::pair<std::uint64_t, std::shared_ptr<const ShapeGeometry>>> drawings_;
 };
 
 }  // namespace swf::render

@@ -93,6 +93,7 @@ public:
     // World twips -> pixels of the layer being drawn.
     QTransform toDevice(const Matrix& world) const;
     bool drawingCoverage() const { return coverageDepth_ > 0; }
+    RenderCache& cache() { return cache_; }
 
 private:
     enum class LayerKind { Target, Mask, MaskedContent, Group };

@@ -31,6 +31,8 @@ struct TextFieldState {
     bool embedFonts = false;  // draw with the embedded glyphs (useOutlines)
     int scroll = 1;           // first visible line, 1-based
     double hscroll = 0;       // twips scrolled to the left
+    // Changes whenever a script changes the field (format values live in the definition).
+    std::uint64_t revision = 0;
 
     static TextFieldState fromDefinition(const EditTextDefinition& field);
     friend bool operator==(const TextFieldState&, const TextFieldState&) = default;

@@ -39,10 +39,14 @@ void StaticTextObject::setDefinition(const StaticTextDefinition& definition)
 }
 
 EditTextObject::EditTextObject(Stage& stage, const EditTextDefinition& definition)
-    : DisplayObject(ObjectKind::EditText, stage, definition.id), definition_(&definition),
+    : DisplayObject(ObjectKind::EditText, stage, definition.id), definition_(definition),
       text_(definition.initialText.value_or(std::string())), html_(definition.html)
 {
+    look_.background = definition.border;
+    touch();
 }
+
+void EditTextObject::touch() { revision_ = stage().nextRevision(); }
 
 BitmapObject::BitmapObject(Stage& stage, std::uint16_t characterId, const Bitmap* bitmap)
     : DisplayObject(ObjectKind::Bitmap, stage, characterId), bitmap_(bitmap)
@@ -55,11 +59,30 @@ VideoObject::VideoObject(Stage& stage, const VideoStreamDefinition& definition)
 }
 
 ButtonObject::ButtonObject(Stage& stage, const ButtonDefinition& definition)
-    : DisplayObject(ObjectKind::Button, stage, definition.id), definition_(&definition), children_(*this)
+    : DisplayObject(ObjectKind::Button, stage, definition.id), definition_(&definition), children_(*this),
+      hitArea_(*this)
 {
 }
 
-ButtonObject::~ButtonObject() { children_.clear(); }
+ButtonObject::~ButtonObject()
+{
+    children_.clear();
+    hitArea_.clear();
+}
+
+void ButtonObject::initialize()
+{
+    setState(State::Up);
+    if (!hitArea_.empty()) return;
+    for (const ButtonRecord& record : definition_->records) {
+        if (!record.hitTest) continue;
+        std::unique_ptr<DisplayObject> child = createDisplayObject(stage(), record.characterId, nesting() + 1);
+        if (!child) continue;
+        child->setInert(true);
+        child->placement().matrix = record.matrix;
+        hitArea_.put(record.depth, std::move(child)).initialize();
+    }
+}
 
 void ButtonObject::setState(State state)
 {
@@ -72,6 +95,8 @@ void ButtonObject::setState(State state)
         if (!shows) continue;
         std::unique_ptr<DisplayObject> child = createDisplayObject(stage(), record.characterId, nesting() + 1);
         if (!child) continue;
+        child->setInert(inert());
+        stage().nameNewObject(*child);
         Placement& p = child->placement();
         p.matrix = record.matrix;
         p.colorTransform = record.colorTransform;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "swf/runtime/stage.h"
+
 namespace swf::runtime {
 
 DisplayList::~DisplayList() { clear(); }
@@ -29,6 +31,7 @@ DisplayObject& DisplayList::put(int depth, std::unique_ptr<DisplayObject> object
     auto it = lowerBound(depth);
     object->attach(&owner_, depth);
     if (it != items_.end() && (*it)->depth() == depth) {
+        owner_.stage().objectLeaving(**it);
         // Swap first, destroy after: the old object's destructor may look at the list.
         std::unique_ptr<DisplayObject> old = std::move(*it);
         *it = std::move(object);
@@ -49,10 +52,17 @@ std::unique_ptr<DisplayObject> DisplayList::take(int depth)
     return object;
 }
 
+void DisplayList::remove(int depth)
+{
+    if (DisplayObject* object = at(depth)) owner_.stage().objectLeaving(*object);
+    take(depth);
+}
+
 void DisplayList::clear()
 {
     // Highest depth first, each taken out before it is destroyed.
     while (!items_.empty()) {
+        owner_.stage().objectLeaving(*items_.back());
         std::unique_ptr<DisplayObject> object = std::move(items_.back());
         items_.pop_back();
         object->detach();

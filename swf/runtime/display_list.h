@@ -21,8 +21,10 @@ public:
     DisplayObject* at(int depth) const;
     // Puts the object at `depth`; whatever was there before is destroyed.
     DisplayObject& put(int depth, std::unique_ptr<DisplayObject> object);
+    // Takes the object out without ending it (it may be put back elsewhere).
     std::unique_ptr<DisplayObject> take(int depth);
-    void remove(int depth) { take(depth); }
+    // Ends the object at `depth` (the stage hears that it leaves first).
+    void remove(int depth);
     void clear();
 
     // The first child with this instance name, in depth order.

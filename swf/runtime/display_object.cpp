@@ -10,7 +10,11 @@ DisplayObject::DisplayObject(ObjectKind kind, Stage& stage, std::uint16_t charac
 {
 }
 
-DisplayObject::~DisplayObject() { stage_->unregisterObject(id_); }
+DisplayObject::~DisplayObject()
+{
+    if (scriptNode_) stage_->objectDestroyed(*this);
+    stage_->unregisterObject(id_);
+}
 
 void DisplayObject::attach(DisplayObject* parent, int depth)
 {

@@ -5,13 +5,20 @@
 // stage resolves ids to live objects). Movie clips and buttons hold children of their own.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "swf/format/display_tags.h"
 #include "swf/format/filters.h"
 #include "swf/format/geometry.h"
+
+namespace swf::avm1 {
+class DisplayNode;
+}
 
 namespace swf::runtime {
 
@@ -87,12 +94,47 @@ public:
         placedByTimeline_ = true;
         createdFrame_ = frame;
     }
+    // Script depth changes (swapDepths) take an object out of the timeline's hands.
+    void releaseFromTimeline() { placedByTimeline_ = false; }
     // The stage tick in which the object was created: a clip does not advance in that tick.
     std::uint64_t bornTick() const { return bornTick_; }
 
     // Called by DisplayList when the object joins or leaves a list.
     void attach(DisplayObject* parent, int depth);
     void detach();
+
+    // --- Script side (used by the script host; inert without one) ---
+
+    // The node scripts address this object through; made on first need by the script host and
+    // released with the object (scripts keep it only weakly).
+    const std::shared_ptr<avm1::DisplayNode>& scriptNode() const { return scriptNode_; }
+    void setScriptNode(std::shared_ptr<avm1::DisplayNode> node) { scriptNode_ = std::move(node); }
+    // The clip actions (onClipEvent) of the place tag that created this object; empty for others.
+    std::span<const ClipAction> clipActions() const { return clipActions_; }
+    void setClipActions(std::span<const ClipAction> actions) { clipActions_ = actions; }
+    // Scale and rotation as scripts last saw or set them. Flash keeps these next to the matrix so
+    // that reading back _xscale or _rotation gives what was written, not a value re-derived from
+    // a rounded matrix. Cleared whenever the matrix changes from elsewhere.
+    struct ScriptTransform {
+        double xScale = 100, yScale = 100, rotation = 0;
+    };
+    const std::optional<ScriptTransform>& scriptTransform() const { return scriptTransform_; }
+    void setScriptTransform(std::optional<ScriptTransform> t) { scriptTransform_ = t; }
+    // Once a script moves or changes this object, the timeline no longer moves it.
+    bool scriptControlled() const { return scriptControlled_; }
+    void setScriptControlled(bool on) { scriptControlled_ = on; }
+    // Instance counter used for the default name "instanceN" of unnamed objects.
+    std::uint64_t serial() const { return serial_; }
+    void setSerial(std::uint64_t n) { serial_ = n; }
+    // Taken off the display list (or being unloaded): queued work for it no longer runs.
+    bool removed() const { return removed_; }
+    void markRemoved() { removed_ = true; }
+    // Objects that only make up a button's hit area: never drawn, they run no scripts.
+    bool inert() const { return inert_; }
+    void setInert(bool on) { inert_ = on; }
+    // SetTabIndex / tabIndex; -1 when none.
+    int tabIndex() const { return tabIndex_; }
+    void setTabIndex(int index) { tabIndex_ = index; }
 
 protected:
     DisplayObject(ObjectKind kind, Stage& stage, std::uint16_t characterId);
@@ -110,6 +152,14 @@ private:
     bool placedByTimeline_ = false;
     int createdFrame_ = -1;
     std::uint64_t bornTick_ = 0;
+    std::shared_ptr<avm1::DisplayNode> scriptNode_;
+    std::span<const ClipAction> clipActions_;
+    std::optional<ScriptTransform> scriptTransform_;
+    bool scriptControlled_ = false;
+    std::uint64_t serial_ = 0;
+    int tabIndex_ = -1;
+    bool inert_ = false;
+    bool removed_ = false;
 };
 
 // Names compare exactly from SWF 7 on, ignoring ASCII case before.

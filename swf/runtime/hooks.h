@@ -19,20 +19,54 @@ class MovieClip;
 // Clip events the stage raises, in the bits of swf::clip_event.
 using ClipEventBits = std::uint32_t;
 
-// The script layer. The stage calls it only after a whole advance pass (never while display
-// lists are being changed), in the order Flash runs scripts:
-//   1. init actions of a sprite definition, the first time a frame holding them is reached;
-//   2. for each clip in the order its frame ran: its Load event when it was just created, then
-//      the frame's actions (DoAction) of the clip;
-// Clip events: EnterFrame for every clip, queued before the pass that advances it (see
-// Stage::tick). A host may change display lists and call timeline control (play, stop, goto)
-// from any of these calls.
+class Stage;
+
+// The script layer. The stage calls the run* and clipEvent members only from its queue, after a
+// whole advance pass (never while display lists are being changed), in the order Stage::tick
+// describes. A host may change display lists and call timeline control (play, stop, goto)
+// from any of these calls. The notifications (attach, objectRemoved, objectDestroyed) come at
+// once, from inside display list changes: a host must not run scripts from them.
 class ScriptHost {
 public:
     virtual ~ScriptHost() = default;
+    // The stage this host serves, before its root exists.
+    virtual void attachStage(Stage&) {}
+    // Around every tick: the per-frame script budget starts; timers and garbage after.
+    virtual void beginTick() {}
+    virtual void endTick() {}
     virtual void runInitActions(std::uint16_t spriteId, std::span<const std::uint8_t> actions) = 0;
     virtual void runFrameActions(MovieClip& clip, std::span<const std::uint8_t> actions) = 0;
     virtual void clipEvent(DisplayObject& object, ClipEventBits event) = 0;
+    // A timeline placed a new object (queued before its first frame's actions): the host names
+    // it, runs the Initialize/Construct clip events and a registered class's constructor.
+    virtual void constructObject(DisplayObject&) {}
+    // Before any Construct work: the Initialize clip event of a new clip.
+    virtual void initializeObject(DisplayObject&) {}
+    // `object` is being taken off its parent's list (Unload comes from here). True when the
+    // host wants the object kept until its queued Unload has run (see Stage::removeChild).
+    virtual bool objectRemoved(DisplayObject&) { return false; }
+    // `object` leaves the display for good; its parents are still in place (paths work).
+    virtual void objectLeaving(DisplayObject&) {}
+    // `object` is being destroyed (its script object must forget it).
+    virtual void objectDestroyed(DisplayObject&) {}
+    // A text field's variable binding asks for the current value (text shown) each frame.
+    virtual void syncTextVariables() {}
+};
+
+// What the runtime asks of the drawing layer without drawing: exact hit tests on shapes and
+// text metrics. The player implements it with the renderer; without it, bounds stand in.
+class GeometryHost {
+public:
+    virtual ~GeometryHost() = default;
+    // Whether `localTwips` (the object's own space) lies on the object's filled area (shapes,
+    // morph shapes, static text glyph boxes, bitmaps, a clip's drawing).
+    virtual bool contains(const DisplayObject& object, Point localTwips) const = 0;
+    struct TextMetrics {
+        double textWidth = 0, textHeight = 0;  // twips
+        int maxScroll = 1;
+        int lineCount = 0;
+    };
+    virtual TextMetrics textMetrics(const DisplayObject& editText) const = 0;
 };
 
 // A sound stream of one clip instance, as the sound host knows it; 0 = none.

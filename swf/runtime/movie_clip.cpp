@@ -45,6 +45,7 @@ bool changeCharacter(DisplayObject& object, std::uint16_t characterId)
 MovieClip::MovieClip(Stage& stage, const Timeline& timeline, std::uint16_t characterId)
     : DisplayObject(ObjectKind::MovieClip, stage, characterId), timeline_(&timeline), children_(*this)
 {
+    state_.setIgnorePlaceOnOccupied(stage.movie().version() >= 6);
 }
 
 MovieClip::~MovieClip()
@@ -119,6 +120,21 @@ void MovieClip::gotoFrame(int frame, bool andPlay)
         stopStream();
 }
 
+void MovieClip::unloadContent()
+{
+    if (currentFrame_ < 0) initialize();
+    stop();
+    if (stream_) {
+        stage().sound().closeStream(stream_);
+        stream_ = 0;
+    }
+    for (DisplayObject* child : children_.snapshot()) stage().removeChild(*this, child->depth());
+    state_.clear();
+    drawing_.clear();
+    timeline_ = &stage().emptyTimeline();
+    currentFrame_ = 0;
+}
+
 bool MovieClip::gotoLabel(std::string_view label, bool andPlay)
 {
     const auto frame = timeline_->findLabel(label);
@@ -130,6 +146,8 @@ bool MovieClip::gotoLabel(std::string_view label, bool andPlay)
 void MovieClip::runFrame(int frame, bool runOtherTags)
 {
     currentFrame_ = frame;
+    // Tags run in file order: a DoAction before a PlaceObject queues its actions before the
+    // new clip's events and first frame.
     for (const ControlTag& tag : timeline_->frameTags(static_cast<std::size_t>(frame))) {
         if (const auto* place = std::get_if<PlaceObject>(&tag)) {
             TimelineState::Depths touched;
@@ -139,30 +157,37 @@ void MovieClip::runFrame(int frame, bool runOtherTags)
             TimelineState::Depths touched;
             state_.apply(*remove, touched);
             syncDepths(touched);
+        } else if (runOtherTags) {
+            runFrameTag(tag);
         }
     }
-    if (runOtherTags) runFrameTags(frame);
 }
 
 void MovieClip::runFrameTags(int frame)
 {
+    for (const ControlTag& tag : timeline_->frameTags(static_cast<std::size_t>(frame))) runFrameTag(tag);
+}
+
+void MovieClip::runFrameTag(const ControlTag& tag)
+{
+    if (inert()) return;
     Stage& s = stage();
-    for (const ControlTag& tag : timeline_->frameTags(static_cast<std::size_t>(frame))) {
-        std::visit(
-            [&](const auto& t) {
-                using T = std::decay_t<decltype(t)>;
-                if constexpr (std::is_same_v<T, DoAction>)
-                    s.queueFrameActions(*this, t.actions);
-                else if constexpr (std::is_same_v<T, DoInitAction>)
-                    s.queueInitActions(t.spriteId, t.actions);
-                else if constexpr (std::is_same_v<T, StartSound>)
-                    s.sound().startSound(t.soundId, t.info, id());
-                else if constexpr (std::is_same_v<T, SetBackgroundColor>) {
-                    if (isRoot()) s.setBackground(Rgba{t.color.r, t.color.g, t.color.b, 255});
-                }
-            },
-            tag);
-    }
+    std::visit(
+        [&](const auto& t) {
+            using T = std::decay_t<decltype(t)>;
+            if constexpr (std::is_same_v<T, DoAction>)
+                s.queueFrameActions(*this, t.actions);
+            else if constexpr (std::is_same_v<T, DoInitAction>)
+                s.queueInitActions(t.spriteId, t.actions);
+            else if constexpr (std::is_same_v<T, StartSound>)
+                s.sound().startSound(t.soundId, t.info, id());
+            else if constexpr (std::is_same_v<T, SetBackgroundColor>) {
+                if (isRoot()) s.setBackground(Rgba{t.color.r, t.color.g, t.color.b, 255});
+            } else if constexpr (std::is_same_v<T, SetTabIndex>) {
+                if (DisplayObject* child = children_.at(t.depth)) child->setTabIndex(t.tabIndex);
+            }
+        },
+        tag);
 }
 
 void MovieClip::seek(int target)
@@ -182,6 +207,7 @@ void MovieClip::seek(int target)
         }
     } else {
         TimelineState fresh;
+        fresh.setIgnorePlaceOnOccupied(stage().movie().version() >= 6);
         TimelineState::Depths ignored;
         for (int f = 0; f <= target; ++f)
             fresh.applyFrame(timeline_->frameTags(static_cast<std::size_t>(f)), f, ignored);
@@ -192,8 +218,10 @@ void MovieClip::seek(int target)
         state_ = std::move(fresh);
     }
     currentFrame_ = target;
-    syncDepths(touched);
+    // The target frame's actions are queued before the clips the jump creates run their first
+    // frames.
     runFrameTags(target);
+    syncDepths(touched);
 }
 
 void MovieClip::syncDepths(const TimelineState::Depths& depths)
@@ -209,16 +237,46 @@ void MovieClip::syncDepth(int depth)
     if (have && !have->placedByTimeline()) return;
     if (have && want && have->createdFrame() == want->createdFrame &&
         (have->characterId() == want->characterId || changeCharacter(*have, want->characterId))) {
-        have->placement() = want->placement;
+        if (have->scriptControlled()) {
+            // A script moved it: the timeline keeps its hands off the transform from then on.
+            Placement p = want->placement;
+            p.matrix = have->placement().matrix;
+            p.colorTransform = have->placement().colorTransform;
+            p.name = have->placement().name;
+            p.visible = have->placement().visible;
+            have->placement() = std::move(p);
+        } else {
+            const std::string name = have->placement().name;
+            have->placement() = want->placement;
+            if (have->placement().name.empty()) have->placement().name = name;
+            have->setScriptTransform(std::nullopt);
+        }
         return;
     }
-    if (have) children_.remove(depth);
+    if (have) {
+        // A place tag over an occupied depth replaces the object without an Unload in
+        // SWF 5 content (later versions never get here: the place is ignored).
+        if (want && stage().movie().version() <= 5)
+            children_.remove(depth);
+        else
+            stage().removeChild(*this, depth);
+    }
     if (!want) return;
     std::unique_ptr<DisplayObject> object = createDisplayObject(stage(), want->characterId, nesting() + 1);
     if (!object) return;
     object->placement() = want->placement;
     object->markPlacedByTimeline(want->createdFrame);
-    children_.put(depth, std::move(object)).initialize();
+    object->setInert(inert());
+    if (want->placeTag) object->setClipActions(want->placeTag->clipActions);
+    Stage& s = stage();
+    s.nameNewObject(*object);
+    DisplayObject& placed = children_.put(depth, std::move(object));
+    if (!placed.inert()) {
+        s.queueConstruct(placed);
+        // Load comes before the actions of the clip's first frame.
+        if (placed.kind() == ObjectKind::MovieClip) s.queueClipEvent(placed, clip_event::Load);
+    }
+    placed.initialize();
 }
 
 void MovieClip::startStreamAt(int frame)

@@ -23,6 +23,7 @@
 #include "swf/movie/timeline.h"
 #include "swf/runtime/display_list.h"
 #include "swf/runtime/display_object.h"
+#include "swf/runtime/drawing.h"
 #include "swf/runtime/hooks.h"
 #include "swf/runtime/timeline_state.h"
 
@@ -55,6 +56,10 @@ public:
     bool gotoLabel(std::string_view label, bool andPlay);
     void nextFrame() { gotoFrame(currentFrame_ + 1, false); }
     void prevFrame() { gotoFrame(currentFrame_ - 1, false); }
+    // unloadMovie: the clip stays (name, place, script object) but loses its content: children
+    // (their Unload events queued), drawing, sound stream and timeline, which becomes one empty
+    // frame.
+    void unloadContent();
 
     // Runs the first frame.
     void initialize() override;
@@ -62,6 +67,19 @@ public:
     void advance();
 
     StreamHandle stream() const { return stream_; }
+
+    // Drawing-API content, drawn under the children.
+    const Drawing& drawing() const { return drawing_; }
+    Drawing& drawing() { return drawing_; }
+    // A mask set by setMask(): the id of the object masking this clip (0: none).
+    ObjectId scriptMask() const { return scriptMask_; }
+    void setScriptMask(ObjectId mask) { scriptMask_ = mask; }
+    // Whether the clip takes mouse events as a button (a clip with on(press) or onPress...).
+    bool enabled() const { return enabled_; }
+    void setEnabled(bool on) { enabled_ = on; }
+    bool useHandCursor() const { return useHandCursor_; }
+    void setUseHandCursor(bool on) { useHandCursor_ = on; }
+
     const TimelineState& timelineState() const { return state_; }
 
 private:
@@ -70,6 +88,7 @@ private:
     void syncDepths(const TimelineState::Depths& depths);
     void syncDepth(int depth);
     void runFrameTags(int frame);
+    void runFrameTag(const ControlTag& tag);
     void startStreamAt(int frame);
     void resumeStreamAt(int frame);
     void stopStream();
@@ -81,6 +100,10 @@ private:
     bool playing_ = true;
     bool loopAllowed_ = true;
     StreamHandle stream_ = 0;
+    Drawing drawing_;
+    ObjectId scriptMask_ = 0;
+    bool enabled_ = true;
+    bool useHandCursor_ = true;
 };
 
 }  // namespace swf::runtime

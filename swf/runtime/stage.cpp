@@ -43,15 +43,22 @@ Stage::Stage(std::shared_ptr<const Movie> movie, StageHooks hooks) : movie_(std:
         sound_ = silence_.get();
     }
     if (const auto& bg = movie_->facts().background) background_ = Rgba{bg->r, bg->g, bg->b, 255};
+    emptyTimeline_.endFrame();
+    emptyTimeline_.setHasEndTag(true);
+    if (hooks_.scripts) hooks_.scripts->attachStage(*this);
     root_ = std::make_unique<MovieClip>(*this, movie_->timeline(), 0);
     root_->attach(nullptr, 0);
     root_->initialize();
+    // The main movie's Load comes after its first frame's actions.
+    queueClipEvent(*root_, clip_event::Load);
     runQueuedScripts();
 }
 
 Stage::~Stage()
 {
     queue_.clear();
+    initializeQueue_.clear();
+    constructQueue_.clear();
     root_.reset();
 }
 
@@ -102,23 +109,31 @@ std::vector<DisplayObject*> Stage::advanceOrder(const DisplayObject& parent)
 void Stage::tick()
 {
     ++tick_;
-    if (hooks_.scripts) raiseEnterFrame(*root_);
-    advanceTree(*root_);
+    if (hooks_.scripts) hooks_.scripts->beginTick();
+    // Clips run from the newest to the oldest (the root last); ids grow with creation.
+    std::vector<ObjectId> clips;
+    collectClips(*root_, clips);
+    std::sort(clips.begin(), clips.end(), std::greater<>());
+    for (ObjectId id : clips) {
+        DisplayObject* object = find(id);
+        // Gone since, or created in this tick (it has just run its first frame).
+        if (!object || object->bornTick() == tick_ || object->inert()) continue;
+        auto& clip = static_cast<MovieClip&>(*object);
+        queueClipEvent(clip, clip_event::EnterFrame);
+        clip.advance();
+    }
     runQueuedScripts();
+    if (hooks_.scripts) {
+        hooks_.scripts->endTick();
+        runQueuedScripts();
+    }
 }
 
-void Stage::raiseEnterFrame(DisplayObject& object)
+void Stage::collectClips(DisplayObject& object, std::vector<ObjectId>& out)
 {
-    if (object.kind() == ObjectKind::MovieClip) queueClipEvent(object, clip_event::EnterFrame);
-    for (DisplayObject* child : advanceOrder(object)) raiseEnterFrame(*child);
-}
-
-void Stage::advanceTree(DisplayObject& object)
-{
-    // A clip created in this tick has just run its first frame.
-    if (object.bornTick() == tick_) return;
-    if (object.kind() == ObjectKind::MovieClip) static_cast<MovieClip&>(object).advance();
-    for (DisplayObject* child : advanceOrder(object)) advanceTree(*child);
+    if (object.kind() == ObjectKind::MovieClip) out.push_back(object.id());
+    if (const DisplayList* list = object.children())
+        for (const auto& child : list->items()) collectClips(*child, out);
 }
 
 void Stage::queueFrameActions(MovieClip& clip, std::span<const std::uint8_t> actions)
@@ -154,25 +169,114 @@ void Stage::queueClipEvent(DisplayObject& object, ClipEventBits event)
     queue_.push_back(q);
 }
 
+void Stage::queueConstruct(DisplayObject& object, bool constructNow)
+{
+    if (!hooks_.scripts) return;
+    QueuedScript q;
+    q.kind = QueuedScript::Kind::Initialize;
+    q.object = object.id();
+    initializeQueue_.push_back(q);
+    if (constructNow) {
+        hooks_.scripts->constructObject(object);
+        return;
+    }
+    q.kind = QueuedScript::Kind::Construct;
+    constructQueue_.push_back(q);
+}
+
+void Stage::nameNewObject(DisplayObject& object)
+{
+    if (object.name().empty()) object.placement().name = "instance" + std::to_string(++instanceNames_);
+}
+
+void Stage::queueCall(std::function<void()> call)
+{
+    QueuedScript q;
+    q.kind = QueuedScript::Kind::Call;
+    q.call = std::move(call);
+    queue_.push_back(std::move(q));
+}
+
+void Stage::removeChild(DisplayObject& parent, int depth)
+{
+    DisplayList* list = parent.children();
+    DisplayObject* object = list ? list->at(depth) : nullptr;
+    if (!object) return;
+    const bool keep = hooks_.scripts && hooks_.scripts->objectRemoved(*object);
+    markRemovedTree(*object);
+    const int unloadDepth = -1 - depth;
+    if (!keep || unloadDepth >= depth || list->at(unloadDepth)) {
+        list->remove(depth);
+        return;
+    }
+    std::unique_ptr<DisplayObject> taken = list->take(depth);
+    taken->releaseFromTimeline();
+    retired_.push_back(taken->id());
+    list->put(unloadDepth, std::move(taken));
+}
+
+void Stage::markRemovedTree(DisplayObject& object)
+{
+    object.markRemoved();
+    if (DisplayList* list = object.children())
+        for (const auto& child : list->items()) markRemovedTree(*child);
+}
+
+void Stage::releaseRetired()
+{
+    // Latest first: a clip retired inside another one goes before its parent.
+    while (!retired_.empty()) {
+        const ObjectId id = retired_.back();
+        retired_.pop_back();
+        DisplayObject* object = find(id);
+        if (!object || !object->parent()) continue;
+        if (DisplayList* list = object->parent()->children(); list && list->at(object->depth()) == object)
+            list->remove(object->depth());
+    }
+}
+
+void Stage::objectLeaving(DisplayObject& object)
+{
+    if (hooks_.scripts) hooks_.scripts->objectLeaving(object);
+}
+
+void Stage::objectDestroyed(DisplayObject& object)
+{
+    if (hooks_.scripts) hooks_.scripts->objectDestroyed(object);
+}
+
 void Stage::runQueuedScripts()
 {
     ScriptHost* host = hooks_.scripts;
-    while (host && !queue_.empty()) {
-        QueuedScript q = queue_.front();
-        queue_.pop_front();
+    while (host && !(queue_.empty() && initializeQueue_.empty() && constructQueue_.empty())) {
+        std::deque<QueuedScript>& from =
+            !initializeQueue_.empty() ? initializeQueue_ : !constructQueue_.empty() ? constructQueue_ : queue_;
+        QueuedScript q = std::move(from.front());
+        from.pop_front();
         switch (q.kind) {
         case QueuedScript::Kind::InitActions:
             host->runInitActions(q.spriteId, q.actions);
             break;
         case QueuedScript::Kind::FrameActions:
-            if (DisplayObject* o = find(q.object); o && o->kind() == ObjectKind::MovieClip)
+            if (DisplayObject* o = find(q.object); o && !o->removed() && o->kind() == ObjectKind::MovieClip)
                 host->runFrameActions(static_cast<MovieClip&>(*o), q.actions);
             break;
         case QueuedScript::Kind::ClipEvent:
-            if (DisplayObject* o = find(q.object)) host->clipEvent(*o, q.event);
+            if (DisplayObject* o = find(q.object); o && !o->removed()) host->clipEvent(*o, q.event);
+            break;
+        case QueuedScript::Kind::Initialize:
+            if (DisplayObject* o = find(q.object); o && !o->removed()) host->initializeObject(*o);
+            break;
+        case QueuedScript::Kind::Construct:
+            if (DisplayObject* o = find(q.object); o && !o->removed()) host->constructObject(*o);
+            break;
+        case QueuedScript::Kind::Call:
+            if (q.call) q.call();
             break;
         }
+        if (queue_.empty() && initializeQueue_.empty() && constructQueue_.empty()) releaseRetired();
     }
+    releaseRetired();
 }
 
 DisplayObject* Stage::resolvePath(std::string_view path, DisplayObject* from) const

@@ -3,15 +3,18 @@
 // the registry of live objects (ids as handles), the queue of scripts to run after a pass, and
 // the hooks to the script and sound layers.
 //
-// One tick (tick()) is one frame of the movie:
-//   1. EnterFrame clip events for every clip on the stage (to the script host);
-//   2. the advance pass: the root runs its next frame if it plays, then its children, each
-//      clip before the clips inside it (advanceOrder() gives the order of siblings); clips
-//      created during the pass ran their first frame when they were created and do not advance
-//      again in the same tick;
-//   3. the queued scripts run (init actions, Load events, frame actions) in the order the
-//      frames ran.
-
+// One tick (tick()) is one frame of the movie, in the order Flash Player runs it:
+//   1. the advance pass takes every clip that existed before this tick, from the newest to the
+//      oldest (the root last). For each it queues the clip's EnterFrame event, then runs its
+//      next frame: tags in file order, DoAction queued where it stands, objects placed,
+//      moved and removed. A new clip is set up at once: its Initialize and Construct work is
+//      queued ahead of everything else, its Load event is queued, then it runs its first
+//      frame (queueing those actions); it does not advance again in this tick. A removed
+//      clip's Unload is queued where the removal happened;
+//   2. the queued scripts run: all Initialize work, then all Construct work, then the rest in
+//      the order it was queued (init actions before the frame actions queued with them).
+//      Scripts may queue more work (a goto's frame actions, a new clip's first frame), which
+//      runs in the same pass.
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -35,6 +38,7 @@ class MovieClip;
 struct StageHooks {
     ScriptHost* scripts = nullptr;  // not owned; must outlive the stage
     SoundHost* sound = nullptr;     // not owned; must outlive the stage
+    GeometryHost* geometry = nullptr;  // not owned; must outlive the stage
     std::function<void(const std::string&)> warning;
 };
 
@@ -69,6 +73,11 @@ public:
     // The sound host, or one that does nothing.
     SoundHost& sound() const { return *sound_; }
     ScriptHost* scripts() const { return hooks_.scripts; }
+    GeometryHost* geometry() const { return hooks_.geometry; }
+    // A timeline of one empty frame, for clips that scripts create empty.
+    const Timeline& emptyTimeline() const { return emptyTimeline_; }
+    // A number never handed out before (revisions of changing content, instance serials).
+    std::uint64_t nextRevision() { return ++revision_; }
     void warn(const std::string& message) const;
 
     // --- Used by display objects and clips ---
@@ -80,6 +89,22 @@ public:
     void queueFrameActions(MovieClip& clip, std::span<const std::uint8_t> actions);
     void queueInitActions(std::uint16_t spriteId, std::span<const std::uint8_t> actions);
     void queueClipEvent(DisplayObject& object, ClipEventBits event);
+    // A new object's Initialize and Construct work, which runs before everything queued
+    // normally (all Initialize work first, then all Construct work).
+    // `constructNow`: the Construct work runs at once (clips a script duplicates).
+    void queueConstruct(DisplayObject& object, bool constructNow = false);
+    // Gives an unnamed new object its default name ("instanceN", counting unnamed objects).
+    void nameNewObject(DisplayObject& object);
+    // Any other work for the queue's order (the script host's own events).
+    void queueCall(std::function<void()> call);
+    // Takes the child at `depth` off `parent`'s list. When the script host has an Unload to
+    // run for it, the object stays on the list until the queue has run, at depth -1 - depth
+    // (script depth -32769 - depth, where Flash keeps clips that are unloading), out of the
+    // timeline's hands; otherwise it goes at once.
+    void removeChild(DisplayObject& parent, int depth);
+    void objectDestroyed(DisplayObject& object);
+    // `object` is about to leave its list for good (still attached to its parent).
+    void objectLeaving(DisplayObject& object);
     // Runs the queued scripts now (the player calls this after timeline control from outside a
     // tick, so that a goto's frame actions run at once).
     void runQueuedScripts();
@@ -89,15 +114,15 @@ public:
 
 private:
     struct QueuedScript {
-        enum class Kind { InitActions, FrameActions, ClipEvent };
+        enum class Kind { InitActions, FrameActions, ClipEvent, Initialize, Construct, Call };
         Kind kind = Kind::FrameActions;
         ObjectId object = 0;
         std::uint16_t spriteId = 0;
         std::span<const std::uint8_t> actions;
         ClipEventBits event = 0;
+        std::function<void()> call;
     };
-    void advanceTree(DisplayObject& object);
-    void raiseEnterFrame(DisplayObject& object);
+    static void collectClips(DisplayObject& object, std::vector<ObjectId>& out);
 
     std::shared_ptr<const Movie> movie_;
     StageHooks hooks_;
@@ -106,8 +131,15 @@ private:
     std::unordered_map<ObjectId, DisplayObject*> objects_;
     ObjectId nextId_ = 1;
     std::uint64_t tick_ = 0;
+    std::uint64_t revision_ = 0;
+    Timeline emptyTimeline_;
     Rgba background_{255, 255, 255, 255};
-    std::deque<QueuedScript> queue_;
+    // By priority: Initialize work, Construct work, everything else.
+    std::deque<QueuedScript> queue_, initializeQueue_, constructQueue_;
+    std::uint64_t instanceNames_ = 0;
+    std::vector<ObjectId> retired_;  // unloading clips, dropped after the queue has run
+    void releaseRetired();
+    static void markRemovedTree(DisplayObject& object);
     std::unordered_set<std::uint16_t> initActionsRun_;
     std::set<std::string> warned_;
     std::unique_ptr<MovieClip> root_;  // last: destroyed first, while the rest is still whole

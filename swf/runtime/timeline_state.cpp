@@ -43,6 +43,7 @@ void TimelineState::apply(const PlaceObject& tag, int frame, Depths& touched)
         touched.insert(depth);
         return;
     }
+    if (!tag.isReplace() && it != records_.end() && ignorePlaceOnOccupied_) return;
     // A new object: a place, a place over an occupied depth (the old object goes), or a
     // replace at an empty depth.
     PlacementRecord record;

@@ -33,6 +33,9 @@ public:
     const PlacementRecord* at(int depth) const;
     const std::map<int, PlacementRecord>& records() const { return records_; }
     void clear() { records_.clear(); }
+    // From SWF 6 on, a place tag (not a move) at an occupied depth is ignored; before, it
+    // replaces the object there.
+    void setIgnorePlaceOnOccupied(bool on) { ignorePlaceOnOccupied_ = on; }
 
     // Applies the display-list tags of frame `frame` (place, move, replace, remove; other tags
     // are left alone) and adds the depths they touched to `touched`.
@@ -42,6 +45,7 @@ public:
 
 private:
     std::map<int, PlacementRecord> records_;
+    bool ignorePlaceOnOccupied_ = false;
 };
 
 // The fields a place tag gives, written over `placement` (fields it omits stay as they are).

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "assembler.h"  // tests/swf/avm1
 #include "support/swf_writer.h"
 #include "swfcli_test_support.h"
 
@@ -167,7 +168,31 @@ TEST(SwfcliRun, ReadsInputEventsAndListsFeatures)
     EXPECT_EQ(features.exitCode, 0);
     EXPECT_NE(features.output.find("render\n"), std::string::npos);
     EXPECT_NE(features.output.find("sound\n"), std::string::npos);
-    EXPECT_EQ(features.output.find("scripts"), std::string::npos);
+    EXPECT_NE(features.output.find("scripts\n"), std::string::npos);
+    EXPECT_NE(features.output.find("input\n"), std::string::npos);
+}
+
+TEST(SwfcliRun, TracePrintsScriptOutputAndQuitEndsTheRun)
+{
+    using swf::avm1::testing::Asm;
+    auto actions = [](const Asm& a) {
+        std::vector<std::uint8_t> b = a.bytes();
+        b.push_back(0);
+        return b;
+    };
+    Asm one, two, three;
+    one.trace("frame one");
+    two.trace("frame two").getUrl("FSCommand:quit", "");
+    three.trace("frame three");
+    swf::writer::MovieWriter m(6, {0, 4000, 0, 2000}, 10);
+    m.doAction(actions(one)).showFrame().doAction(actions(two)).showFrame().doAction(actions(three)).showFrame();
+    const std::string movie = writeTemp("quit.swf", m.build());
+    const auto traced = runSwfcli("run '" + movie + "' --frames 10 --trace");
+    EXPECT_EQ(traced.exitCode, 0);
+    EXPECT_NE(traced.output.find("frame one\nframe two\n"), std::string::npos) << traced.output;
+    EXPECT_EQ(traced.output.find("frame three"), std::string::npos) << traced.output;
+    // Without --trace nothing is printed.
+    EXPECT_EQ(runSwfcli("run '" + movie + "' --frames 10").output.find("frame"), std::string::npos);
 }
 
 }  // namespace

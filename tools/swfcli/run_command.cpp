@@ -97,7 +97,7 @@ int runMovie(const std::vector<std::string>& args)
         std::fprintf(stderr,
                      "swfcli run: %s\nusage: swfcli run MOVIE --frames N | --ticks N [--tick-ms T] [--trace]\n"
                      "       [--png OUT [--at N]] [--wav OUT] [--size WxH] [--input events.json]\n"
-                     "       [--quality low|medium|high]\n",
+                     "       [--quality low|medium|high] [--script-timeout SECONDS]\n",
                      e.what());
         return 2;
     }
@@ -106,7 +106,15 @@ int runMovie(const std::vector<std::string>& args)
 
     swf::Player player;
     player.setQuality(o.quality);
+    if (o.scriptTimeoutSeconds) player.setScriptTimeLimit(*o.scriptTimeoutSeconds);
     if (o.trace) player.onTrace([](const std::string& line) { std::printf("%s\n", line.c_str()); });
+    // fscommand("quit") ends the run after the frame that asked for it.
+    bool quit = false;
+    player.onFsCommand([&quit](const std::string& command, const std::string&) {
+        std::string lower;
+        for (char c : command) lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        if (lower == "quit") quit = true;
+    });
     player.onWarning([](const std::string& w) { std::fprintf(stderr, "swfcli: warning: %s\n", w.c_str()); });
     try {
         player.loadFile(o.movie);
@@ -134,6 +142,7 @@ int runMovie(const std::vector<std::string>& args)
         input.deliverIteration(player);
         sound.pullUntil(player, std::llround(iteration * soundFramesPerIteration));
         if (!o.pngPath.empty() && o.pngAt == iteration) savePicture(player, size, o.pngPath);
+        if (quit) break;
     }
     if (!o.pngPath.empty() && !o.pngAt) savePicture(player, size, o.pngPath);
     sound.finish();
@@ -143,9 +152,8 @@ int runMovie(const std::vector<std::string>& args)
 
 int printFeatures()
 {
-    // What `run` can compare today: pictures and sound. Scripts (trace output) and input come
-    // with the script interpreter.
-    std::printf("render\nsound\n");
+    // What `run` can compare: pictures, sound, trace output of scripts, and input events.
+    std::printf("render\nsound\nscripts\ninput\n");
     return 0;
 }
 

@@ -21,7 +21,7 @@ int parseInt(const std::string& text, const std::string& option, int min, int ma
     return value;
 }
 
-double parseMs(const std::string& text)
+double parseMs(const std::string& text, const char* option = "--tick-ms", const char* unit = "milliseconds")
 {
     std::size_t used = 0;
     double value = 0;
@@ -31,7 +31,7 @@ double parseMs(const std::string& text)
         used = 0;
     }
     if (used != text.size() || !std::isfinite(value) || value <= 0 || value > 3'600'000)
-        throw std::invalid_argument("--tick-ms wants a positive number of milliseconds, not '" + text + "'");
+        throw std::invalid_argument(std::string(option) + " wants a positive number of " + unit + ", not '" + text + "'");
     return value;
 }
 
@@ -54,6 +54,8 @@ RunOptions parseRunOptions(const std::vector<std::string>& args)
             o.count = parseInt(value(), a, 1, kMaxIterations);
         } else if (a == "--tick-ms") {
             o.tickMs = parseMs(value());
+        } else if (a == "--script-timeout") {
+            o.scriptTimeoutSeconds = parseMs(value(), "--script-timeout", "seconds");
         } else if (a == "--trace") {
             o.trace = true;
         } else if (a == "--png") {

@@ -21,6 +21,7 @@ struct RunOptions {
     std::optional<int> width, height;   // --size
     std::string inputPath;
     swf::Quality quality = swf::Quality::High;
+    std::optional<double> scriptTimeoutSeconds;  // --script-timeout
 };
 
 // Throws std::invalid_argument with a message for the user on a bad command line.

@@ -147,6 +147,20 @@ TEST(StringMethods, Swf4StringActions)
     EXPECT_EQ(t.run(code), (Lines{"ell", "5", "65", "B", "abcd"}));
 }
 
+TEST(StringMethods, Swf5StringActionsCountInTheBytesOldTextIsReadIn)
+{
+    // Old files are read as UTF-8 when valid, else GBK: the byte-counting actions see GBK bytes.
+    VmFixture t(5);
+    Asm code;
+    code.push({"\xe4\xb8\xad" "a"}).op(Op::StringLength).op(Op::Trace);
+    code.push({"\xe4\xb8\xad" "a"}).op(Op::MBStringLength).op(Op::Trace);
+    code.push({"\xe4\xb8\xad" "a", 1, 2}).op(Op::StringExtract).op(Op::Trace);
+    code.push({"\xe4\xb8\xad"}).op(0x36).op(Op::Trace);  // MBCharToAscii: lead * 256 + trail
+    code.push({0xd6d0}).op(0x37).op(Op::Trace);            // MBAsciiToChar
+    code.push({"\xc3\xa9"}).op(Op::CharToAscii).op(Op::Trace);  // e-acute: GBK lead byte 0xA8
+    EXPECT_EQ(t.run(code), (Lines{"3", "2", "\xe4\xb8\xad", "54992", "\xe4\xb8\xad", "168"}));
+}
+
 TEST(DateClass, UtcAndLocalFieldsFollowTheHostTimeZone)
 {
     VmFixture t(7);

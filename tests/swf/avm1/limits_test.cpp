@@ -33,6 +33,25 @@ TEST(Limits, EndlessLoopIsStoppedByTheActionBudget)
     EXPECT_EQ(t.run(next), (Lines{"next frame"}));
 }
 
+TEST(Limits, OnlyTheScriptThatRanTooLongIsStopped)
+{
+    ScriptLimits limits = VmFixture::deterministicLimits();
+    limits.actionBudget = 10'000;
+    VmFixture t(6, limits);
+    Asm endless;
+    Asm::Label top = endless.label();
+    endless.bind(top).jump(top);
+    Asm next;
+    for (int i = 0; i < 100; ++i) next.push({i}).op(Op::Pop);
+    next.trace("ran");
+    // Both in the same frame: the second script still has its allowance.
+    t.vm().beginFrame();
+    EXPECT_FALSE(t.vm().runActions(endless.block(6), t.root()));
+    EXPECT_TRUE(t.vm().runActions(next.block(6), t.root()));
+    EXPECT_EQ(t.host.traces, (Lines{"ran"}));
+    EXPECT_TRUE(warnedAbout(t, "too long"));
+}
+
 TEST(Limits, TimeLimitStopsAScriptWithoutACountLimit)
 {
     ScriptLimits limits;

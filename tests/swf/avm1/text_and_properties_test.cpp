@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "swf/avm1/case_mapping.h"
-#include "swf/avm1/code_page.h"
 #include "swf/avm1/object.h"
 #include "swf/avm1/string.h"
 #include "swf/avm1/text_encoding.h"
@@ -81,24 +80,6 @@ TEST(Strings, CaseFoldingOfIdentifiersCoversLettersBeyondAscii)
     EXPECT_EQ(toUpperChar(u'\u00FF'), u'\u0178');
     EXPECT_EQ(toLowerChar(u'\u0130'), u'i');
     EXPECT_EQ(toUpperChar(u'\u00DF'), u'\u00DF');  // no single-letter capital
-}
-
-TEST(CodePages, DecodeAndEncodeWithReplacement)
-{
-    CodePage western("WINDOWS-1252");
-    const std::uint8_t text[] = {'A', 0x80, 0xE4};
-    EXPECT_EQ(western.decode(text), u"A\u20AC\u00E4");
-    EXPECT_EQ(western.encode(u"A\u20AC\u00E4\u4E2D"), std::string("A\x80\xE4?"));
-    EXPECT_FALSE(western.isMultiByte());
-
-    CodePage chinese("GBK");
-    const std::uint8_t zhong[] = {0xD6, 0xD0, 'x', 0xD6};  // 中, x, a truncated lead byte
-    EXPECT_EQ(chinese.decode(zhong), u"\u4E2Dx\uFFFD");
-    EXPECT_EQ(chinese.encode(u"\u4E2D"), std::string("\xD6\xD0"));
-    EXPECT_TRUE(chinese.isMultiByte());
-
-    CodePage unknown("NO-SUCH-CHARSET");
-    EXPECT_EQ(unknown.name(), "WINDOWS-1252");
 }
 
 TEST(UrlEncoding, EscapeAndUnescape)

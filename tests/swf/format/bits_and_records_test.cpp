@@ -167,5 +167,24 @@ TEST(TextDecoder, NewVersionsAreUtf8WithBadSequencesReplaced)
     EXPECT_FALSE(isValidUtf8(bytesOf("\xed\xa0\x80")));
 }
 
+TEST(TextDecoder, EncodeGivesTheBytesEachVersionStores)
+{
+    TextDecoder swf5(5);
+    // GBK double-byte characters (GBK has e-acute and Cyrillic too); characters GBK lacks
+    // become '?', and so does a lone surrogate.
+    EXPECT_EQ(swf5.encode(u"a\u4e2d"), "a\xd6\xd0");
+    EXPECT_EQ(swf5.encode(u"caf\u00e9 \u0410"), "caf\xa8\xa6 \xa7\xa1");
+    EXPECT_EQ(swf5.encode(u"gru\u00df \u05d0\xd800x"), "gru? ??x");
+    // What encode() gives, decode() reads back.
+    for (std::u16string text : {std::u16string(u"ASCII only"), std::u16string(u"\u4e2d\u6587 caf\u00e9 \u0410")}) {
+        const std::string bytes = swf5.encode(text);
+        std::string utf8;
+        for (char16_t c : text) appendUtf8(utf8, c);
+        EXPECT_EQ(swf5.decode(bytesOf(bytes)), utf8);
+    }
+    TextDecoder swf6(6);
+    EXPECT_EQ(swf6.encode(u"\u4e2d\U0001f600"), "\xe4\xb8\xad\xf0\x9f\x98\x80");
+}
+
 }  // namespace
 }  // namespace swf

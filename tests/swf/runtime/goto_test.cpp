@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <regex>
 
 #include "runtime_test_support.h"
 
@@ -63,13 +64,21 @@ writer::Bytes randomTimeline(unsigned seed, int frames)
     return m.build();
 }
 
+// A list's description without the numbers of default instance names: a goto that rebuilds an
+// object makes a new one, which takes the next "instanceN" name.
+std::string ignoringDefaultNames(const std::string& description)
+{
+    static const std::regex kDefaultName("'instance[0-9]+'");
+    return std::regex_replace(description, kDefaultName, "'instance'");
+}
+
 // The state of the main timeline's list after playing from the start to `frame`.
 std::string playedTo(const std::shared_ptr<const Movie>& movie, int frame)
 {
     Stage stage(movie);
     for (int f = 0; f < frame; ++f) stage.tick();
     EXPECT_EQ(stage.root().currentFrame(), frame);
-    return describeChildren(stage.root());
+    return ignoringDefaultNames(describeChildren(stage.root()));
 }
 
 TEST(Goto, AnyGotoEqualsPlayingForwardOnRandomTimelines)
@@ -85,14 +94,14 @@ TEST(Goto, AnyGotoEqualsPlayingForwardOnRandomTimelines)
                 Stage stage(movie);
                 stage.root().gotoFrame(from, false);
                 stage.root().gotoFrame(to, false);
-                ASSERT_EQ(describeChildren(stage.root()), expected[static_cast<std::size_t>(to)])
+                ASSERT_EQ(ignoringDefaultNames(describeChildren(stage.root())), expected[static_cast<std::size_t>(to)])
                     << "seed " << seed << ", from frame " << from << " to " << to;
             }
         }
         // Looping back through the last frame is a goto too.
         Stage stage(movie);
         for (int i = 0; i < kFrames + 4; ++i) stage.tick();
-        ASSERT_EQ(describeChildren(stage.root()), expected[4]) << "seed " << seed << " after looping";
+        ASSERT_EQ(ignoringDefaultNames(describeChildren(stage.root())), expected[4]) << "seed " << seed << " after looping";
     }
 }
 
@@ -176,14 +185,14 @@ TEST(Goto, NestedClipsRebuildTheirOwnListsWhenTheyGoBack)
 
     Stage stage(loadMovie(m.build()));
     auto* clip = static_cast<MovieClip*>(stage.root().displayList().at(1));
-    const std::string first = describeChildren(*clip);
+    const std::string first = ignoringDefaultNames(describeChildren(*clip));
     stage.tick();
-    const std::string second = describeChildren(*clip);
+    const std::string second = ignoringDefaultNames(describeChildren(*clip));
     stage.tick();
     clip->gotoFrame(1, false);
-    EXPECT_EQ(describeChildren(*clip), second);
+    EXPECT_EQ(ignoringDefaultNames(describeChildren(*clip)), second);
     clip->gotoFrame(0, false);
-    EXPECT_EQ(describeChildren(*clip), first);
+    EXPECT_EQ(ignoringDefaultNames(describeChildren(*clip)), first);
 }
 
 }  // namespace

@@ -86,14 +86,17 @@ TEST(Stage, ScriptsRunAfterThePassInTheOrderFramesRan)
     StageHooks hooks;
     hooks.scripts = &scripts;
     Stage stage(loadMovie(m.build()), hooks);
-    EXPECT_EQ(scripts.log, (std::vector<std::string>{"init 2:1", "_level0.kid:10", "_level0:20"}));
+    // Tags in file order: the clip placed before the DoAction runs its first frame first, after
+    // its Load event.
+    EXPECT_EQ(scripts.log,
+              (std::vector<std::string>{"init 2:1", "event _level0.kid", "_level0.kid:10", "_level0:20", "event _level0"}));
     scripts.log.clear();
     stage.tick();
-    EXPECT_EQ(scripts.log, (std::vector<std::string>{"_level0:21", "_level0.kid:11"}))
-        << "the parent's frame runs before its children's";
+    EXPECT_EQ(scripts.log, (std::vector<std::string>{"_level0.kid:11", "_level0:21"}))
+        << "clips advance from the newest to the oldest, the root last";
     scripts.log.clear();
     stage.tick();  // the main timeline loops to frame 0: its actions again, not the init actions
-    EXPECT_EQ(scripts.log, (std::vector<std::string>{"_level0:20", "_level0.kid:10"}));
+    EXPECT_EQ(scripts.log, (std::vector<std::string>{"_level0.kid:10", "_level0:20"}));
     scripts.log.clear();
     stage.root().gotoFrame(1, false);
     stage.runQueuedScripts();
@@ -169,7 +172,8 @@ TEST(Stage, SoundTagsReachTheSoundHost)
     hooks.sound = &sound;
     {
         Stage stage(loadMovie(m.build()), hooks);
-        EXPECT_EQ(sound.log, (std::vector<std::string>{"open", "start 1@0", "sound 7"}));
+        // StartSound comes before the place tag in the file, and tags run in file order.
+        EXPECT_EQ(sound.log, (std::vector<std::string>{"sound 7", "open", "start 1@0"}));
         sound.log.clear();
         auto* clip = static_cast<MovieClip*>(stage.root().displayList().at(1));
         clip->stop();

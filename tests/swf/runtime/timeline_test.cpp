@@ -64,25 +64,33 @@ TEST(Timeline, MoveChangesOnlyTheFieldsGivenAndReplaceKeepsTheTransform)
     EXPECT_EQ(root.displayList().at(5), nullptr);
 }
 
-TEST(Timeline, MovingAnEmptyDepthDoesNothingAndPlacingOverAnObjectMakesANewOne)
+TEST(Timeline, MovingAnEmptyDepthDoesNothingAndPlacingOverAnObjectDependsOnTheVersion)
 {
-    MovieWriter m;
-    m.shape(square(1, {255, 0, 0, 255}));
-    PlaceObject moveNothing = placeTag(3, std::nullopt, true);
-    moveNothing.matrix = translate(1, 1);
-    m.place(moveNothing);
-    m.place(1, 1, translate(10, 0)).showFrame();
-    m.place(1, 1, translate(20, 0)).showFrame();  // no move flag, depth taken
+    // SWF 5 and older: a place over a taken depth makes a new object; later versions ignore it.
+    for (int version : {5, 6}) {
+        MovieWriter m(version);
+        m.shape(square(1, {255, 0, 0, 255}));
+        PlaceObject moveNothing = placeTag(3, std::nullopt, true);
+        moveNothing.matrix = translate(1, 1);
+        m.place(moveNothing);
+        m.place(1, 1, translate(10, 0)).showFrame();
+        m.place(1, 1, translate(20, 0)).showFrame();  // no move flag, depth taken
 
-    Stage stage(loadMovie(m.build()));
-    MovieClip& root = stage.root();
-    EXPECT_EQ(root.displayList().size(), 1u);
-    const ObjectId first = root.displayList().at(1)->id();
-    stage.tick();
-    ASSERT_TRUE(root.displayList().at(1));
-    EXPECT_NE(root.displayList().at(1)->id(), first);
-    EXPECT_EQ(root.displayList().at(1)->matrix(), translate(20, 0));
-    EXPECT_EQ(root.displayList().size(), 1u);
+        Stage stage(loadMovie(m.build()));
+        MovieClip& root = stage.root();
+        EXPECT_EQ(root.displayList().size(), 1u);
+        const ObjectId first = root.displayList().at(1)->id();
+        stage.tick();
+        ASSERT_TRUE(root.displayList().at(1));
+        if (version <= 5) {
+            EXPECT_NE(root.displayList().at(1)->id(), first);
+            EXPECT_EQ(root.displayList().at(1)->matrix(), translate(20, 0));
+        } else {
+            EXPECT_EQ(root.displayList().at(1)->id(), first);
+            EXPECT_EQ(root.displayList().at(1)->matrix(), translate(10, 0));
+        }
+        EXPECT_EQ(root.displayList().size(), 1u);
+    }
 }
 
 TEST(Timeline, ReplacingWithAnotherKindMakesANewObjectAtTheSameTransform)

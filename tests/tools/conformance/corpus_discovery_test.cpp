@@ -30,7 +30,8 @@ protected:
     {
         root = QDir(dir.path()).filePath(QStringLiteral("mini"));
         const QByteArray png = pngBytes(solidImage(4, 4, Qt::red));
-        addCase("avm1/trace_only", "num_frames = 3\n[approximations]\nbare_numbers = true\nepsilon = 0.5\n", "hello\n");
+        addCase("avm1/trace_only", "num_frames = 3\n[approximations]\nbare_numbers = true\nepsilon = 0.5\n"
+                                   "[player_options]\nmax_execution_duration = { secs = 2, nanos = 500000000 }\n", "hello\n");
         addCase("avm1/buttons", "num_ticks = 8\nimage_comparisons.\"out.02\".trigger = 2\nimage_comparisons.\"out.01\".trigger = 1\n"
                                 "[player_options]\nwith_renderer = { optional = false, quality = \"low\" }\n", "");
         writeFile(root, "avm1/buttons/out.01.expected.png", png);
@@ -87,6 +88,8 @@ TEST_F(CaseFolderCorpus, ReadsRunSettingsAndChecks)
     EXPECT_DOUBLE_EQ(traceOnly.trace->approximations->epsilon, 0.5);
     EXPECT_EQ(traceOnly.needs, QStringList{feature::scripts});
     EXPECT_TRUE(traceOnly.skipReason.isEmpty());
+    ASSERT_TRUE(traceOnly.scriptTimeoutSeconds);
+    EXPECT_DOUBLE_EQ(*traceOnly.scriptTimeoutSeconds, 2.5);
 
     const CorpusCase& buttons = caseWithId(*corpus, "mini/avm1/buttons");
     EXPECT_EQ(buttons.suite, "avm1-input");
@@ -102,6 +105,7 @@ TEST_F(CaseFolderCorpus, ReadsRunSettingsAndChecks)
     EXPECT_TRUE(buttons.needs.contains(feature::render));
     EXPECT_TRUE(buttons.needs.contains(feature::input));
     EXPECT_FALSE(buttons.needs.contains(feature::scripts));  // its log is empty
+    EXPECT_FALSE(buttons.scriptTimeoutSeconds);
 
     const CorpusCase& shape = caseWithId(*corpus, "mini/visual/shape");
     EXPECT_EQ(shape.suite, "visual-images");

@@ -157,6 +157,13 @@ private:
         c.imagesOptional = renderer.isObject() && renderer.toObject().value(QStringLiteral("optional")).toBool(false);
         if (isEnabled(options.value(QStringLiteral("with_video"))))
             c.needs << feature::video;
+        // max_execution_duration = { secs = S, nanos = N }: how long a frame's scripts may run.
+        const QJsonObject duration = options.value(QStringLiteral("max_execution_duration")).toObject();
+        if (!duration.isEmpty()) {
+            const double seconds = duration.value(QStringLiteral("secs")).toDouble() +
+                                   duration.value(QStringLiteral("nanos")).toDouble() / 1e9;
+            if (seconds > 0) c.scriptTimeoutSeconds = seconds;
+        }
         const QString input = dir.filePath(QStringLiteral("input.json"));
         if (QFileInfo::exists(input)) {
             c.inputFile = input;

@@ -13,6 +13,8 @@ QStringList runArguments(const CorpusCase& c)
                      QString::number(c.run.count)};
     if (!c.inputFile.isEmpty())
         args << QStringLiteral("--input") << c.inputFile;
+    if (c.scriptTimeoutSeconds)
+        args << QStringLiteral("--script-timeout") << QString::number(*c.scriptTimeoutSeconds);
     return args;
 }
 

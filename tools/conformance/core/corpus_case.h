@@ -70,6 +70,7 @@ struct CorpusCase {
     QString movie;                        // absolute path of the .swf
     RunLength run;
     QString inputFile;                    // events.json to feed, if any
+    std::optional<double> scriptTimeoutSeconds;  // the player's script time limit, when set
     std::optional<TraceExpectation> trace;
     std::vector<ImageExpectation> images;
     bool imagesOptional = false;          // pictures are skipped (not failed) without a renderer
