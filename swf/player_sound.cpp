@@ -2,6 +2,8 @@
 
 #include <variant>
 
+#include "swf/format/limits.h"
+
 namespace swf::detail {
 
 audio::SoundInfo toMixerSoundInfo(const SoundInfo& info)
@@ -34,6 +36,15 @@ std::shared_ptr<const audio::DecodedSound> MixerSoundHost::decoded(std::uint16_t
         const audio::SoundFormat format = audio::SoundFormat::fromFields(def->format.coding, def->format.rateIndex,
                                                                           def->format.sixteenBit, def->format.stereo);
         sound = audio::decodeEventSound(format, def->sampleCount, def->data, warnings_);
+        const std::size_t bytes = sound ? sound->samples.size() * sizeof(std::int16_t) : 0;
+        if (bytes > limits::kMaxTotalSoundBytes - decodedBytes_) {
+            audio::warn(warnings_, "sound " + std::to_string(soundId) +
+                                       " not played: the movie's decoded sounds would pass their limit of " +
+                                       std::to_string(limits::kMaxTotalSoundBytes / limits::kMiB) + " MiB");
+            sound = nullptr;
+        } else {
+            decodedBytes_ += bytes;
+        }
     }
     sounds_.emplace(soundId, sound);
     return sound;

@@ -50,6 +50,7 @@ private:
     audio::WarningHandler warnings_;
     // Null entries remember sounds that could not be decoded.
     std::unordered_map<std::uint16_t, std::shared_ptr<const audio::DecodedSound>> sounds_;
+    std::size_t decodedBytes_ = 0;  // of sounds_, against limits::kMaxTotalSoundBytes
     std::unordered_map<const Timeline*, std::shared_ptr<const audio::StreamSource>> sources_;
     std::atomic<bool> live_{false};
 };
