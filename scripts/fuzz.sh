@@ -7,6 +7,9 @@
 # Starting inputs: samples/, the writer-made movies and sound data (make_fuzz_inputs), the
 # regression inputs, and the movies of the shared corpus read in place (linked, never copied).
 # usage: scripts/fuzz.sh BUILD SECONDS [TARGET...]     (targets: load play avm1 sound; default all)
+# FUZZ_TIMEOUT (default 120) is the wall time one input may take: generous, because at the lowest
+# priority on a busy machine a fuzzer can wait long for the processor. Re-run a reported
+# timeout alone (PROGRAM FILE) to see whether it is real.
 set -uo pipefail
 build=$(cd "${1:?build folder}" && pwd)
 seconds=${2:?seconds}
@@ -44,7 +47,7 @@ for target in "${targets[@]}"; do
   esac
   inputs+=("$source_dir/tests/fuzz/regression/$target")
   echo "fuzz: $target for $seconds s (log: $run/log.txt)"
-  nice -n 19 "$program" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=2560 -max_len=$max_len \
+  nice -n 19 "$program" -max_total_time="$seconds" -timeout="${FUZZ_TIMEOUT:-120}" -rss_limit_mb=2560 -max_len=$max_len \
     -print_final_stats=1 -artifact_prefix="$run/findings/" "$run/corpus" "${inputs[@]}" >"$run/log.txt" 2>&1
   rc=$?
   grep -E '^#[0-9]+.*(DONE|pulse)' "$run/log.txt" | tail -1

@@ -39,7 +39,7 @@ void replay(const char* target, Target run)
         ASSERT_TRUE(in.good() || in.eof());
         EXPECT_EQ(run(bytes.data(), bytes.size()), 0);
     }
-    RecordProperty("inputs", static_cast<int>(files.size()));
+    ::testing::Test::RecordProperty("inputs", static_cast<int>(files.size()));
 }
 
 TEST(FuzzRegression, LoadInputsLoadOrFailCleanly) { replay("load", vantoro::fuzz::fuzzLoad); }
