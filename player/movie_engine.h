@@ -3,7 +3,10 @@
 // real one, over swf::Player; tests of the control's view put a scripted engine in its place so
 // that timing, drawing and input can be checked frame by frame.
 
+#include <algorithm>
+#include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 
 #include <QColor>
@@ -54,6 +57,21 @@ public:
     virtual void keyDown(int flashKeyCode, char16_t character) = 0;
     virtual void keyUp(int flashKeyCode, char16_t character) = 0;
     virtual bool wantsHandCursor() const = 0;
+
+    // Sound, for the control's sound output, which calls these two from its own thread while the
+    // control's thread runs the movie. pullAudio fills interleaved stereo 16-bit frames at
+    // 44.1 kHz with the mix (silence when nothing sounds) and returns how many; the latency is
+    // the frames taken but not yet played, so that a movie that follows its sound follows what
+    // is heard. An engine without sound gives silence.
+    virtual std::size_t pullAudio(std::span<std::int16_t> interleavedStereo)
+    {
+        std::fill(interleavedStereo.begin(), interleavedStereo.end(), std::int16_t{0});
+        return interleavedStereo.size() / 2;
+    }
+    virtual void setAudioOutputLatency(std::int64_t) {}
+    // How long after advance() its picture is seen (the control measures its drawing), so that
+    // a movie that follows its sound shows the frame heard by then.
+    virtual void setPresentationDelay(double /*milliseconds*/) {}
 
     // A URL the movie asks to open, with its target window name.
     using UrlHandler = std::function<void(const std::string& url, const std::string& target)>;

@@ -4,6 +4,7 @@
 
 #include "app/handler_failure.h"
 #include "banner/shell_open.h"
+#include "player/device_sound_output.h"
 #include "player/swf_movie_engine.h"
 
 namespace {
@@ -46,14 +47,31 @@ ShockwaveFlash::ShockwaveFlash(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);  // the movie sees the pointer move, not only drags
     connect(&clock_, &FrameClock::beat, this, &ShockwaveFlash::onBeat);
+    sound_ = std::make_unique<DeviceSoundOutput>();
     setEngine(std::make_unique<SwfMovieEngine>());
 }
 
-ShockwaveFlash::~ShockwaveFlash() = default;
+ShockwaveFlash::~ShockwaveFlash()
+{
+    stopSound();
+}
+
+void ShockwaveFlash::stopSound()
+{
+    if (sound_)
+        sound_->stop();
+}
+
+void ShockwaveFlash::setSoundOutput(std::unique_ptr<SoundOutput> output)
+{
+    stopSound();
+    sound_ = std::move(output);
+}
 
 void ShockwaveFlash::setEngine(std::unique_ptr<MovieEngine> engine)
 {
     clock_.stop();
+    stopSound();  // before the old engine goes
     unplayable_.reset();
     frame_ = QImage();
     engine_ = std::move(engine);
@@ -136,6 +154,7 @@ void ShockwaveFlash::loadMovie(const QString& path)
     // A movie that cannot be played is not the caller's failure: the control says so in its
     // own area and the window goes on.
     clock_.stop();
+    stopSound();  // what is held of the last movie's sound is not heard over the next one
     unplayable_.reset();
     frame_ = QImage();
     if (!engine_) {
@@ -154,6 +173,8 @@ void ShockwaveFlash::loadMovie(const QString& path)
         update();
         return;
     }
+    if (sound_)
+        sound_->start(*engine_);
     clock_.start(engine_->frameIntervalMs());
     refreshFrame();
     refreshCursor();
@@ -163,6 +184,7 @@ void ShockwaveFlash::onBeat(double elapsedMs)
 {
     if (!hasMovie()) {
         clock_.stop();
+        stopSound();
         return;
     }
     engine_->advance(elapsedMs);

@@ -12,8 +12,10 @@
 // quality high, the whole stage shown in its own proportions and the margin in the movie's
 // background colour. Without a movie every call has no visible effect.
 //
-// Sound: the engine mixes it (swf::Player::pullAudio); its output device is not part of the
-// control yet.
+// Sound: the engine mixes it; the control's sound output (the sound device, see
+// DeviceSoundOutput) plays the mix of the movie loaded, from its load until the next movie, a
+// failed load or a new engine. The toolbar's stop halts the movie's stream sound with its
+// timeline. Without a sound device the movie plays silently.
 
 #include <memory>
 #include <optional>
@@ -24,6 +26,7 @@
 #include "player/flash_dispatch.h"
 #include "player/frame_clock.h"
 #include "player/movie_engine.h"
+#include "player/sound_output.h"
 #include "player/unplayable_movie.h"
 
 class QMenu;
@@ -40,6 +43,10 @@ public:
     // the movie the old one held.
     void setEngine(std::unique_ptr<MovieEngine> engine);
     MovieEngine* engine() const { return engine_.get(); }
+    // Where the sound goes: the sound device unless replaced (tests put a recording output in
+    // its place). The output plays the movie loaded from the next load on.
+    void setSoundOutput(std::unique_ptr<SoundOutput> output);
+    SoundOutput* soundOutput() const { return sound_.get(); }
 
     // The automation interface, as the control itself answers it.
     void putProperty(int dispid, const QVariant& value) override;
@@ -83,6 +90,7 @@ protected:
 private:
     bool hasMovie() const { return engine_ && engine_->hasMovie(); }
     void loadMovie(const QString& path);
+    void stopSound();
     void control(void (MovieEngine::*call)());
     void onBeat(double elapsedMs);
     // Draws the engine's current frame and repaints the view when the picture changed.
@@ -92,10 +100,12 @@ private:
     void paintUnplayable(QPainter& painter) const;
 
     std::unique_ptr<MovieEngine> engine_;
+    std::unique_ptr<SoundOutput> sound_;  // after the engine: stops calling it before it goes
     FlashDispatch* target_ = this;
     std::optional<UnplayableMovie> unplayable_;
     QImage frame_;  // what the view shows
     QImage back_;   // where the next frame is drawn, to be compared with frame_
     bool handCursor_ = false;
+    double drawMs_ = 0;  // drawing a frame takes about this long (smoothed)
     FrameClock clock_;  // declared last: it stops before the engine goes
 };

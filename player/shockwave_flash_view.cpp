@@ -2,6 +2,7 @@
 // pointer shape, the right-click menu and the message for a movie that cannot be played.
 #include <QActionGroup>
 #include <QContextMenuEvent>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -21,7 +22,13 @@ void ShockwaveFlash::refreshFrame()
     if (back_.size() != pixels)
         back_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
     back_.setDevicePixelRatio(ratio);
+    QElapsedTimer drawing;
+    drawing.start();
     engine_->render(back_);
+    // A frame is seen about one drawing after its advance: a movie that follows its sound is
+    // told so, and shows the frame that will be heard by then.
+    drawMs_ = drawMs_ * 0.8 + static_cast<double>(drawing.nsecsElapsed()) / 1e6 * 0.2;
+    engine_->setPresentationDelay(drawMs_);
     // Repaint only when the picture changed: a stopped movie costs a comparison a frame.
     if (back_ == frame_)
         return;

@@ -55,4 +55,12 @@ void SwfMovieEngine::keyDown(int flashKeyCode, char16_t character) { player_.key
 void SwfMovieEngine::keyUp(int flashKeyCode, char16_t character) { player_.keyUp(flashKeyCode, character); }
 bool SwfMovieEngine::wantsHandCursor() const { return player_.wantsHandCursor(); }
 
+// The player takes these two from the output's thread (they touch only its mixer).
+std::size_t SwfMovieEngine::pullAudio(std::span<std::int16_t> interleavedStereo)
+{
+    return player_.pullAudio(interleavedStereo);
+}
+void SwfMovieEngine::setAudioOutputLatency(std::int64_t frames) { player_.setAudioOutputLatency(frames); }
+void SwfMovieEngine::setPresentationDelay(double milliseconds) { player_.setPresentationDelay(milliseconds); }
+
 void SwfMovieEngine::onUrlRequest(UrlHandler handler) { player_.onUrlRequest(std::move(handler)); }

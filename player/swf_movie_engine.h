@@ -38,6 +38,10 @@ public:
     void keyUp(int flashKeyCode, char16_t character) override;
     bool wantsHandCursor() const override;
 
+    std::size_t pullAudio(std::span<std::int16_t> interleavedStereo) override;
+    void setAudioOutputLatency(std::int64_t frames) override;
+    void setPresentationDelay(double milliseconds) override;
+
     void onUrlRequest(UrlHandler handler) override;
 
 private:

@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <fstream>
+#include <mutex>
+#include <optional>
 
 #include <QPainter>
 
@@ -22,12 +25,21 @@
 namespace swf {
 namespace {
 
-// A stream's clock drives the main timeline only while sound is being taken: when nothing was
-// pulled for this long of advanced time, frames run by wall time.
+// A stream's clock drives the stage only while sound is being taken: when nothing was pulled
+// for this long of advanced time, frames run by wall time.
 constexpr double kOutputSilenceMs = 500;
 // Frames run at most in one advance to catch up with a stream's clock (the rest follows on the
 // next advances, so a long stall does not freeze the caller).
 constexpr int kMaxStreamCatchUpFrames = 30;
+// A driving stream heard this far behind the frame shown (after frames ran by wall time while
+// nobody took the sound) starts again at that frame rather than hold the picture until the
+// sound catches up; less than this, the picture waits.
+constexpr double kStreamResyncMs = 200;
+// The picture runs at most this far ahead of the sound heard: a wrong drawing time must not
+// run it far ahead.
+constexpr double kMaxLookAheadMs = 1000;
+// Sound played into nothing per advance at most, so that one huge step costs bounded work.
+constexpr double kMaxDiscardMs = 2000;
 
 LoadError::Kind toLoadErrorKind(MovieLoadError::Kind kind)
 {
@@ -81,12 +93,47 @@ std::vector<std::uint8_t> readWholeFile(const std::string& path)
 }  // namespace
 
 struct Player::Impl {
-    Impl() : mixer([this](const std::string& w) { warn(w); }) {}
+    // The mixer may warn while the output pulls, on the output's thread: its warnings wait for
+    // the player's own thread.
+    Impl() : mixer([this](const std::string& w) { queueWarning(w); }) {}
 
     void warn(const std::string& message) const
     {
         if (onWarning) onWarning(message);
     }
+    void queueWarning(const std::string& message)
+    {
+        std::lock_guard lock(warningMutex);
+        queuedWarnings.push_back(message);
+    }
+    void deliverWarnings()
+    {
+        std::vector<std::string> pending;
+        {
+            std::lock_guard lock(warningMutex);
+            pending.swap(queuedWarnings);
+        }
+        for (const std::string& w : pending) warn(w);
+    }
+
+    // How far ahead of the sound heard now the frame run by an advance is chosen, in output
+    // frames. The frame is seen a presentation delay after the advance and stays on screen until
+    // the next one is seen: a frame interval, or a drawing when drawing is slower. The frame
+    // chosen is the one heard halfway through that time, so that the picture is at most half of
+    // it ahead or behind the sound: within a frame as long as a frame stays up less than two.
+    // A host that tells no delay (one that does not show frames) gets the frame heard now.
+    std::int64_t lookAheadFrames() const
+    {
+        double ms = presentationDelayMs;
+        if (presentationDelayMs > 0) ms += std::max(clock.intervalMs(), presentationDelayMs) / 2;
+        return std::llround(std::min(ms, kMaxLookAheadMs) * kSampleRate / 1000);
+    }
+    void passSoundTime(double milliseconds);
+    void discardUntakenSound();
+    std::optional<int> framesDueBySound();
+
+    std::mutex warningMutex;
+    std::vector<std::string> queuedWarnings;
 
     // Declared in order of need: the stage goes first, then its sound host, then the mixer.
     audio::Mixer mixer;
@@ -104,9 +151,16 @@ struct Player::Impl {
     QPointF mouse;
     bool mouseInside = false;
 
+    // Frames the output took (pullAudio), and what the player makes of it on its own thread.
     std::atomic<std::int64_t> pulledFrames{0};
     std::int64_t pulledAtLastAdvance = 0;
     double msSinceLastPull = kOutputSilenceMs;
+    // While no output takes the sound: the mixer's count when it was last taken, and the time
+    // since then (starting half a second short at load, so that an output has time to open).
+    std::int64_t untakenFrom = 0;
+    double untakenMs = -kOutputSilenceMs;
+    std::vector<std::int16_t> discard;
+    double presentationDelayMs = 0;
 
     std::function<void(const std::string&)> onTrace;
     std::function<void(const std::string&, const std::string&)> onUrlRequest;
@@ -151,6 +205,7 @@ void Player::loadBytes(std::vector<std::uint8_t> bytes, const std::string& baseD
     d.clock = runtime::FrameClock(d.movie->facts().frameRate);
     d.sound = std::make_unique<detail::MixerSoundHost>(d.mixer, d.movie, d.clock.frameRate(),
                                                        [&d](const std::string& w) { d.warn(w); });
+    d.sound->setLookAhead(d.lookAheadFrames());
     d.resources = std::make_unique<render::MovieResources>(*d.movie);
     d.cache = std::make_unique<render::RenderCache>();
     runtime::StageHooks hooks;
@@ -160,6 +215,10 @@ void Player::loadBytes(std::vector<std::uint8_t> bytes, const std::string& baseD
     d.stage->root().setLoopAllowed(d.loop);
     if (!d.autoPlay) d.stage->root().stop();
     d.msSinceLastPull = kOutputSilenceMs;
+    d.pulledAtLastAdvance = d.pulledFrames.load();
+    d.untakenFrom = d.mixer.pulledFrames();
+    d.untakenMs = -kOutputSilenceMs;
+    d.deliverWarnings();
 }
 
 void Player::unload()
@@ -258,37 +317,92 @@ void Player::setLoop(bool on)
 
 bool Player::loop() const { return impl_->loop; }
 
+void Player::Impl::passSoundTime(double milliseconds)
+{
+    if (!(milliseconds > 0)) milliseconds = 0;  // also NaN
+    const std::int64_t pulled = pulledFrames.load();
+    if (pulled != pulledAtLastAdvance) {
+        pulledAtLastAdvance = pulled;
+        msSinceLastPull = 0;
+    } else {
+        msSinceLastPull = std::min(msSinceLastPull + milliseconds, kOutputSilenceMs);
+    }
+    const bool live = msSinceLastPull < kOutputSilenceMs;
+    sound->setOutputLive(live);
+    if (live) {
+        untakenFrom = mixer.pulledFrames();
+        untakenMs = 0;
+        return;
+    }
+    untakenMs += milliseconds;
+    discardUntakenSound();
+}
+
+void Player::Impl::discardUntakenSound()
+{
+    // Nobody takes the sound: the mix runs on into nothing at the pace of advanced time, so that
+    // event sounds end (and report so) and streams keep their place.
+    const std::int64_t target = untakenFrom + std::llround(std::max(0.0, untakenMs) * kSampleRate / 1000);
+    std::int64_t missing = std::min<std::int64_t>(target - mixer.pulledFrames(),
+                                                  std::llround(kMaxDiscardMs * kSampleRate / 1000));
+    constexpr std::int64_t kChunk = 4096;
+    discard.resize(2 * kChunk);
+    while (missing > 0) {
+        const std::int64_t n = std::min(missing, kChunk);
+        mixer.pull(std::span(discard).first(static_cast<std::size_t>(2 * n)));
+        missing -= n;
+    }
+}
+
+std::optional<int> Player::Impl::framesDueBySound()
+{
+    const std::optional<detail::MixerSoundHost::DrivingStream> drive = sound->drivingStream();
+    if (!drive) return std::nullopt;
+    runtime::DisplayObject* owner = stage->find(drive->owner);
+    if (!owner || owner->kind() != runtime::ObjectKind::MovieClip) return std::nullopt;
+    auto& clip = static_cast<runtime::MovieClip&>(*owner);
+    const int current = clip.currentFrame();
+    // A clip that holds on its last frame cannot follow its sound any further.
+    if (!clip.playing() || (current >= clip.frameCount() - 1 && !clip.loops())) return std::nullopt;
+    const int resyncFrames = std::max(2, static_cast<int>(std::ceil(kStreamResyncMs / clock.intervalMs())));
+    if (current - drive->heardFrame > resyncFrames) {
+        sound->startStream(drive->stream, current);
+        return 0;
+    }
+    return std::clamp(drive->heardFrame - current, 0, kMaxStreamCatchUpFrames);
+}
+
 void Player::advance(double milliseconds)
 {
     Impl& d = *impl_;
     if (!d.stage) return;
-    const std::int64_t pulled = d.pulledFrames.load();
-    if (pulled != d.pulledAtLastAdvance) {
-        d.pulledAtLastAdvance = pulled;
-        d.msSinceLastPull = 0;
-    } else if (milliseconds > 0) {
-        d.msSinceLastPull = std::min(d.msSinceLastPull + milliseconds, kOutputSilenceMs);
-    }
-    d.sound->setOutputLive(d.msSinceLastPull < kOutputSilenceMs);
-
+    d.passSoundTime(milliseconds);
     int due = d.clock.advance(milliseconds);
-    runtime::MovieClip& root = d.stage->root();
-    if (root.playing() && root.stream()) {
-        if (const std::optional<int> heard = d.sound->streamFrame(root.stream())) {
-            // The sound clock drives: run up to the frame being heard, never beyond it.
-            due = std::clamp(*heard - root.currentFrame(), 0, kMaxStreamCatchUpFrames);
-            d.clock.reset();
-        }
+    if (const std::optional<int> bySound = d.framesDueBySound()) {
+        // The sound clock drives: run up to the frame being heard, never beyond it.
+        due = *bySound;
+        d.clock.reset();
     }
     for (int i = 0; i < due; ++i) d.stage->tick();
+    d.deliverWarnings();
 }
 
 void Player::tick()
 {
-    if (impl_->stage) impl_->stage->tick();
+    Impl& d = *impl_;
+    if (!d.stage) return;
+    d.passSoundTime(d.clock.intervalMs());
+    d.stage->tick();
+    d.deliverWarnings();
 }
 
 double Player::frameIntervalMs() const { return impl_->clock.intervalMs(); }
+
+void Player::setPresentationDelay(double milliseconds)
+{
+    impl_->presentationDelayMs = std::isfinite(milliseconds) ? std::clamp(milliseconds, 0.0, kMaxLookAheadMs) : 0.0;
+    if (impl_->sound) impl_->sound->setLookAhead(impl_->lookAheadFrames());
+}
 
 void Player::setScaleMode(ScaleMode mode) { impl_->scaleMode = mode; }
 ScaleMode Player::scaleMode() const { return impl_->scaleMode; }
@@ -353,10 +467,13 @@ bool Player::wantsHandCursor() const { return false; }
 
 std::size_t Player::pullAudio(std::span<std::int16_t> interleavedStereo)
 {
+    // The output's thread: only the mixer (thread-safe) and an atomic count are touched.
     const std::size_t frames = impl_->mixer.pull(interleavedStereo);
     impl_->pulledFrames += static_cast<std::int64_t>(frames);
     return frames;
 }
+
+void Player::setAudioOutputLatency(std::int64_t frames) { impl_->mixer.setOutputLatency(frames); }
 
 void Player::onTrace(std::function<void(const std::string&)> handler) { impl_->onTrace = std::move(handler); }
 void Player::onUrlRequest(std::function<void(const std::string&, const std::string&)> handler)

@@ -1,7 +1,9 @@
 #pragma once
 // The engine's one public face. The viewer and the command-line tools include nothing else
 // from swf/. Everything here runs on the caller's thread; a Player is not shared between threads
-// except for pullAudio(), which the sound output may call from its own thread.
+// except for pullAudio() and setAudioOutputLatency(), which the sound output may call from its
+// own thread (while another thread loads, advances and draws). Stop that thread's calls before
+// the Player is destroyed.
 
 #include <cstdint>
 #include <functional>
@@ -87,9 +89,22 @@ public:
     // movie's frame rate; when more than a few frames are late it drops the backlog rather than
     // racing to catch up. tick() runs exactly one frame whether or not the movie is playing its
     // timeline (scripts, clip events and sprites still run on a stopped main timeline).
+    //
+    // While a stream sound plays and an output takes the sound (pullAudio was called within the
+    // last 500 ms of advanced time), the sound drives advance() instead of the wall time: it runs
+    // the frames up to the one being heard (at most 30 at once, never beyond it). The stream is
+    // the main timeline's when it plays, else the first playing sprite's. When no output takes
+    // the sound, frames keep wall time and the player plays the mix into nothing itself, half a
+    // second behind (advance() by its time, tick() by a frame's), so that sounds still end.
     void advance(double milliseconds);
     void tick();
     double frameIntervalMs() const;
+    // How long after advance() the frame it ran is seen (drawing it, showing it). A stream that
+    // drives the timeline then picks the frame heard halfway through the time it stays on screen
+    // (until the next one is seen: a frame interval, or this delay when drawing is slower), so
+    // that the picture is never more than one frame off the sound while a frame stays up less
+    // than two. 0 (the frame heard now) at first; kept across movies.
+    void setPresentationDelay(double milliseconds);
 
     // Drawing. The stage is fitted into the whole target with the scale mode; the margin shows
     // the movie's background colour.
@@ -117,6 +132,10 @@ public:
     // silence when nothing sounds).
     static constexpr int kSampleRate = 44100;
     std::size_t pullAudio(std::span<std::int16_t> interleavedStereo);
+    // The frames the output has taken with pullAudio but not played yet (its buffer, as far as
+    // it knows): the stream that drives the timeline is then followed as it is heard rather than
+    // as it is pulled. Kept across movies; 0 at first.
+    void setAudioOutputLatency(std::int64_t frames);
 
     // Callbacks into the host.
     void onTrace(std::function<void(const std::string&)> handler);

@@ -142,4 +142,41 @@ StaticTextDefinition paragraph(int lines, int glyphsPerLine)
     return t;
 }
 
+Bitmap photoBitmap(int width, int height)
+{
+    Bitmap b;
+    b.width = width, b.height = height;
+    b.pixels.resize(std::size_t(width) * std::size_t(height));
+    std::uint32_t noise = 12345;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            noise = noise * 1103515245u + 12345u;
+            const std::uint32_t n = (noise >> 16) & 31;
+            const std::uint32_t r = std::min<std::uint32_t>(255, std::uint32_t(x * 255 / width) + n);
+            const std::uint32_t g = std::min<std::uint32_t>(255, std::uint32_t(y * 255 / height) + n);
+            const std::uint32_t bl = std::min<std::uint32_t>(255, 128 + n * 2);
+            b.pixels[std::size_t(y) * std::size_t(width) + std::size_t(x)] = 0xff000000u | r << 16 | g << 8 | bl;
+        }
+    return b;
+}
+
+ShapeDefinition bitmapShape(std::uint16_t id, int bitmapWidth, int bitmapHeight)
+{
+    ShapeDefinition d;
+    d.shapeVersion = 3;
+    d.bounds = {0, 11000, 0, 8000};
+    FillStyle f;
+    f.kind = FillStyle::Kind::Bitmap;
+    f.bitmapId = id;
+    f.bitmapRepeat = false;
+    f.matrix = {11000.0 / bitmapWidth, 0, 0, 8000.0 / bitmapHeight, 0, 0};
+    d.shape.fills.push_back(f);
+    StyleChange start;
+    start.hasMove = start.hasFill1 = true;
+    start.fill1 = 1;
+    d.shape.records = {start, StraightEdge{{11000, 0}}, StraightEdge{{11000, 8000}}, StraightEdge{{0, 8000}},
+                       StraightEdge{{0, 0}}};
+    return d;
+}
+
 }  // namespace swf::render::bench

@@ -6,6 +6,7 @@
 
 #include "swf/format/shape.h"
 #include "swf/format/text.h"
+#include "swf/movie/bitmap.h"
 #include "swf/render/resources.h"
 
 namespace swf::render::bench {
@@ -22,10 +23,21 @@ ShapeDefinition gradientShape(FillStyle::Kind kind, int stops);
 FontDefinition roundFont();
 StaticTextDefinition paragraph(int lines, int glyphsPerLine);
 
+// A photo-like bitmap (smooth colour ramps and noise) of the given size, opaque.
+Bitmap photoBitmap(int width, int height);
+
+// A full-stage rectangle filled with bitmap `id`, scaled so that the bitmap covers the stage.
+ShapeDefinition bitmapShape(std::uint16_t id, int bitmapWidth, int bitmapHeight);
+
 class BenchResources : public RenderResources {
 public:
     std::map<std::uint16_t, FontDefinition> fonts;
-    const Bitmap* bitmap(std::uint16_t) const override { return nullptr; }
+    std::map<std::uint16_t, Bitmap> bitmaps;
+    const Bitmap* bitmap(std::uint16_t id) const override
+    {
+        auto it = bitmaps.find(id);
+        return it == bitmaps.end() ? nullptr : &it->second;
+    }
     const FontDefinition* font(std::uint16_t id) const override
     {
         auto it = fonts.find(id);

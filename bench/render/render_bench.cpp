@@ -39,15 +39,16 @@ void ensureGuiApplication()
     static QGuiApplication app(argc, argv);
 }
 
-// Draws one frame with `draw` at the benchmark's size (args 0, 1).
-template <typename Draw>
-void frames(benchmark::State& state, const std::string& name, Draw draw)
+// Draws one frame with `draw` at the benchmark's size (args 0, 1); `setup` may add resources.
+template <typename Draw, typename Setup = void (*)(BenchResources&)>
+void frames(benchmark::State& state, const std::string& name, Draw draw, Setup setup = [](BenchResources&) {})
 {
     ensureGuiApplication();
     const QSize size(int(state.range(0)), int(state.range(1)));
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     BenchResources resources;
     resources.fonts[1] = roundFont();
+    setup(resources);
     RenderCache cache;
     const Viewport view = fitStage(kStage, size, StageScaleMode::ShowAll);
     for (auto _ : state) {
@@ -149,6 +150,45 @@ void BM_DrawManySmallMasks(benchmark::State& state)
     });
 }
 BENCHMARK(BM_DrawManySmallMasks)->Args({550, 400})->Args({1280, 720})->Unit(benchmark::kMillisecond);
+
+void BM_DrawThickStrokes(benchmark::State& state)
+{
+    // Outlines as cartoons draw them: every border stroked wide with round joins and caps.
+    ShapeDefinition shape = complexShape(20, 15);
+    for (LineStyle& line : shape.shape.lines) line.width = 160;
+    frames(state, "thick_strokes", [&](RenderContext& ctx) { ctx.drawShape(shape, {}, {}); });
+}
+BENCHMARK(BM_DrawThickStrokes)->Args({550, 400})->Args({1280, 720})->Unit(benchmark::kMillisecond);
+
+void BM_DrawTintedBitmap(benchmark::State& state)
+{
+    // A smoothed full-stage bitmap fill under a colour transform that changes every frame.
+    const ShapeDefinition shape = bitmapShape(7, 640, 480);
+    int frame = 0;
+    frames(
+        state, "tinted_bitmap",
+        [&](RenderContext& ctx) {
+            ColorTransform tint;
+            tint.rMult = 0.5 + (frame++ % 50) / 100.0;
+            tint.bAdd = 30;
+            ctx.drawShape(shape, {}, tint);
+        },
+        [](BenchResources& resources) { resources.bitmaps[7] = photoBitmap(640, 480); });
+}
+BENCHMARK(BM_DrawTintedBitmap)->Args({550, 400})->Args({1280, 720})->Unit(benchmark::kMillisecond);
+
+void BM_DrawBlurredGroup(benchmark::State& state)
+{
+    // The complex shape blurred as a whole, a blur that grows with the stage scale.
+    const ShapeDefinition shape = complexShape(20, 15);
+    const std::vector<Filter> blur{BlurFilter{16, 16, 2}};
+    frames(state, "blurred_group", [&](RenderContext& ctx) {
+        ctx.beginGroup();
+        ctx.drawShape(shape, {}, {});
+        ctx.endGroup(BlendMode::Normal, blur, ctx.filterScaleFor());
+    });
+}
+BENCHMARK(BM_DrawBlurredGroup)->Args({550, 400})->Args({1280, 720})->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace swf::render::bench

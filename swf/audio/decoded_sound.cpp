@@ -45,7 +45,8 @@ double DecodedSound::durationMs() const
 
 std::shared_ptr<const DecodedSound> decodeEventSound(const SoundFormat& format, std::uint32_t sampleCount,
                                                      std::span<const std::uint8_t> data,
-                                                     const WarningHandler& warnings)
+                                                     const WarningHandler& warnings,
+                                                     const std::function<bool()>& cancelled)
 {
     auto decoder = makeBlockDecoder(format, warnings);
     if (!decoder) return nullptr;
@@ -69,6 +70,7 @@ std::shared_ptr<const DecodedSound> decodeEventSound(const SoundFormat& format, 
     const std::size_t pieceSize = format.is(SoundCodec::Mp3) ? kMp3FeedBytes : data.size();
     const auto framesSoFar = [&] { return out.size() / static_cast<std::size_t>(decoder->channels()); };
     while (!data.empty() && framesSoFar() < skipFrames + wantFrames) {
+        if (cancelled && cancelled()) return nullptr;
         const std::size_t n = std::min(pieceSize, data.size());
         decoder->decode(data.first(n), out);
         data = data.subspan(n);

@@ -4,6 +4,7 @@
 // uses its identity for "stop this sound" and "do not start it twice".
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -31,9 +32,11 @@ inline constexpr std::size_t kMaxEventSoundFrames = limits::kMaxEventSoundFrames
 // Decodes the data of a DefineSound: for MP3 the data starts with the SeekSamples count of
 // encoder latency, which is dropped. The result is cut to `sampleCount` frames when that is
 // given and shorter. Returns nullptr, with a warning, when the coding cannot be decoded: the
-// sound is then skipped.
+// sound is then skipped. A long sound is decoded in pieces; `cancelled`, when given, is asked
+// between them and ends the work early (the result is then nullptr, without a warning).
 std::shared_ptr<const DecodedSound> decodeEventSound(const SoundFormat& format, std::uint32_t sampleCount,
                                                      std::span<const std::uint8_t> data,
-                                                     const WarningHandler& warnings = {});
+                                                     const WarningHandler& warnings = {},
+                                                     const std::function<bool()>& cancelled = {});
 
 }  // namespace swf::audio

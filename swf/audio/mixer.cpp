@@ -176,10 +176,11 @@ void Mixer::pauseStream(StreamId stream, bool paused)
     if (auto it = streams_.find(stream); it != streams_.end()) it->second->channel.setPaused(paused);
 }
 
-std::optional<StreamClock> Mixer::streamClock(StreamId stream) const
+std::optional<StreamClock> Mixer::streamClock(StreamId stream, std::int64_t aheadFrames) const
 {
     std::lock_guard lock(mutex_);
-    if (auto it = streams_.find(stream); it != streams_.end()) return it->second->channel.clock(latency_);
+    if (auto it = streams_.find(stream); it != streams_.end())
+        return it->second->channel.clock(latency_ - std::max<std::int64_t>(0, aheadFrames));
     return std::nullopt;
 }
 

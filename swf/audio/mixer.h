@@ -81,8 +81,9 @@ public:
     void startStream(StreamId stream, int frame);
     void stopStream(StreamId stream);
     void pauseStream(StreamId stream, bool paused);
-    // The clock of a stream, heard-position (after the output latency); nothing for an unknown id.
-    std::optional<StreamClock> streamClock(StreamId stream) const;
+    // The clock of a stream, heard-position (after the output latency), or as it will be heard
+    // `aheadFrames` later; nothing for an unknown id.
+    std::optional<StreamClock> streamClock(StreamId stream, std::int64_t aheadFrames = 0) const;
 
     // Stops every event sound in a group and every stream of the group.
     void stopGroup(SoundGroup group);

@@ -114,7 +114,7 @@ void StreamChannel::startAt(int frame)
     resampler_.reset();
     pending_.clear();
     pendingOffset_ = 0;
-    delivered_ = played_ = discard_ = silence_ = 0;
+    delivered_ = played_ = discard_ = silence_ = endedAt_ = 0;
     inputDone_ = decodedAny_ = false;
     lastAudioBlock_ = -1;
     startFrame_ = std::max(0, frame);
@@ -279,7 +279,11 @@ void StreamChannel::smoothJoin(std::span<float> stereo, std::size_t frames)
 
 std::size_t StreamChannel::render(std::span<float> stereo)
 {
-    if (state_ != State::Playing) return renderFadeOut(stereo);
+    if (state_ != State::Playing) {
+        // After the end, time goes on for the clock while the output plays out what it holds.
+        if (state_ == State::Ended) played_ += static_cast<std::int64_t>(stereo.size() / 2);
+        return renderFadeOut(stereo);
+    }
     const std::size_t want = stereo.size() / 2;
     fill(want);
     if (!resampler_) return 0;
@@ -292,7 +296,10 @@ std::size_t StreamChannel::render(std::span<float> stereo)
     }
     smoothJoin(stereo, got);
     played_ += static_cast<std::int64_t>(got);
-    if (resampler_->drained()) state_ = State::Ended;
+    if (resampler_->drained()) {
+        state_ = State::Ended;
+        endedAt_ = played_;
+    }
     return got;
 }
 
@@ -300,12 +307,15 @@ StreamClock StreamChannel::clock(std::int64_t latencyFrames) const
 {
     StreamClock c;
     c.playedFrames = played_;
-    const std::int64_t heard = std::max<std::int64_t>(0, played_ - std::max<std::int64_t>(0, latencyFrames));
+    const std::int64_t heard = std::max<std::int64_t>(0, played_ - latencyFrames);
+    const bool ended = state_ == State::Ended;
+    const std::int64_t position = ended ? std::min(heard, endedAt_) : heard;
     // The tiny addition keeps a frame boundary that the arithmetic lands on exactly from
     // rounding down to the frame before.
-    c.frame = startFrame_ + static_cast<int>(std::floor(static_cast<double>(heard) * frameRate_ / kOutputRate + 1e-9));
-    c.playing = state_ == State::Playing;
-    c.ended = state_ == State::Ended;
+    c.frame = startFrame_ + static_cast<int>(std::floor(static_cast<double>(position) * frameRate_ / kOutputRate + 1e-9));
+    const bool tailHeard = heard >= endedAt_;
+    c.playing = state_ == State::Playing || (ended && !tailHeard);
+    c.ended = ended && tailHeard;
     return c;
 }
 

@@ -35,9 +35,9 @@ struct StreamSource {
 
 struct StreamClock {
     int frame = 0;                  // the frame (0-based) whose sound is being heard
-    std::int64_t playedFrames = 0;  // output frames played since the last start
-    bool playing = false;           // started, not stopped or paused, sound left to play
-    bool ended = false;             // played to the end of its last block
+    std::int64_t playedFrames = 0;  // output frames played since the last start (silence after the end too)
+    bool playing = false;           // started, not stopped or paused, sound left to hear
+    bool ended = false;             // heard to the end of its last block
 };
 
 class StreamChannel {
@@ -61,7 +61,9 @@ public:
     // (none when not playing, fewer when the stream ends).
     std::size_t render(std::span<float> stereo);
 
-    // The sound clock; `latencyFrames` of output already pulled but not yet heard are taken off.
+    // The sound clock; `latencyFrames` of output already pulled but not yet heard are taken off
+    // (less than none looks ahead: the clock as it will be that much later). A stream whose last
+    // sound has been rendered still plays until that has been heard.
     StreamClock clock(std::int64_t latencyFrames = 0) const;
     bool playing() const { return state_ == State::Playing; }
 
@@ -109,6 +111,7 @@ private:
     std::vector<std::int16_t> pending_;
     std::size_t pendingOffset_ = 0;  // samples of pending_ already handed over
     std::int64_t played_ = 0;
+    std::int64_t endedAt_ = 0;  // played_ when the last sound was rendered
     std::vector<float> scratch_;
 
     StereoLevel last_;           // the last frame rendered while playing

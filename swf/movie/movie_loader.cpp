@@ -202,6 +202,15 @@ void MovieLoader::handleTag(const Tag& tag, Timeline& timeline, int nesting)
     case TagCode::StartSound:
         timeline.addTag(decodeStartSound(body));
         break;
+    case TagCode::StartSound2: {
+        // Names its sound by the name it was exported under; the timeline keeps the id.
+        StartSound2 s = decodeStartSound2(body, text_);
+        if (const auto id = m_.exportedCharacter(s.className))
+            timeline.addTag(StartSound{*id, std::move(s.info)});
+        else
+            warn(describe(tag) + ": no sound is exported as \"" + s.className + "\"");
+        break;
+    }
     case TagCode::SoundStreamHead:
         timeline.addTag(decodeSoundStreamHead(body, 1));
         break;

@@ -23,8 +23,4 @@ inline QColor transformedQColor(Rgba color, const ColorTransform& transform)
 // opacity can stand in for it.
 bool isAlphaOnly(const ColorTransform& transform);
 
-// A premultiplied ARGB32 image with every pixel through the transform (unpremultiplied for the
-// arithmetic, premultiplied again after).
-QImage transformImage(const QImage& premultiplied, const ColorTransform& transform);
-
 }  // namespace swf::render

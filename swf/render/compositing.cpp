@@ -1,6 +1,7 @@
 #include "swf/render/compositing.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 
@@ -12,55 +13,286 @@ namespace {
 // picture no longer changes visibly.
 constexpr double kMaxBlur = 255;
 
-using Plane = std::vector<float>;  // one value 0..1 per pixel, row-major
+// One value per pixel, row-major (0..1 for coverage planes), on memory leased from FilterMemory.
+class Plane {
+public:
+    // `size` values as earlier use left them: every user writes each value before reading it.
+    Plane(FilterMemory& memory, std::size_t size) : memory_(&memory), values_(memory.take(size)), size_(size) {}
+    ~Plane() { release(); }
+    Plane(const Plane&) = delete;
+    Plane& operator=(const Plane&) = delete;
+    Plane(Plane&& other) noexcept : memory_(other.memory_), values_(std::move(other.values_)), size_(other.size_)
+    {
+        other.memory_ = nullptr;
+        other.size_ = 0;
+    }
+    Plane& operator=(Plane&& other) noexcept
+    {
+        if (this != &other) {
+            release();
+            memory_ = other.memory_;
+            values_ = std::move(other.values_);
+            size_ = other.size_;
+            other.memory_ = nullptr;
+            other.size_ = 0;
+        }
+        return *this;
+    }
+
+    float* data() { return values_.data(); }
+    const float* data() const { return values_.data(); }
+    std::size_t size() const { return size_; }
+    float& operator[](std::size_t i) { return values_[i]; }
+    float operator[](std::size_t i) const { return values_[i]; }
+    float* begin() { return values_.data(); }
+    float* end() { return values_.data() + size_; }
+    FilterMemory& memory() const { return *memory_; }
+
+private:
+    void release()
+    {
+        if (memory_) memory_->give(std::move(values_));
+        memory_ = nullptr;
+    }
+    FilterMemory* memory_;
+    std::vector<float> values_;  // may hold more than size_ values
+    std::size_t size_;
+};
 
 int clamp255(double v) { return v <= 0 ? 0 : v >= 255 ? 255 : int(v + 0.5); }
 
-// One pass of a centred box of width `size` (fractional sizes weight the two outer samples) over
-// `count` values spaced `stride` apart.
-void boxPass(float* data, int count, int stride, double size, std::vector<float>& scratch)
-{
-    if (size <= 1 || count <= 0) return;
-    const double radius = (size - 1) / 2;
-    const int whole = int(std::floor(radius));
-    const float edge = float(radius - whole);
-    const float norm = float(1.0 / size);
-    scratch.assign(std::size_t(count) + 2 * std::size_t(whole + 1) + 1, 0.0f);
-    // Prefix sums over the values with zero padding on both sides.
-    std::vector<double> prefix(std::size_t(count) + 1, 0.0);
-    for (int i = 0; i < count; ++i) prefix[std::size_t(i) + 1] = prefix[std::size_t(i)] + data[std::size_t(i) * stride];
-    auto sumRange = [&](int from, int to) {  // inclusive, clamped
-        from = std::max(from, 0);
-        to = std::min(to, count - 1);
-        return from > to ? 0.0 : prefix[std::size_t(to) + 1] - prefix[std::size_t(from)];
-    };
-    auto at = [&](int i) { return i >= 0 && i < count ? data[std::size_t(i) * stride] : 0.0f; };
-    for (int i = 0; i < count; ++i) {
-        double s = sumRange(i - whole, i + whole);
-        if (edge > 0) s += edge * (at(i - whole - 1) + at(i + whole + 1));
-        scratch[std::size_t(i)] = float(s * norm);
+// A centred box of width `size` (fractional sizes weight the two outer samples), as a sliding
+// sum: the window gains one value and loses one per step, whatever its size.
+struct Box {
+    int whole;   // samples on each side taken fully
+    float edge;  // weight of the next sample on each side
+    double norm;
+    explicit Box(double size)
+    {
+        const double radius = (size - 1) / 2;
+        whole = int(std::floor(radius));
+        edge = float(radius - whole);
+        norm = 1.0 / size;
     }
-    for (int i = 0; i < count; ++i) data[std::size_t(i) * stride] = scratch[std::size_t(i)];
+};
+
+// One horizontal pass over every row of N planes of one size. The planes' rows are walked
+// together: each running sum depends on the one before, and N independent sums keep the
+// processor busy where one would wait on it.
+template <std::size_t N>
+void boxRows(const std::array<Plane*, N>& planes, int width, int height, double size)
+{
+    const Box box(size);
+    Plane source(planes[0]->memory(), N * std::size_t(width));
+    // Away from the row's ends every sample the window reads exists: those pixels skip the
+    // checks (the same sums in the same order, so the same values).
+    const int middleFrom = std::min(width, box.whole + 1), middleTo = std::max(middleFrom, width - box.whole - 1);
+    for (int y = 0; y < height; ++y) {
+        std::array<float*, N> row;
+        std::array<const float*, N> src;
+        std::array<double, N> sum{};
+        for (std::size_t c = 0; c < N; ++c) {
+            row[c] = planes[c]->data() + std::size_t(y) * std::size_t(width);
+            float* copy = source.data() + c * std::size_t(width);
+            std::copy_n(row[c], width, copy);
+            src[c] = copy;
+        }
+        auto at = [&](std::size_t c, int i) { return i >= 0 && i < width ? double(src[c][i]) : 0.0; };
+        for (std::size_t c = 0; c < N; ++c)
+            for (int i = 0; i <= box.whole; ++i) sum[c] += at(c, i);
+        auto checkedStep = [&](int i) {
+            for (std::size_t c = 0; c < N; ++c) {
+                double v = sum[c];
+                if (box.edge > 0) v += box.edge * (at(c, i - box.whole - 1) + at(c, i + box.whole + 1));
+                row[c][i] = float(v * box.norm);
+                sum[c] += at(c, i + box.whole + 1) - at(c, i - box.whole);
+            }
+        };
+        for (int i = 0; i < middleFrom; ++i) checkedStep(i);
+        if (box.edge > 0) {
+            for (int i = middleFrom; i < middleTo; ++i) {
+                for (std::size_t c = 0; c < N; ++c) {
+                    const float* in = src[c];
+                    const double v = sum[c] + box.edge * (double(in[i - box.whole - 1]) + double(in[i + box.whole + 1]));
+                    row[c][i] = float(v * box.norm);
+                    sum[c] += double(in[i + box.whole + 1]) - double(in[i - box.whole]);
+                }
+            }
+        } else {
+            for (int i = middleFrom; i < middleTo; ++i) {
+                for (std::size_t c = 0; c < N; ++c) {
+                    const float* in = src[c];
+                    row[c][i] = float(sum[c] * box.norm);
+                    sum[c] += double(in[i + box.whole + 1]) - double(in[i - box.whole]);
+                }
+            }
+        }
+        for (int i = middleTo; i < width; ++i) checkedStep(i);
+    }
+}
+
+// One vertical pass over every column, row by row so that memory is read in order.
+void boxColumns(Plane& plane, int width, int height, double size)
+{
+    const Box box(size);
+    Plane source(plane.memory(), plane.size());
+    std::copy_n(plane.data(), plane.size(), source.data());
+    std::vector<double>& sums = plane.memory().sums;
+    sums.assign(std::size_t(width), 0.0);
+    auto rowAt = [&](int y) -> const float* {
+        return y >= 0 && y < height ? source.data() + std::size_t(y) * std::size_t(width) : nullptr;
+    };
+    for (int y = 0; y <= box.whole; ++y)
+        if (const float* r = rowAt(y))
+            for (int x = 0; x < width; ++x) sums[std::size_t(x)] += r[x];
+    for (int y = 0; y < height; ++y) {
+        float* out = plane.data() + std::size_t(y) * std::size_t(width);
+        const float* before = box.edge > 0 ? rowAt(y - box.whole - 1) : nullptr;
+        const float* after = box.edge > 0 ? rowAt(y + box.whole + 1) : nullptr;
+        for (int x = 0; x < width; ++x) {
+            double v = sums[std::size_t(x)];
+            if (before) v += box.edge * before[x];
+            if (after) v += box.edge * after[x];
+            out[x] = float(v * box.norm);
+        }
+        if (const float* entering = rowAt(y + box.whole + 1))
+            for (int x = 0; x < width; ++x) sums[std::size_t(x)] += entering[x];
+        if (const float* leaving = rowAt(y - box.whole))
+            for (int x = 0; x < width; ++x) sums[std::size_t(x)] -= leaving[x];
+    }
+}
+
+// A box of this many pixels or more is blurred at a reduced resolution: the result is smooth at
+// that scale anyway, and the work shrinks with the square of the reduction.
+constexpr double kReduceFrom = 8;
+constexpr int kMaxReduction = 4;
+
+int reductionFor(double size) { return std::clamp(int(size / kReduceFrom), 1, kMaxReduction); }
+
+// Blurs N planes of one size alike.
+template <std::size_t N>
+void blurFullResolution(const std::array<Plane*, N>& planes, int width, int height, double bx, double by, int passes)
+{
+    for (int p = 0; p < passes; ++p) {
+        if (bx > 1) boxRows(planes, width, height, bx);
+        if (by > 1)
+            for (Plane* plane : planes) boxColumns(*plane, width, height, by);
+    }
+}
+
+// A plane of kx * ky blocks of a width * height one.
+struct Reduction {
+    int kx, ky, width, height, smallWidth, smallHeight;
+    Reduction(int w, int h, double bx, double by)
+        : kx(reductionFor(bx)), ky(reductionFor(by)), width(w), height(h), smallWidth((w + kx - 1) / kx),
+          smallHeight((h + ky - 1) / ky)
+    {
+    }
+    bool reduces() const { return kx > 1 || ky > 1; }
+};
+
+// The block averages of value(x, y) (N channels at once) into the N `small` planes.
+template <std::size_t N, typename Value>
+void reduce(const std::array<Plane*, N>& small, const Reduction& r, Value value)
+{
+    for (Plane* plane : small) std::fill(plane->begin(), plane->end(), 0.0f);
+    for (int y = 0; y < r.height; ++y) {
+        const std::size_t row = std::size_t(y / r.ky) * std::size_t(r.smallWidth);
+        for (int block = 0, x = 0; block < r.smallWidth; ++block) {
+            std::array<float, N> sum{};
+            for (const int stop = std::min(r.width, x + r.kx); x < stop; ++x) {
+                const std::array<float, N> v = value(x, y);
+                for (std::size_t c = 0; c < N; ++c) sum[c] += v[c];
+            }
+            for (std::size_t c = 0; c < N; ++c) (*small[c])[row + std::size_t(block)] += sum[c];
+        }
+    }
+    const float norm = 1.0f / float(r.kx * r.ky);
+    for (Plane* plane : small)
+        for (float& v : *plane) v *= norm;
+}
+
+// Calls store(x, y, samples) for every full-size pixel, where samples[c] is the bilinear value
+// of reduced plane c there (block centres sit at (i + 0.5) * k). Rows between the same two
+// reduced rows share their horizontal interpolation, which is worked out once for them.
+template <std::size_t N, typename Store>
+void expand(const Reduction& r, const std::array<const Plane*, N>& planes, Store store)
+{
+    auto place = [](int i, int k, int size, int& lo, int& hi, float& f) {
+        const double u = (i + 0.5) / k - 0.5;
+        const double fl = std::floor(u);
+        f = float(u - fl);
+        lo = std::clamp(int(fl), 0, size - 1);
+        hi = std::clamp(int(fl) + 1, 0, size - 1);
+    };
+    const auto width = std::size_t(r.width);
+    std::vector<int> x0(width), x1(width);
+    std::vector<float> fx(width);
+    for (int x = 0; x < r.width; ++x)
+        place(x, r.kx, r.smallWidth, x0[std::size_t(x)], x1[std::size_t(x)], fx[std::size_t(x)]);
+    // Per plane: the top row's and the bottom row's horizontal interpolation.
+    std::vector<float> across(2 * N * width);
+    int cachedTop = -1, cachedBottom = -1;
+    for (int y = 0; y < r.height; ++y) {
+        int y0 = 0, y1 = 0;
+        float fy = 0;
+        place(y, r.ky, r.smallHeight, y0, y1, fy);
+        if (y0 != cachedTop || y1 != cachedBottom) {
+            const std::size_t top = std::size_t(y0) * std::size_t(r.smallWidth);
+            const std::size_t bottom = std::size_t(y1) * std::size_t(r.smallWidth);
+            for (std::size_t c = 0; c < N; ++c) {
+                const Plane& p = *planes[c];
+                float* t = across.data() + 2 * c * width;
+                float* u = t + width;
+                for (std::size_t x = 0; x < width; ++x) {
+                    const std::size_t a = std::size_t(x0[x]), b = std::size_t(x1[x]);
+                    const float f = fx[x];
+                    t[x] = p[top + a] + (p[top + b] - p[top + a]) * f;
+                    u[x] = p[bottom + a] + (p[bottom + b] - p[bottom + a]) * f;
+                }
+            }
+            cachedTop = y0, cachedBottom = y1;
+        }
+        for (std::size_t x = 0; x < width; ++x) {
+            std::array<float, N> samples;
+            for (std::size_t c = 0; c < N; ++c) {
+                const float t = across[2 * c * width + x], u = across[(2 * c + 1) * width + x];
+                samples[c] = t + (u - t) * fy;
+            }
+            store(int(x), y, samples);
+        }
+    }
 }
 
 void blurPlane(Plane& plane, int width, int height, double bx, double by, int passes)
 {
     bx = std::min(bx, kMaxBlur), by = std::min(by, kMaxBlur);
-    std::vector<float> scratch;
-    for (int p = 0; p < std::clamp(passes, 1, 15); ++p) {
-        if (bx > 1)
-            for (int y = 0; y < height; ++y) boxPass(plane.data() + std::size_t(y) * width, width, 1, bx, scratch);
-        if (by > 1)
-            for (int x = 0; x < width; ++x) boxPass(plane.data() + x, height, width, by, scratch);
+    if (width <= 0 || height <= 0) return;
+    passes = std::clamp(passes, 1, 15);
+    const Reduction r(width, height, bx, by);
+    if (!r.reduces()) {
+        blurFullResolution(std::array<Plane*, 1>{&plane}, width, height, bx, by, passes);
+        return;
     }
+    // Large boxes: blur the block averages with boxes scaled down alike and sample them back.
+    Plane small(plane.memory(), std::size_t(r.smallWidth) * std::size_t(r.smallHeight));
+    reduce(std::array<Plane*, 1>{&small}, r, [&](int x, int y) {
+        return std::array<float, 1>{plane[std::size_t(y) * std::size_t(width) + std::size_t(x)]};
+    });
+    blurFullResolution(std::array<Plane*, 1>{&small}, r.smallWidth, r.smallHeight, bx / r.kx, by / r.ky, passes);
+    expand(r, std::array<const Plane*, 1>{&small}, [&](int x, int y, const std::array<float, 1>& sample) {
+        plane[std::size_t(y) * std::size_t(width) + std::size_t(x)] = sample[0];
+    });
 }
 
-Plane alphaPlane(const QImage& image)
+Plane alphaPlane(const QImage& image, FilterMemory& memory)
 {
-    Plane plane(std::size_t(image.width()) * image.height());
-    for (int y = 0; y < image.height(); ++y) {
+    const int w = image.width(), h = image.height();
+    Plane plane(memory, std::size_t(w) * std::size_t(h));
+    for (int y = 0; y < h; ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) plane[std::size_t(y) * image.width() + x] = qAlpha(row[x]) / 255.0f;
+        float* out = plane.data() + std::size_t(y) * std::size_t(w);
+        for (int x = 0; x < w; ++x) out[x] = qAlpha(row[x]) / 255.0f;
     }
     return plane;
 }
@@ -68,20 +300,40 @@ Plane alphaPlane(const QImage& image)
 // The plane moved by (dx, dy) pixels (bilinear for fractional shifts), zero where it has no data.
 Plane shifted(const Plane& plane, int width, int height, double dx, double dy)
 {
-    if (dx == 0 && dy == 0) return plane;
-    Plane out(plane.size(), 0.0f);
+    Plane out(plane.memory(), plane.size());
+    if (dx == 0 && dy == 0) {
+        std::copy_n(plane.data(), plane.size(), out.data());
+        return out;
+    }
     const int ix = int(std::floor(dx)), iy = int(std::floor(dy));
     const float fx = float(dx - ix), fy = float(dy - iy);
     auto at = [&](int x, int y) {
         return x >= 0 && y >= 0 && x < width && y < height ? plane[std::size_t(y) * width + x] : 0.0f;
     };
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const int sx = x - ix, sy = y - iy;
-            const float v = at(sx, sy) * (1 - fx) * (1 - fy) + at(sx - 1, sy) * fx * (1 - fy) +
-                            at(sx, sy - 1) * (1 - fx) * fy + at(sx - 1, sy - 1) * fx * fy;
-            out[std::size_t(y) * width + x] = v;
+    auto sample = [&](int x, int y) {
+        const int sx = x - ix, sy = y - iy;
+        return at(sx, sy) * (1 - fx) * (1 - fy) + at(sx - 1, sy) * fx * (1 - fy) + at(sx, sy - 1) * (1 - fx) * fy +
+               at(sx - 1, sy - 1) * fx * fy;
+    };
+    // Where all four samples lie inside the plane they are read directly (the same sum).
+    const int innerFrom = std::clamp(ix + 1, 0, width), innerTo = std::clamp(width + ix, innerFrom, width);
+    for (int y = 0; y < height; ++y) {
+        float* row = out.data() + std::size_t(y) * width;
+        const int sy = y - iy;
+        if (sy < 1 || sy >= height) {
+            for (int x = 0; x < width; ++x) row[x] = sample(x, y);
+            continue;
         }
+        const float* here = plane.data() + std::size_t(sy) * std::size_t(width);
+        const float* above = here - width;
+        for (int x = 0; x < innerFrom; ++x) row[x] = sample(x, y);
+        for (int x = innerFrom; x < innerTo; ++x) {
+            const int sx = x - ix;
+            row[x] = here[sx] * (1 - fx) * (1 - fy) + here[sx - 1] * fx * (1 - fy) + above[sx] * (1 - fx) * fy +
+                     above[sx - 1] * fx * fy;
+        }
+        for (int x = innerTo; x < width; ++x) row[x] = sample(x, y);
+    }
     return out;
 }
 
@@ -94,22 +346,39 @@ struct PlaneColor {
 // it; inner planes are masked by the object's alpha; knockout drops the object itself.
 void compositePlanes(QImage& image, const std::vector<PlaneColor>& planes, bool inner, bool knockout, bool onTop)
 {
-    const int w = image.width();
-    for (int y = 0; y < image.height(); ++y) {
+    // The planes' colours as floats, worked out once rather than per pixel.
+    struct Tint {
+        const float* values;
+        float r, g, b, a;
+    };
+    std::vector<Tint> tints;
+    for (const PlaneColor& pc : planes)
+        tints.push_back({pc.plane->data(), pc.color.r / 255.0f, pc.color.g / 255.0f, pc.color.b / 255.0f,
+                         pc.color.a / 255.0f});
+    const int w = image.width(), h = image.height();
+    for (int y = 0; y < h; ++y) {
         auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < w; ++x) {
             const std::size_t i = std::size_t(y) * w + x;
             const QRgb src = row[x];
+            if (!knockout) {
+                // Where no plane reaches, or an outer effect lies under an opaque pixel, the
+                // object's pixel stays as it is.
+                if (!inner && !onTop && qAlpha(src) == 255) continue;
+                bool reached = false;
+                for (const Tint& t : tints) reached = reached || t.values[i] > 0;
+                if (!reached) continue;
+            }
             const float sa = qAlpha(src) / 255.0f;
             // The effect colour, premultiplied, as floats.
             float er = 0, eg = 0, eb = 0, ea = 0;
-            for (const PlaneColor& pc : planes) {
-                float v = std::clamp((*pc.plane)[i], 0.0f, 1.0f) * (pc.color.a / 255.0f);
+            for (const Tint& t : tints) {
+                float v = std::clamp(t.values[i], 0.0f, 1.0f) * t.a;
                 if (inner) v *= sa;
                 // Over-composite the planes on each other.
-                er = pc.color.r / 255.0f * v + er * (1 - v);
-                eg = pc.color.g / 255.0f * v + eg * (1 - v);
-                eb = pc.color.b / 255.0f * v + eb * (1 - v);
+                er = t.r * v + er * (1 - v);
+                eg = t.g * v + eg * (1 - v);
+                eb = t.b * v + eb * (1 - v);
                 ea = v + ea * (1 - v);
             }
             float r = qRed(src) / 255.0f, g = qGreen(src) / 255.0f, b = qBlue(src) / 255.0f, a = sa;
@@ -137,10 +406,10 @@ void scalePlane(Plane& plane, double strength)
 }
 
 void dropShadow(QImage& image, Rgba color, double bx, double by, int passes, double angle, double distance,
-                double strength, bool inner, bool knockout)
+                double strength, bool inner, bool knockout, FilterMemory& memory)
 {
     const int w = image.width(), h = image.height();
-    Plane plane = alphaPlane(image);
+    Plane plane = alphaPlane(image, memory);
     if (inner)
         for (float& v : plane) v = 1 - v;  // the shadow falls from outside into the object
     blurPlane(plane, w, h, bx, by, passes);
@@ -149,14 +418,14 @@ void dropShadow(QImage& image, Rgba color, double bx, double by, int passes, dou
     compositePlanes(image, {{&plane, color}}, inner, knockout, false);
 }
 
-void bevel(QImage& image, const BevelFilter& f, double scale)
+void bevel(QImage& image, const BevelFilter& f, double scale, FilterMemory& memory)
 {
     const int w = image.width(), h = image.height();
-    Plane plane = alphaPlane(image);
+    Plane plane = alphaPlane(image, memory);
     blurPlane(plane, w, h, f.blurX * scale, f.blurY * scale, f.passes);
     const double dx = std::cos(f.angle) * f.distance * scale, dy = std::sin(f.angle) * f.distance * scale;
     const Plane towards = shifted(plane, w, h, dx, dy), away = shifted(plane, w, h, -dx, -dy);
-    Plane light(plane.size()), dark(plane.size());
+    Plane light(memory, plane.size()), dark(memory, plane.size());
     for (std::size_t i = 0; i < plane.size(); ++i) {
         const float d = away[i] - towards[i];
         light[i] = std::clamp(float(d * f.strength), 0.0f, 1.0f);
@@ -183,16 +452,15 @@ Rgba gradientAt(const GradientFilter& f, float v)
     return f.colors[n - 1];
 }
 
-void gradientEffect(QImage& image, const GradientFilter& f, double scale)
+void gradientEffect(QImage& image, const GradientFilter& f, double scale, FilterMemory& memory)
 {
     const int w = image.width(), h = image.height();
-    Plane plane = alphaPlane(image);
+    Plane plane = alphaPlane(image, memory);
     blurPlane(plane, w, h, f.blurX * scale, f.blurY * scale, f.passes);
     const double dx = std::cos(f.angle) * f.distance * scale, dy = std::sin(f.angle) * f.distance * scale;
-    Plane value;
+    Plane value(memory, f.bevel ? plane.size() : 0);
     if (f.bevel) {
         const Plane towards = shifted(plane, w, h, dx, dy), away = shifted(plane, w, h, -dx, -dy);
-        value.resize(plane.size());
         // 0.5 is the flat middle of a gradient bevel; light and shadow sit at its two ends.
         for (std::size_t i = 0; i < plane.size(); ++i)
             value[i] = std::clamp(0.5f + float((away[i] - towards[i]) * f.strength) / 2, 0.0f, 1.0f);
@@ -296,31 +564,92 @@ double blendChannel(BlendMode mode, double c, double b)
 
 }  // namespace
 
-void boxBlur(QImage& image, double blurX, double blurY, int passes)
+std::vector<float> FilterMemory::take(std::size_t size)
+{
+    // The smallest free buffer that holds `size` values, else the largest (it grows once).
+    const std::size_t none = free_.size();
+    std::size_t pick = none;
+    for (std::size_t i = 0; i < free_.size(); ++i)
+        if (free_[i].capacity() >= size && (pick == none || free_[i].capacity() < free_[pick].capacity())) pick = i;
+    if (pick == none)
+        for (std::size_t i = 0; i < free_.size(); ++i)
+            if (pick == none || free_[i].capacity() > free_[pick].capacity()) pick = i;
+    std::vector<float> plane;
+    if (pick != none) {
+        plane = std::move(free_[pick]);
+        free_[pick] = std::move(free_.back());
+        free_.pop_back();
+    }
+    // Only growth writes (zeros): planes are written whole by their users, and clearing
+    // frame-sized planes on every filter would cost more than some filters do.
+    if (plane.size() < size) plane.resize(size);
+    return plane;
+}
+
+void FilterMemory::give(std::vector<float> plane)
+{
+    // A handful of planes covers the filters; beyond that the memory goes back.
+    constexpr std::size_t kKeptPlanes = 8;
+    if (free_.size() < kKeptPlanes && plane.capacity() > 0) free_.push_back(std::move(plane));
+}
+
+void boxBlur(QImage& image, double blurX, double blurY, int passes, FilterMemory& memory)
 {
     const int w = image.width(), h = image.height();
-    std::vector<Plane> channels(4, Plane(std::size_t(w) * h));
+    if (w <= 0 || h <= 0) return;
+    blurX = std::min(blurX, kMaxBlur), blurY = std::min(blurY, kMaxBlur);
+    passes = std::clamp(passes, 1, 15);
+    QRgb* bits = reinterpret_cast<QRgb*>(image.bits());
+    const std::size_t stride = std::size_t(image.bytesPerLine() / 4);
+    auto pixel = [&](int x, int y) { return bits[std::size_t(y) * stride + std::size_t(x)]; };
+    auto level = [](float v) { return v <= 0 ? 0 : v >= 255 ? 255 : int(v + 0.5f); };
+    auto pack = [&](float r, float g, float b, float a) {
+        const int alpha = level(a);
+        return qRgba(std::min(alpha, level(r)), std::min(alpha, level(g)), std::min(alpha, level(b)), alpha);
+    };
+    const Reduction reduction(w, h, blurX, blurY);
+    std::vector<Plane> channels;
+    if (reduction.reduces()) {
+        // Large boxes: the channels go straight to block averages and come straight back.
+        const int sw = reduction.smallWidth, sh = reduction.smallHeight;
+        for (int c = 0; c < 4; ++c) channels.emplace_back(memory, std::size_t(sw) * std::size_t(sh));
+        reduce(std::array<Plane*, 4>{&channels[0], &channels[1], &channels[2], &channels[3]}, reduction,
+               [&](int x, int y) {
+                   const QRgb p = pixel(x, y);
+                   return std::array<float, 4>{float(qRed(p)), float(qGreen(p)), float(qBlue(p)), float(qAlpha(p))};
+               });
+        blurFullResolution(std::array<Plane*, 4>{&channels[0], &channels[1], &channels[2], &channels[3]}, sw, sh,
+                           blurX / reduction.kx, blurY / reduction.ky, passes);
+        expand(reduction, std::array<const Plane*, 4>{&channels[0], &channels[1], &channels[2], &channels[3]},
+               [&](int x, int y, const std::array<float, 4>& v) {
+                   bits[std::size_t(y) * stride + std::size_t(x)] = pack(v[0], v[1], v[2], v[3]);
+               });
+        return;
+    }
+    for (int c = 0; c < 4; ++c) channels.emplace_back(memory, std::size_t(w) * h);
+    float* const red = channels[0].data();
+    float* const green = channels[1].data();
+    float* const blue = channels[2].data();
+    float* const alpha = channels[3].data();
     for (int y = 0; y < h; ++y) {
-        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        const QRgb* row = bits + std::size_t(y) * stride;
+        const std::size_t at = std::size_t(y) * std::size_t(w);
         for (int x = 0; x < w; ++x) {
-            const std::size_t i = std::size_t(y) * w + x;
-            channels[0][i] = float(qRed(row[x])), channels[1][i] = float(qGreen(row[x]));
-            channels[2][i] = float(qBlue(row[x])), channels[3][i] = float(qAlpha(row[x]));
+            const QRgb p = row[x];
+            red[at + x] = float(qRed(p)), green[at + x] = float(qGreen(p));
+            blue[at + x] = float(qBlue(p)), alpha[at + x] = float(qAlpha(p));
         }
     }
-    for (Plane& c : channels) blurPlane(c, w, h, blurX, blurY, passes);
+    blurFullResolution(std::array<Plane*, 4>{&channels[0], &channels[1], &channels[2], &channels[3]}, w, h, blurX, blurY,
+                       passes);
     for (int y = 0; y < h; ++y) {
-        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < w; ++x) {
-            const std::size_t i = std::size_t(y) * w + x;
-            const int a = clamp255(channels[3][i]);
-            row[x] = qRgba(std::min(a, clamp255(channels[0][i])), std::min(a, clamp255(channels[1][i])),
-                           std::min(a, clamp255(channels[2][i])), a);
-        }
+        QRgb* row = bits + std::size_t(y) * stride;
+        const std::size_t at = std::size_t(y) * std::size_t(w);
+        for (int x = 0; x < w; ++x) row[x] = pack(red[at + x], green[at + x], blue[at + x], alpha[at + x]);
     }
 }
 
-void applyFilters(QImage& image, const std::vector<Filter>& filters, double scale)
+void applyFilters(QImage& image, const std::vector<Filter>& filters, double scale, FilterMemory& memory)
 {
     if (image.format() != QImage::Format_ARGB32_Premultiplied)
         image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
@@ -330,17 +659,17 @@ void applyFilters(QImage& image, const std::vector<Filter>& filters, double scal
             [&](const auto& f) {
                 using T = std::decay_t<decltype(f)>;
                 if constexpr (std::is_same_v<T, BlurFilter>) {
-                    boxBlur(image, f.blurX * scale, f.blurY * scale, f.passes);
+                    boxBlur(image, f.blurX * scale, f.blurY * scale, f.passes, memory);
                 } else if constexpr (std::is_same_v<T, DropShadowFilter>) {
                     dropShadow(image, f.color, f.blurX * scale, f.blurY * scale, f.passes, f.angle, f.distance * scale,
-                               f.strength, f.inner, f.knockout);
+                               f.strength, f.inner, f.knockout, memory);
                 } else if constexpr (std::is_same_v<T, GlowFilter>) {
                     dropShadow(image, f.color, f.blurX * scale, f.blurY * scale, f.passes, 0, 0, f.strength, f.inner,
-                               f.knockout);
+                               f.knockout, memory);
                 } else if constexpr (std::is_same_v<T, BevelFilter>) {
-                    bevel(image, f, scale);
+                    bevel(image, f, scale, memory);
                 } else if constexpr (std::is_same_v<T, GradientFilter>) {
-                    gradientEffect(image, f, scale);
+                    gradientEffect(image, f, scale, memory);
                 } else if constexpr (std::is_same_v<T, ConvolutionFilter>) {
                     convolution(image, f);
                 } else if constexpr (std::is_same_v<T, ColorMatrixFilter>) {

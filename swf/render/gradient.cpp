@@ -4,10 +4,8 @@
 #include <cmath>
 #include <vector>
 
-#include <QLinearGradient>
-#include <QRadialGradient>
-
 #include "swf/render/color.h"
+#include "swf/render/pixel_ops.h"
 
 namespace swf::render {
 
@@ -40,68 +38,48 @@ Rgba mixLinearLight(Rgba a, Rgba b, double t)
     return {channel(a.r, b.r), channel(a.g, b.g), channel(a.b, b.b), alpha};
 }
 
-// Extra stops per segment for linear-light interpolation; the curve between them is close to
-// straight, so a handful keeps the error below one level of 255.
-constexpr int kLinearRgbSubdivisions = 12;
-
 }  // namespace
 
-QGradientStops gradientStops(const Gradient& gradient, const ColorTransform& transform)
+GradientTable gradientTable(const Gradient& gradient, const ColorTransform& transform)
 {
+    GradientTable table{};
+    if (gradient.stops.empty()) {
+        const Rgba black = transformColor(Rgba{0, 0, 0, 255}, transform);
+        table.fill(premultiply(black.r, black.g, black.b, black.a));
+        return table;
+    }
     const std::vector<GradientStop> stops = sortedStops(gradient);
-    QGradientStops out;
-    auto add = [&](double position, Rgba color) {
-        out.append({std::clamp(position, 0.0, 1.0), transformedQColor(color, transform)});
-    };
-    for (std::size_t i = 0; i < stops.size(); ++i) {
-        add(stops[i].ratio / 255.0, stops[i].color);
-        if (gradient.interpolation != InterpolationMode::LinearRgb || i + 1 == stops.size()) continue;
-        const GradientStop& a = stops[i];
-        const GradientStop& b = stops[i + 1];
-        if (a.ratio == b.ratio) continue;
-        for (int k = 1; k < kLinearRgbSubdivisions; ++k) {
-            const double t = double(k) / kLinearRgbSubdivisions;
-            add((a.ratio + (b.ratio - a.ratio) * t) / 255.0, mixLinearLight(a.color, b.color, t));
+    std::vector<Rgba> transformed;
+    transformed.reserve(stops.size());
+    for (const GradientStop& stop : stops) transformed.push_back(transformColor(stop.color, transform));
+    const bool linearLight = gradient.interpolation == InterpolationMode::LinearRgb;
+    std::size_t next = 0;  // first stop whose ratio is above the entry
+    for (int i = 0; i < kGradientTableSize; ++i) {
+        const double ratio = i * 255.0 / (kGradientTableSize - 1);
+        while (next < stops.size() && stops[next].ratio <= ratio) ++next;
+        Rgba c;
+        if (next == 0) {
+            c = transformed.front();
+        } else if (next == stops.size()) {
+            c = transformed.back();
+        } else {
+            const GradientStop& a = stops[next - 1];
+            const GradientStop& b = stops[next];
+            const double t = (ratio - a.ratio) / double(b.ratio - a.ratio);
+            if (linearLight) {
+                c = transformColor(mixLinearLight(a.color, b.color, t), transform);
+            } else {
+                const Rgba& ca = transformed[next - 1];
+                const Rgba& cb = transformed[next];
+                auto ch = [t](std::uint8_t x, std::uint8_t y) {
+                    return static_cast<std::uint8_t>(std::lround(x * (1 - t) + y * t));
+                };
+                c = {ch(ca.r, cb.r), ch(ca.g, cb.g), ch(ca.b, cb.b), ch(ca.a, cb.a)};
+            }
         }
+        table[std::size_t(i)] = premultiply(c.r, c.g, c.b, c.a);
     }
-    return out;
-}
-
-std::optional<QBrush> gradientBrush(const FillStyle& fill, const ColorTransform& transform)
-{
-    // The reference player fills a gradient without stops with opaque black.
-    if (fill.gradient.stops.empty()) return QBrush(transformedQColor(Rgba{0, 0, 0, 255}, transform));
-    const QGradientStops stops = gradientStops(fill.gradient, transform);
-    QGradient::Spread spread = QGradient::PadSpread;
-    if (fill.gradient.spread == SpreadMode::Reflect) spread = QGradient::ReflectSpread;
-    if (fill.gradient.spread == SpreadMode::Repeat) spread = QGradient::RepeatSpread;
-
-    auto finish = [&](QGradient& g) {
-        g.setStops(stops);
-        g.setSpread(spread);
-        // Colours interpolate channel by channel before premultiplication, as the ramps of
-        // authored movies expect (a fade to transparent keeps its hue).
-        g.setInterpolationMode(QGradient::ComponentInterpolation);
-        return QBrush(g);
-    };
-    switch (fill.kind) {
-    case FillStyle::Kind::LinearGradient: {
-        QLinearGradient g(-kGradientHalfSize, 0, kGradientHalfSize, 0);
-        return finish(g);
-    }
-    case FillStyle::Kind::FocalGradient: {
-        // A focal point on the circle itself makes the ramp degenerate; keep it just inside.
-        const double focal = std::clamp(fill.gradient.focalPoint, -0.998, 0.998);
-        QRadialGradient g(QPointF(0, 0), kGradientHalfSize, QPointF(focal * kGradientHalfSize, 0));
-        return finish(g);
-    }
-    case FillStyle::Kind::RadialGradient: {
-        QRadialGradient g(QPointF(0, 0), kGradientHalfSize);
-        return finish(g);
-    }
-    default:
-        return std::nullopt;
-    }
+    return table;
 }
 
 Rgba gradientColorAt(const Gradient& gradient, double ratio)

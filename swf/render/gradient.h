@@ -1,11 +1,10 @@
 #pragma once
-// Gradient fills as Qt gradients: the 32768-twip gradient square, spread modes, the two
-// interpolation modes and the colour transform applied to every stop.
+// Gradient colours: the 32768-twip gradient square, the two interpolation modes and the colour
+// transform applied to every stop, as a table of premultiplied pixels four times finer than the
+// format's 256 ratio steps, so that wide gradients show no steps and a pixel costs one lookup.
 
-#include <optional>
-
-#include <QBrush>
-#include <QGradientStops>
+#include <array>
+#include <cstdint>
 
 #include "swf/format/shape.h"
 
@@ -14,15 +13,17 @@ namespace swf::render {
 // Gradient square half size in twips: ratio 0 at -16384, ratio 255 at +16384 (or the radius).
 inline constexpr double kGradientHalfSize = 16384.0;
 
-// Stops for Qt: positions ratio/255, colours through `transform`. Linear-RGB interpolation is
-// approximated with extra stops computed in linear light. Unsorted stops are sorted.
-QGradientStops gradientStops(const Gradient& gradient, const ColorTransform& transform);
+inline constexpr int kGradientTableSize = 1024;
+using GradientTable = std::array<std::uint32_t, kGradientTableSize>;
 
-// A brush in gradient space (before the fill matrix). A gradient without stops fills with
-// opaque black, as the reference player draws it; empty for fills that are not gradients.
-std::optional<QBrush> gradientBrush(const FillStyle& fill, const ColorTransform& transform);
+// Entry i is the colour at ratio i * 255 / (kGradientTableSize - 1), premultiplied. Stops go through `transform` first and are
+// then interpolated channel by channel before premultiplication, so that a fade to transparent
+// keeps its hue; linear-RGB gradients mix in linear light. Unsorted stops are sorted. A
+// gradient without stops fills with opaque black, as the reference player draws it.
+GradientTable gradientTable(const Gradient& gradient, const ColorTransform& transform);
 
-// The colour the gradient shows at a position of its ramp, 0..255, for tests and fallbacks.
+// The colour the gradient shows at a position of its ramp, 0..255, unpremultiplied and without
+// a colour transform.
 Rgba gradientColorAt(const Gradient& gradient, double ratio);
 
 }  // namespace swf::render

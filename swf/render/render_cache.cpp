@@ -16,41 +16,11 @@ namespace {
 constexpr std::size_t kMorphEntries = 512;
 // Text field layouts: every field on screen keeps its own.
 constexpr std::size_t kLayoutEntries = 256;
-// Derived bitmap copies, in bytes.
-constexpr std::size_t kImageBytes = 128u << 20;
 
 std::size_t mix(std::size_t h, std::size_t v) { return h ^ (v + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2)); }
 
-std::size_t hashDouble(double d) { return std::hash<std::uint64_t>()(std::bit_cast<std::uint64_t>(d + 0.0)); }
-
-// Grows an image by repeating its edge pixels outward.
-QImage padWithEdges(const QImage& src, QMargins pad)
-{
-    QImage out(src.width() + pad.left() + pad.right(), src.height() + pad.top() + pad.bottom(),
-               QImage::Format_ARGB32_Premultiplied);
-    const int w = src.width(), h = src.height();
-    for (int y = 0; y < out.height(); ++y) {
-        const int sy = std::clamp(y - pad.top(), 0, h - 1);
-        const auto* in = reinterpret_cast<const QRgb*>(src.constScanLine(sy));
-        auto* o = reinterpret_cast<QRgb*>(out.scanLine(y));
-        const QRgb left = in[0], right = in[w - 1];
-        for (int x = 0; x < pad.left(); ++x) o[x] = left;
-        std::copy(in, in + w, o + pad.left());
-        for (int x = pad.left() + w; x < out.width(); ++x) o[x] = right;
-    }
-    return out;
-}
 
 }  // namespace
-
-std::size_t RenderCache::ImageKeyHash::operator()(const ImageKey& k) const
-{
-    std::size_t h = std::hash<const void*>()(k.bitmap);
-    const ColorTransform& t = k.transform;
-    for (double d : {t.rMult, t.gMult, t.bMult, t.aMult, t.rAdd, t.gAdd, t.bAdd, t.aAdd}) h = mix(h, hashDouble(d));
-    for (int v : {k.left, k.top, k.right, k.bottom}) h = mix(h, std::size_t(v));
-    return h;
-}
 
 std::size_t RenderCache::MorphKeyHash::operator()(const MorphKey& k) const
 {
@@ -65,7 +35,7 @@ std::size_t RenderCache::LayoutKeyHash::operator()(const LayoutKey& k) const
     return h;
 }
 
-RenderCache::RenderCache() : layouts_(kLayoutEntries), morphs_(kMorphEntries), images_(kImageBytes) {}
+RenderCache::RenderCache() : layouts_(kLayoutEntries), morphs_(kMorphEntries) {}
 
 std::shared_ptr<const TextLayout> RenderCache::textLayout(const EditTextDefinition& field, const TextFieldState& state,
                                                           const RenderResources& resources)
@@ -115,25 +85,11 @@ QImage RenderCache::wrap(const Bitmap& bitmap)
                   bitmap.width * 4, QImage::Format_ARGB32_Premultiplied);
 }
 
-QImage RenderCache::image(const Bitmap& bitmap, const ColorTransform& transform, QMargins padding)
-{
-    QImage base = wrap(bitmap);
-    if (base.isNull()) return base;
-    const bool padded = !padding.isNull();
-    if (transform.isIdentity() && !padded) return base;
-    const ImageKey key{&bitmap, transform, padding.left(), padding.top(), padding.right(), padding.bottom()};
-    if (QImage* found = images_.find(key)) return *found;
-    QImage out = transform.isIdentity() ? base : transformImage(base, transform);
-    if (padded) out = padWithEdges(out, padding);
-    return images_.insert(key, out, std::size_t(out.sizeInBytes()));
-}
-
 void RenderCache::clear()
 {
     shapes_.clear();
     morphs_.clear();
     glyphs_.clear();
-    images_.clear();
     layouts_.clear();
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // Everything the renderer derives from a movie's immutable definitions and keeps between
 // frames: shape geometry per definition, morph geometry per ratio (bounded), glyph outlines,
-// and bitmaps as images (colour-transformed and edge-padded copies, bounded by memory).
+// and the working memory drawing reuses from frame to frame. Bitmaps are drawn from their own
+// pixels: colour transforms apply to the samples, so no transformed copies are kept.
 // One cache belongs to one loaded movie: definitions are looked up by address, so a cache must
 // not outlive the movie it was filled from (clear() it, or make a new one, on load).
 
@@ -19,6 +20,7 @@
 #include "swf/format/text.h"
 #include "swf/movie/bitmap.h"
 #include "swf/render/lru_cache.h"
+#include "swf/render/render_scratch.h"
 #include "swf/render/shape_geometry.h"
 #include "swf/render/text_field.h"
 
@@ -39,27 +41,17 @@ public:
 
     // The bitmap as an image that shares its pixels (no copy).
     static QImage wrap(const Bitmap& bitmap);
-    // The bitmap through `transform`, grown by `padding` pixels on each side whose pixels repeat
-    // the nearest edge pixel (clipped bitmap fills sample beyond the edge). Cached.
-    QImage image(const Bitmap& bitmap, const ColorTransform& transform, QMargins padding = {});
 
     // The layout of a field in a state; laid out again only when the state changes.
     std::shared_ptr<const TextLayout> textLayout(const EditTextDefinition& field, const TextFieldState& state,
                                                  const RenderResources& resources);
 
+    // Working memory for drawing, kept between frames (see render_scratch.h).
+    RenderScratch& scratch() { return scratch_; }
+
     void clear();
     std::size_t morphEntries() const { return morphs_.size(); }
-    std::size_t imageBytes() const { return images_.used(); }
 
-    struct ImageKey {
-        const Bitmap* bitmap;
-        ColorTransform transform;
-        int left, top, right, bottom;
-        friend bool operator==(const ImageKey&, const ImageKey&) = default;
-    };
-    struct ImageKeyHash {
-        std::size_t operator()(const ImageKey& k) const;
-    };
     struct MorphKey {
         const MorphShapeDefinition* morph;
         std::uint16_t ratio;
@@ -83,7 +75,7 @@ private:
     LruCache<LayoutKey, std::shared_ptr<const TextLayout>, LayoutKeyHash> layouts_;
     LruCache<MorphKey, std::shared_ptr<const ShapeGeometry>, MorphKeyHash> morphs_;
     std::map<std::pair<const FontDefinition*, std::uint32_t>, QPainterPath> glyphs_;
-    LruCache<ImageKey, QImage, ImageKeyHash> images_;
+    RenderScratch scratch_;
 };
 
 }  // namespace swf::render

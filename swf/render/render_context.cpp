@@ -10,6 +10,7 @@
 #include "swf/render/render_cache.h"
 #include "swf/render/resources.h"
 #include "swf/render/shape_painter.h"
+#include "swf/render/span_paint.h"
 #include "swf/render/text_painter.h"
 
 namespace swf::render {
@@ -28,13 +29,22 @@ double widestStroke(const ShapeGeometry& geometry, const QTransform& toDevice)
     return widest;
 }
 
+// Formats the rasterizer paints into directly.
+bool drawable(const QImage& image)
+{
+    return image.format() == QImage::Format_ARGB32_Premultiplied || image.format() == QImage::Format_RGB32;
+}
+
 }  // namespace
 
 RenderContext::RenderContext(QImage& target, const QTransform& stageToDevice, RenderQuality quality,
                              RenderCache& cache, const RenderResources& resources)
-    : target_(target), stageToDevice_(stageToDevice), quality_(quality), cache_(cache), resources_(resources)
+    : output_(target),
+      converted_(drawable(target) || target.isNull() ? QImage() : target.convertToFormat(QImage::Format_ARGB32_Premultiplied)),
+      target_(converted_.isNull() ? target : converted_),
+      stageToDevice_(stageToDevice), quality_(quality), cache_(cache), resources_(resources)
 {
-    Layer base{LayerKind::Target, nullptr, target.rect(), {}, std::make_unique<QPainter>(&target_)};
+    Layer base{LayerKind::Target, nullptr, target.rect(), {}, true, std::make_unique<QPainter>(&target_)};
     layers_.push_back(std::move(base));
 }
 
@@ -42,6 +52,7 @@ RenderContext::~RenderContext()
 {
     unwind();
     layers_.back().painter->end();
+    if (!converted_.isNull()) output_ = converted_.convertToFormat(output_.format());
 }
 
 void RenderContext::unwind()
@@ -57,6 +68,12 @@ void RenderContext::unwind()
 }
 
 QPainter& RenderContext::painter() { return *layers_.back().painter; }
+
+QImage& RenderContext::layerImage()
+{
+    Layer& layer = top();
+    return layer.image ? *layer.image : target_;
+}
 
 PaintOptions RenderContext::options() const
 {
@@ -97,86 +114,14 @@ void RenderContext::drawShapeGeometry(const ShapeGeometry& geometry, const QTran
     bounds = strokeMargin(bounds, widestStroke(geometry, toDevice) + 2).translated(r.topLeft());
     if (!bounds.intersects(QRectF(r))) return;  // entirely off the layer
     if (!toDevice.isInvertible()) return;        // a zero scale draws nothing
+    const RasterTarget target = RasterTarget::of(layerImage());
+    const QRect clip(QPoint(0, 0), r.size());
     const PaintOptions o = options();
-    QPainter& p = painter();
-    p.save();
-    for (const ShapeLayer& layer : geometry.layers) {
-        if (layer.fillPaths.size() >= 2 && o.antialias())
-            drawSeamlessFills(layer, toDevice, colors, o);
-        else
-            paintLayerFills(p, layer, toDevice, colors, o);
-        paintLayerStrokes(p, layer, toDevice, colors, o);
-    }
-    p.restore();
-    markDirty(bounds);
-}
-
-// Neighbouring fills of one layer share edges. Drawn one after the other, each covers an edge
-// pixel only partly and the background shows through as a faint seam; the player this mimics
-// shows none. So the fills are drawn into a transparent scratch area and, where their combined
-// alpha falls short of the coverage of the layer's outline (that is, only along shared edges),
-// the pixel is scaled up to it: the seam takes the mixed colour of its two sides. (Adding the
-// fills with Plus would be exact in theory, but Qt saturates before it applies coverage.) Needs
-// opaque fills: with translucent ones alpha is not coverage, and they are drawn the plain way.
-void RenderContext::drawSeamlessFills(const ShapeLayer& layer, const QTransform& toDevice,
-                                      const ColorTransform& colors, const PaintOptions& options)
-{
-    const QRect layerRect(QPoint(0, 0), top().rect.size());
-    // Clipped while still in floating point: far-off shapes would overflow integer rectangles.
-    const QRect area = toDevice.mapRect(layer.fillBounds)
-                           .adjusted(-1, -1, 1, 1)
-                           .intersected(QRectF(layerRect))
-                           .toAlignedRect()
-                           .intersected(layerRect);
-    if (area.isEmpty()) return;
-    if (layer.outline.empty() || !layerFillsOpaque(layer, colors, options)) {
-        paintLayerFills(painter(), layer, toDevice, colors, options);
-        return;
-    }
-    if (scratch_.width() < area.width() || scratch_.height() < area.height()) {
-        const QSize size(std::max(scratch_.width(), area.width()), std::max(scratch_.height(), area.height()));
-        scratch_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
-        scratchMask_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
-    }
-    const QRect local(QPoint(0, 0), area.size());
-    const QTransform toScratch = toDevice * QTransform::fromTranslate(-area.left(), -area.top());
-    {
-        QPainter sp(&scratch_);
-        sp.setCompositionMode(QPainter::CompositionMode_Source);
-        sp.fillRect(local, Qt::transparent);
-        sp.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        paintLayerFills(sp, layer, toScratch, colors, options);
-    }
-    {
-        // Contour by contour (one path of many contours rasterises far slower); Xor turns nested
-        // contours into holes.
-        QPainter mp(&scratchMask_);
-        mp.setCompositionMode(QPainter::CompositionMode_Source);
-        mp.fillRect(local, Qt::transparent);
-        mp.setCompositionMode(layer.outline.size() > 1 ? QPainter::CompositionMode_Xor
-                                                       : QPainter::CompositionMode_SourceOver);
-        mp.setRenderHint(QPainter::Antialiasing);
-        mp.setTransform(toScratch);
-        for (const QPainterPath& contour : layer.outline) mp.fillPath(contour, Qt::white);
-    }
-    for (int y = 0; y < area.height(); ++y) {
-        auto* row = reinterpret_cast<QRgb*>(scratch_.scanLine(y));
-        const auto* mask = reinterpret_cast<const QRgb*>(scratchMask_.constScanLine(y));
-        for (int x = 0; x < area.width(); ++x) {
-            const int a = qAlpha(row[x]);
-            const int m = qAlpha(mask[x]);
-            if (a >= m || a == 0) continue;
-            const QRgb p = row[x];
-            auto up = [a, m](int c) { return std::min(m, (c * m + a / 2) / a); };
-            row[x] = qRgba(up(qRed(p)), up(qGreen(p)), up(qBlue(p)), m);
-        }
-    }
-    QPainter& p = painter();
-    p.save();
-    p.resetTransform();
-    p.setOpacity(1);
-    p.drawImage(area.topLeft(), scratch_, local);
-    p.restore();
+    ScanlineRasterizer& rasterizer = cache_.scratch().rasterizer;
+    rasterizer.takePainted();
+    for (const ShapeLayer& layer : geometry.layers)
+        paintShapeLayer(rasterizer, target, clip, geometry, layer, toDevice, colors, o);
+    markDirty(QRectF(rasterizer.takePainted().translated(r.topLeft())));
 }
 
 void RenderContext::drawShape(const ShapeDefinition& shape, const Matrix& world, const ColorTransform& colors)
@@ -200,26 +145,24 @@ void RenderContext::drawBitmap(const Bitmap& bitmap, const Matrix& world, const 
 {
     const QTransform pixelToDevice = QTransform::fromScale(20, 20) * toDevice(world);
     if (!pixelToDevice.isInvertible() || bitmap.width <= 0 || bitmap.height <= 0) return;
+    const QImage image = RenderCache::wrap(bitmap);
+    if (image.isNull()) return;
     const PaintOptions o = options();
-    QPainter& p = painter();
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing, o.antialias());
-    p.setRenderHint(QPainter::SmoothPixmapTransform, quality_ == RenderQuality::High);
-    p.setTransform(pixelToDevice);
-    const QRectF area(0, 0, bitmap.width, bitmap.height);
-    if (o.coverageOnly) {
-        p.fillRect(area, Qt::white);
-    } else {
-        ColorTransform imageColors = colors;
-        if (isAlphaOnly(colors) && colors.aMult <= 1) {
-            p.setOpacity(colors.aMult);
-            imageColors = ColorTransform{};
-        }
-        const QImage image = cache_.image(bitmap, imageColors);
-        if (!image.isNull()) p.drawImage(QPointF(0, 0), image);
-    }
-    p.restore();
-    markDirty(pixelToDevice.mapRect(area).translated(top().rect.topLeft()).adjusted(-1, -1, 1, 1));
+    // The bitmap's rectangle filled with the bitmap itself, clamped at its edges.
+    const SpanPaint paint = o.coverageOnly ? SpanPaint::solid(0xffffffffu)
+                                           : SpanPaint::bitmap(image, pixelToDevice, false,
+                                                               quality_ == RenderQuality::High, colors, bitmap.opaque);
+    if (paint.invisible()) return;
+    QPainterPath area;
+    area.addRect(QRectF(0, 0, bitmap.width, bitmap.height));
+    ScanlineRasterizer& rasterizer = cache_.scratch().rasterizer;
+    rasterizer.reset();
+    rasterizer.takePainted();
+    rasterizer.addPath(area, pixelToDevice, 0);
+    const SpanPaint* paints[] = {&paint};
+    rasterizer.fill(RasterTarget::of(layerImage()), QRect(QPoint(0, 0), top().rect.size()), FillRule::NonZero,
+                    o.antialias(), paints);
+    markDirty(QRectF(rasterizer.takePainted().translated(top().rect.topLeft())));
 }
 
 void RenderContext::drawStaticText(const StaticTextDefinition& text, const Matrix& world, const ColorTransform& colors)
@@ -231,6 +174,7 @@ void RenderContext::drawStaticText(const StaticTextDefinition& text, const Matri
     const QRectF deviceBounds = device.mapRect(toQTransform(text.matrix).mapRect(bounds)).adjusted(-4, -4, 4, 4);
     paintStaticText(painter(), text, device, colors, options());
     markDirty(deviceBounds.translated(top().rect.topLeft()));
+    top().exactDirty = false;
 }
 
 void RenderContext::drawEditText(const EditTextDefinition& field, const TextFieldState& state, const Matrix& world,
@@ -242,36 +186,28 @@ void RenderContext::drawEditText(const EditTextDefinition& field, const TextFiel
     const QRectF box(state.bounds.xMin, state.bounds.yMin, state.bounds.xMax - state.bounds.xMin,
                      state.bounds.yMax - state.bounds.yMin);
     markDirty(device.mapRect(box).translated(top().rect.topLeft()).adjusted(-2, -2, 2, 2));
+    top().exactDirty = false;
 }
 
-// Layers of one size come and go many times a frame (one per mask or group); reusing their
-// images saves the allocation and its page faults. A reused image is cleared whole.
-std::unique_ptr<QImage> RenderContext::takeImage(QSize size)
-{
-    for (auto it = pool_.begin(); it != pool_.end(); ++it) {
-        if ((*it)->size() != size) continue;
-        std::unique_ptr<QImage> image = std::move(*it);
-        pool_.erase(it);
-        image->fill(Qt::transparent);
-        return image;
-    }
-    auto image = std::make_unique<QImage>(size, QImage::Format_ARGB32_Premultiplied);
-    image->fill(Qt::transparent);
-    return image;
-}
+// Layers of one size come and go many times a frame (one per mask or group); their images come
+// from the cache's scratch memory and go back to it.
+std::unique_ptr<QImage> RenderContext::takeImage(QSize size) { return cache_.scratch().takeImage(size); }
 
 void RenderContext::release(Layer& layer)
 {
     layer.painter.reset();
-    constexpr std::size_t kPooledImages = 4;
-    if (layer.image && pool_.size() < kPooledImages) pool_.push_back(std::move(layer.image));
+    if (!layer.image) return;
+    // Only what was drawn needs clearing before the image serves again.
+    const QRect local(QPoint(0, 0), layer.image->size());
+    const QRect drawn = layer.exactDirty ? layer.dirty.translated(-QPointF(layer.rect.topLeft())).toAlignedRect() : local;
+    cache_.scratch().giveImage(std::move(layer.image), drawn.intersected(local));
 }
 
 void RenderContext::pushLayer(LayerKind kind, QRect rect)
 {
     rect = rect.intersected(target_.rect());
     if (rect.isEmpty()) rect = QRect(0, 0, 1, 1);  // nothing will show; keep a valid painter
-    Layer layer{kind, takeImage(rect.size()), rect, {}, nullptr};
+    Layer layer{kind, takeImage(rect.size()), rect, {}, true, nullptr};
     layer.painter = std::make_unique<QPainter>(layer.image.get());
     layers_.push_back(std::move(layer));
 }
@@ -322,6 +258,8 @@ void RenderContext::endMask()
     pp.drawImage(content.rect.topLeft() - parent.rect.topLeft(), *content.image);
     pp.restore();
     markDirty(content.dirty.intersected(mask.dirty));
+    // Content that strayed past its claimed area (text) lands in the parent as it is.
+    if (!content.exactDirty) parent.exactDirty = false;
 }
 
 void RenderContext::beginGroup() { pushLayer(LayerKind::Group, top().rect); }
@@ -366,7 +304,7 @@ void RenderContext::endGroup(BlendMode mode, const std::vector<Filter>& filters,
     }
     QImage content = region == group.rect ? *group.image
                                           : group.image->copy(region.translated(-group.rect.topLeft()));
-    if (filtered) applyFilters(content, filters, filterScale);
+    if (filtered) applyFilters(content, filters, filterScale, cache_.scratch().filters);
     compositeGroup(content, region, mode);
 }
 

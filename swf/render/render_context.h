@@ -103,10 +103,15 @@ private:
         std::unique_ptr<QImage> image;  // null for the target layer
         QRect rect;                     // device rectangle covered by the layer
         QRectF dirty;                   // device area drawn so far
+        // Whether `dirty` holds every changed pixel (drawing through QPainter, as text does,
+        // may stray past the bounds it claims).
+        bool exactDirty = true;
         std::unique_ptr<QPainter> painter;
     };
 
     QPainter& painter();
+    // The pixels of the layer being drawn (the rasterizer paints them directly).
+    QImage& layerImage();
     Layer& top() { return layers_.back(); }
     PaintOptions options() const;
     void pushLayer(LayerKind kind, QRect rect);
@@ -114,21 +119,18 @@ private:
     void release(Layer& layer);
     void markDirty(const QRectF& deviceRect);
     void drawShapeGeometry(const ShapeGeometry& geometry, const QTransform& toDevice, const ColorTransform& colors);
-    void drawSeamlessFills(const ShapeLayer& layer, const QTransform& toDevice, const ColorTransform& colors,
-                           const PaintOptions& options);
     void compositeGroup(const QImage& content, const QRect& region, BlendMode mode);
     void unwind();
 
-    QImage& target_;
+    QImage& output_;    // the caller's image
+    QImage converted_;  // a premultiplied copy to draw into when the caller's has another format
+    QImage& target_;    // the one drawn into
     QTransform stageToDevice_;
     RenderQuality quality_;
     RenderCache& cache_;
     const RenderResources& resources_;
     std::vector<Layer> layers_;
     int coverageDepth_ = 0;
-    std::vector<std::unique_ptr<QImage>> pool_;  // layer images for reuse
-    QImage scratch_;      // reused for the fills of multi-style shape layers
-    QImage scratchMask_;  // and for their outline's coverage
 };
 
 }  // namespace swf::render

@@ -45,70 +45,73 @@ void appendEdge(QPainterPath& path, const DirectedEdge& e)
         path.lineTo(e.to.x, e.to.y);
 }
 
-// Chains one fill style's edges into closed contours; each contour also goes to `contours`
-// when given.
-QPainterPath chainContours(const std::vector<DirectedEdge>& edges, bool nonZero,
-                           std::vector<QPainterPath>* contours = nullptr, bool* allClosed = nullptr)
+using EdgeIndex = std::unordered_map<PointKey, std::vector<std::uint32_t>, PointKeyHash>;
+
+// Takes the first unused edge listed at `p`, or -1.
+std::int64_t takeAt(EdgeIndex& index, Point p, std::vector<bool>& used)
 {
-    if (allClosed) *allClosed = true;
+    auto it = index.find(keyOf(p));
+    if (it == index.end()) return -1;
+    auto& list = it->second;
+    while (!list.empty()) {
+        const std::uint32_t i = list.back();
+        list.pop_back();
+        if (!used[i]) {
+            used[i] = true;
+            return i;
+        }
+    }
+    return -1;
+}
+
+// Chains one fill style's edges head to tail into contours. A chain that does not close is an
+// open outline: it is first grown backwards from where the walk began (which may be its
+// middle), then closed with a straight segment from its end back to its start, which goes to
+// `closing` as a (from, to) pair.
+QPainterPath chainContours(const std::vector<DirectedEdge>& edges, bool nonZero,
+                           std::vector<std::pair<Point, Point>>& closing)
+{
     QPainterPath path;
     path.setFillRule(nonZero ? Qt::WindingFill : Qt::OddEvenFill);
-    std::unordered_map<PointKey, std::vector<std::uint32_t>, PointKeyHash> byStart;
+    EdgeIndex byStart, byEnd;
     byStart.reserve(edges.size());
     // Filled in reverse so that popping from the back takes edges in record order.
     for (std::size_t i = edges.size(); i-- > 0;) byStart[keyOf(edges[i].from)].push_back(std::uint32_t(i));
     std::vector<bool> used(edges.size(), false);
-
-    auto takeFrom = [&](Point p) -> std::int64_t {
-        auto it = byStart.find(keyOf(p));
-        if (it == byStart.end()) return -1;
-        auto& list = it->second;
-        while (!list.empty()) {
-            const std::uint32_t i = list.back();
-            list.pop_back();
-            if (!used[i]) return i;
-        }
-        return -1;
-    };
+    std::vector<std::uint32_t> before, after;  // the chain: before reversed, then after
 
     for (std::size_t first = 0; first < edges.size(); ++first) {
         if (used[first]) continue;
         used[first] = true;
-        const Point start = edges[first].from;
-        const PointKey startKey = keyOf(start);
-        path.moveTo(start.x, start.y);
-        // Taken after moveTo: a fresh path may already hold a move that moveTo replaces.
-        const int contourStart = path.elementCount() - 1;
-        appendEdge(path, edges[first]);
+        before.clear();
+        after.assign(1, std::uint32_t(first));
+        Point start = edges[first].from;
         Point end = edges[first].to;
-        // Every step marks one edge used, so the walk ends after at most edges.size() steps.
-        while (!(keyOf(end) == startKey)) {
-            const std::int64_t next = takeFrom(end);
-            if (next < 0) {  // malformed: closeSubpath() below adds the straight closing segment
-                if (allClosed) *allClosed = false;
-                break;
-            }
-            used[std::size_t(next)] = true;
-            appendEdge(path, edges[std::size_t(next)]);
+        // Every step marks one edge used, so each walk ends after at most edges.size() steps.
+        bool closed = keyOf(end) == keyOf(start);
+        while (!closed) {
+            const std::int64_t next = takeAt(byStart, end, used);
+            if (next < 0) break;
+            after.push_back(std::uint32_t(next));
             end = edges[std::size_t(next)].to;
+            closed = keyOf(end) == keyOf(start);
         }
-        path.closeSubpath();
-        if (contours) {
-            QPainterPath contour;
-            contour.moveTo(start.x, start.y);
-            for (int i = contourStart + 1; i < path.elementCount(); ++i) {
-                const QPainterPath::Element e = path.elementAt(i);
-                if (e.isCurveTo()) {
-                    const QPainterPath::Element c2 = path.elementAt(i + 1), to = path.elementAt(i + 2);
-                    contour.cubicTo(e.x, e.y, c2.x, c2.y, to.x, to.y);
-                    i += 2;
-                } else {
-                    contour.lineTo(e.x, e.y);
-                }
+        if (!closed) {
+            if (byEnd.empty())
+                for (std::size_t i = edges.size(); i-- > 0;) byEnd[keyOf(edges[i].to)].push_back(std::uint32_t(i));
+            while (!closed) {
+                const std::int64_t previous = takeAt(byEnd, start, used);
+                if (previous < 0) break;
+                before.push_back(std::uint32_t(previous));
+                start = edges[std::size_t(previous)].from;
+                closed = keyOf(end) == keyOf(start);
             }
-            contour.closeSubpath();
-            contours->push_back(std::move(contour));
+            if (!closed) closing.emplace_back(end, start);
         }
+        path.moveTo(start.x, start.y);
+        for (auto it = before.rbegin(); it != before.rend(); ++it) appendEdge(path, edges[*it]);
+        for (std::uint32_t i : after) appendEdge(path, edges[i]);
+        path.closeSubpath();
     }
     return path;
 }
@@ -154,20 +157,16 @@ private:
     void finishLayer()
     {
         endStroke();
+        std::vector<std::pair<Point, Point>> closing;
         for (std::uint32_t style : fillOrder_) {
-            QPainterPath path = chainContours(fillEdges_[style], nonZero_);
+            closing.clear();
+            QPainterPath path = chainContours(fillEdges_[style], nonZero_, closing);
             if (path.isEmpty()) continue;
             layer_.fillBounds = layer_.fillBounds.united(path.controlPointRect());
             layer_.fillPaths.push_back({style, std::move(path)});
+            for (const auto& [from, to] : closing)
+                layer_.fillEdges.push_back({from, from, to, false, -1, std::int32_t(style)});
         }
-        if (layer_.fillPaths.size() >= 2) {
-            // An outline that does not close by itself (fill sides given the wrong way round)
-            // would mark the wrong pixels as edge pixels: such a layer goes without it.
-            bool closed = true;
-            chainContours(outerEdges_, false, &layer_.outline, &closed);
-            if (!closed) layer_.outline.clear();
-        }
-        outerEdges_.clear();
         if (!layer_.fillPaths.empty() || !layer_.strokePaths.empty()) geometry_.layers.push_back(std::move(layer_));
         layer_ = ShapeLayer{};
     }
@@ -209,12 +208,13 @@ private:
         const bool degenerate = keyOf(e.from) == keyOf(e.to) && (!e.curved || keyOf(e.control) == keyOf(e.to));
         if (!degenerate) {
             // An edge with the same fill on both sides bounds nothing.
-            const bool sameBothSides = fill0_ == fill1_;
-            if (validFill(fill1_) && !sameBothSides) addFillEdge(fill1_ - 1, e);
-            if (validFill(fill0_) && !sameBothSides) addFillEdge(fill0_ - 1, {e.to, e.control, e.from, e.curved});
-            // Filled on one side only: part of the layer's outer edge, oriented like a fill1 edge.
-            if (validFill(fill1_) && !validFill(fill0_)) outerEdges_.push_back(e);
-            if (validFill(fill0_) && !validFill(fill1_)) outerEdges_.push_back({e.to, e.control, e.from, e.curved});
+            const std::int32_t left = validFill(fill0_) ? std::int32_t(fill0_ - 1) : -1;
+            const std::int32_t right = validFill(fill1_) ? std::int32_t(fill1_ - 1) : -1;
+            if (left != right) {
+                if (right >= 0) addFillEdge(std::uint32_t(right), e);
+                if (left >= 0) addFillEdge(std::uint32_t(left), {e.to, e.control, e.from, e.curved});
+                layer_.fillEdges.push_back({e.from, e.control, e.to, e.curved, left, right});
+            }
         }
         if (!validLine(line_)) {
             endStroke();
@@ -274,7 +274,6 @@ private:
     ShapeLayer layer_;
     std::vector<std::vector<DirectedEdge>> fillEdges_;
     std::vector<std::uint32_t> fillOrder_;
-    std::vector<DirectedEdge> outerEdges_;
     std::vector<int> strokeSlot_;
     std::uint32_t fill0_ = 0, fill1_ = 0, line_ = 0;
     Point pen_;
@@ -293,7 +292,9 @@ ShapeGeometry buildShapeGeometry(const ShapeData& shape, bool nonZeroWinding)
 {
     GeometryBuilder builder(shape, nonZeroWinding);
     builder.run(shape.records);
-    return builder.take();
+    ShapeGeometry geometry = builder.take();
+    geometry.nonZero = nonZeroWinding;
+    return geometry;
 }
 
 bool geometryContains(const ShapeGeometry& geometry, Point point, bool includeStrokes, double minStrokeWidth)

@@ -28,28 +28,36 @@ struct StrokePath {
     std::vector<QPainterPath> parts;
 };
 
+// An edge as the rasterizer takes it: both its fills at once (0-based styles, -1 for none), so
+// that one pass paints every fill of a layer.
+struct FillEdge {
+    Point from, control, to;
+    bool curved = false;
+    std::int32_t fill0 = -1, fill1 = -1;  // left and right of the edge, seen along it (y down)
+};
+
 struct ShapeLayer {
     std::vector<FillStyle> fills;
     std::vector<LineStyle> lines;
-    std::vector<FillPath> fillPaths;      // drawn first, in this order
-    std::vector<StrokePath> strokePaths;  // then these
+    std::vector<FillPath> fillPaths;      // one per style; where styles overlap, later ones win
+    std::vector<StrokePath> strokePaths;  // drawn over the fills, in this order
     QRectF fillBounds;                    // twips, all fill paths
-    // The outer edge of the layer's filled area: the closed contours of the edges that have a
-    // fill on one side only (edges between two fills are left out). One path per contour;
-    // nested contours are holes (even-odd). Empty when the layer has one fill, or when the
-    // outer edges do not close into contours.
-    std::vector<QPainterPath> outline;
+    // Every edge that bounds a fill, and the straight segments that close chains which do not
+    // close by themselves (malformed outlines), bounding the same regions as fillPaths.
+    std::vector<FillEdge> fillEdges;
 };
 
 struct ShapeGeometry {
     std::vector<ShapeLayer> layers;
-    QRectF edgeBounds;  // twips, the edges without stroke widths
+    QRectF edgeBounds;      // twips, the edges without stroke widths
+    bool nonZero = false;   // fills use the non-zero winding rule (else even-odd)
     bool empty() const;
 };
 
 // Builds the layers from the initial style arrays and the record stream. Indices out of range
 // select nothing. Edges may come in any order and direction: fill contours are chained head to
-// tail at exactly equal positions; a chain that cannot close is closed with a straight segment.
+// tail at exactly equal positions; a chain that cannot close (an open outline) is closed with a
+// straight segment from its end back to its start.
 ShapeGeometry buildShapeGeometry(const ShapeData& shape, bool nonZeroWinding);
 
 // Whether a point (shape twips) lies on the shape's filled area, or on one of its strokes when

@@ -3,84 +3,16 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <vector>
 
 #include <QPainterPathStroker>
 
 #include "swf/render/color.h"
-#include "swf/render/gradient.h"
-#include "swf/render/render_cache.h"
-#include "swf/render/resources.h"
+#include "swf/render/span_paint.h"
 
 namespace swf::render {
 
 namespace {
-
-constexpr Rgba kOpaqueWhite{255, 255, 255, 255};
-
-// Largest padded copy made for a clipped bitmap fill; beyond it the padding is cut and the far
-// outside repeats the image instead of its edge.
-constexpr qint64 kMaxPaddedPixels = 16ll << 20;
-
-struct Paint {
-    QBrush brush;        // in shape twips
-    double opacity = 1;  // applied with the painter
-    bool smooth = false;
-};
-
-// The margins, in bitmap pixels, that a clipped fill must extend its edge pixels over so that
-// the tiled brush never shows a repeat inside `area` (shape twips).
-QMargins clippedPadding(const QImage& image, const QTransform& bitmapToShape, const QRectF& area)
-{
-    bool invertible = false;
-    const QTransform shapeToBitmap = bitmapToShape.inverted(&invertible);
-    if (!invertible || area.isEmpty()) return {1, 1, 1, 1};
-    const QRectF r = shapeToBitmap.mapRect(area);
-    auto need = [](double v) { return std::isfinite(v) ? int(std::clamp(std::ceil(v), 0.0, 1e6)) + 1 : 1; };
-    QMargins pad(need(-r.left()), need(-r.top()), need(r.right() - image.width()), need(r.bottom() - image.height()));
-    const qint64 w = image.width() + pad.left() + pad.right();
-    const qint64 h = image.height() + pad.top() + pad.bottom();
-    if (w * h > kMaxPaddedPixels) pad = {1, 1, 1, 1};
-    return pad;
-}
-
-std::optional<Paint> makePaint(const FillStyle& fill, const QRectF& area, const ColorTransform& colors,
-                               const PaintOptions& options)
-{
-    if (options.coverageOnly) return Paint{QBrush(Qt::white), 1, false};
-    switch (fill.kind) {
-    case FillStyle::Kind::Solid:
-        return Paint{QBrush(transformedQColor(fill.color, colors)), 1, false};
-    case FillStyle::Kind::LinearGradient:
-    case FillStyle::Kind::RadialGradient:
-    case FillStyle::Kind::FocalGradient: {
-        std::optional<QBrush> brush = gradientBrush(fill, colors);
-        if (!brush) return std::nullopt;
-        brush->setTransform(toQTransform(fill.matrix));
-        return Paint{*brush, 1, false};
-    }
-    case FillStyle::Kind::Bitmap: {
-        const Bitmap* bitmap = options.resources.bitmap(fill.bitmapId);
-        if (!bitmap) return std::nullopt;
-        Paint paint;
-        paint.smooth = fill.bitmapSmoothed && options.quality == RenderQuality::High &&
-                       options.resources.swfVersion() >= 8;
-        ColorTransform imageColors = colors;
-        if (isAlphaOnly(colors) && colors.aMult <= 1) {
-            paint.opacity = colors.aMult;
-            imageColors = ColorTransform{};
-        }
-        const QTransform bitmapToShape = toQTransform(fill.matrix);
-        QMargins pad;
-        if (!fill.bitmapRepeat) pad = clippedPadding(RenderCache::wrap(*bitmap), bitmapToShape, area);
-        const QImage image = options.cache.image(*bitmap, imageColors, pad);
-        if (image.isNull()) return std::nullopt;
-        paint.brush = QBrush(image);
-        paint.brush.setTransform(QTransform::fromTranslate(-pad.left(), -pad.top()) * bitmapToShape);
-        return paint;
-    }
-    }
-    return std::nullopt;
-}
 
 Qt::PenCapStyle qtCap(CapStyle cap)
 {
@@ -160,47 +92,11 @@ QPainterPath hinted(QPainterPath path, double width)
     return path;
 }
 
-void paintStroke(QPainter& painter, const StrokePath& stroke, const LineStyle& line, const QTransform& toDevice,
-                 const ColorTransform& colors, const PaintOptions& options)
+FillStyle solidFill(Rgba color)
 {
-    const double width = deviceStrokeWidth(line, toDevice);
-    QBrush brush;
-    double opacity = 1;
-    bool smooth = false;
-    if (line.hasFill && !options.coverageOnly) {
-        std::optional<Paint> paint = makePaint(line.fill, stroke.path.boundingRect(), colors, options);
-        if (!paint) return;
-        brush = paint->brush;
-        brush.setTransform(brush.transform() * toDevice);
-        opacity = paint->opacity;
-        smooth = paint->smooth;
-    } else {
-        brush = options.coverageOnly ? QBrush(Qt::white) : QBrush(transformedQColor(line.color, colors));
-    }
-    if (brush.style() == Qt::SolidPattern && brush.color().alpha() == 0) return;
-
-    const bool sameCaps = line.startCap == line.endCap;
-    QPen pen(brush, width, Qt::SolidLine, sameCaps ? qtCap(line.startCap) : Qt::FlatCap, qtJoin(line.join));
-    pen.setMiterLimit(std::max(1.0, line.miterLimit));
-    painter.setTransform(QTransform());
-    painter.setOpacity(opacity);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
-    painter.setBrush(Qt::NoBrush);
-    // Opaque strokes go subpath by subpath (fast); translucent ones as one path, so that where
-    // subpaths of one style overlap the colour is laid down once.
-    const bool opaque = opacity >= 1 && brush.style() == Qt::SolidPattern && brush.color().alpha() == 255;
-    if (opaque) {
-        painter.setPen(pen);
-        for (const QPainterPath& part : stroke.parts) {
-            const QPainterPath device = toDevice.map(part);
-            painter.drawPath(line.pixelHinting ? hinted(device, width) : device);
-        }
-    } else {
-        const QPainterPath device = toDevice.map(stroke.path);
-        painter.strokePath(line.pixelHinting ? hinted(device, width) : device, pen);
-    }
-    if (!sameCaps) painter.fillPath(capOutlines(toDevice.map(stroke.path), width, line.startCap, line.endCap), brush);
-    painter.setPen(Qt::NoPen);
+    FillStyle fill;
+    fill.color = color;
+    return fill;
 }
 
 }  // namespace
@@ -222,57 +118,77 @@ double deviceStrokeWidth(const LineStyle& line, const QTransform& toDevice)
     return std::isfinite(width) ? std::max(1.0, width) : 1.0;
 }
 
-void paintFill(QPainter& painter, const QPainterPath& path, const FillStyle& fill, const QTransform& toDevice,
-               const ColorTransform& colors, const PaintOptions& options)
+QPainterPath strokeOutline(const StrokePath& stroke, const LineStyle& line, const QTransform& toDevice)
 {
-    std::optional<Paint> paint = makePaint(fill, path.boundingRect(), colors, options);
-    if (!paint) return;
-    if (paint->brush.style() == Qt::SolidPattern && paint->brush.color().alpha() == 0) return;
-    painter.setTransform(toDevice);
-    painter.setOpacity(paint->opacity);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, paint->smooth);
-    painter.fillPath(path, paint->brush);
+    const double width = deviceStrokeWidth(line, toDevice);
+    const bool sameCaps = line.startCap == line.endCap;
+    QPainterPathStroker stroker;
+    stroker.setWidth(width);
+    stroker.setCapStyle(sameCaps ? qtCap(line.startCap) : Qt::FlatCap);
+    stroker.setJoinStyle(qtJoin(line.join));
+    stroker.setMiterLimit(std::max(1.0, line.miterLimit));
+    QPainterPath device = toDevice.map(stroke.path);
+    if (line.pixelHinting) device = hinted(device, width);
+    QPainterPath outline = stroker.createStroke(device);
+    // Ends with different caps: the stroke has flat ends and each end gets its own cap.
+    if (!sameCaps) outline.addPath(capOutlines(device, width, line.startCap, line.endCap));
+    return outline;
 }
 
-void paintLayerFills(QPainter& painter, const ShapeLayer& layer, const QTransform& toDevice,
+void paintOutline(ScanlineRasterizer& rasterizer, const RasterTarget& target, QRect clip, const QPainterPath& outline,
+                  FillRule rule, const FillStyle& fill, const QTransform& shapeToDevice, const ColorTransform& colors,
+                  const PaintOptions& options)
+{
+    const std::optional<SpanPaint> paint = makeSpanPaint(fill, shapeToDevice, colors, options);
+    if (!paint || paint->invisible()) return;
+    rasterizer.reset();
+    rasterizer.addPath(outline, QTransform(), 0);
+    const SpanPaint* paints[] = {&*paint};
+    rasterizer.fill(target, clip, rule, options.antialias(), paints);
+}
+
+void paintShapeLayer(ScanlineRasterizer& rasterizer, const RasterTarget& target, QRect clip,
+                     const ShapeGeometry& geometry, const ShapeLayer& layer, const QTransform& toDevice,
                      const ColorTransform& colors, const PaintOptions& options)
 {
-    painter.setPen(Qt::NoPen);
-    painter.setRenderHint(QPainter::Antialiasing, options.antialias());
-    for (const FillPath& fill : layer.fillPaths)
-        paintFill(painter, fill.path, layer.fills[fill.style], toDevice, colors, options);
-}
-
-bool layerFillsOpaque(const ShapeLayer& layer, const ColorTransform& colors, const PaintOptions& options)
-{
-    if (options.coverageOnly) return true;
-    auto opaque = [&](Rgba c) { return transformColor(c, colors).a == 255; };
-    for (const FillPath& fp : layer.fillPaths) {
-        const FillStyle& f = layer.fills[fp.style];
-        switch (f.kind) {
-        case FillStyle::Kind::Solid:
-            if (!opaque(f.color)) return false;
-            break;
-        case FillStyle::Kind::Bitmap: {
-            const Bitmap* b = options.resources.bitmap(f.bitmapId);
-            if (!b || !b->opaque || !opaque(kOpaqueWhite)) return false;
-            break;
+    if (!layer.fillEdges.empty()) {
+        // One paint per style that has a region; where malformed regions overlap, the style
+        // listed later wins, as it would have been drawn last.
+        std::vector<SpanPaint> storage;
+        storage.reserve(layer.fillPaths.size());
+        std::vector<const SpanPaint*> paints(layer.fills.size(), nullptr);
+        std::vector<int> rank(layer.fills.size(), -1);
+        std::vector<std::pair<std::uint32_t, std::size_t>> painted;
+        for (std::size_t i = 0; i < layer.fillPaths.size(); ++i) {
+            const std::uint32_t style = layer.fillPaths[i].style;
+            rank[style] = int(i);
+            std::optional<SpanPaint> paint = makeSpanPaint(layer.fills[style], toDevice, colors, options);
+            if (!paint) continue;
+            storage.push_back(std::move(*paint));
+            painted.emplace_back(style, storage.size() - 1);
         }
-        default:
-            if (f.gradient.stops.empty()) return false;
-            for (const GradientStop& stop : f.gradient.stops)
-                if (!opaque(stop.color)) return false;
+        for (const auto& [style, at] : painted) paints[style] = &storage[at];
+        if (!painted.empty()) {
+            rasterizer.reset();
+            auto map = [&toDevice](Point p) { return toDevice.map(QPointF(p.x, p.y)); };
+            for (const FillEdge& e : layer.fillEdges) {
+                if (e.curved)
+                    rasterizer.addQuad(map(e.from), map(e.control), map(e.to), e.fill0, e.fill1);
+                else
+                    rasterizer.addLine(map(e.from), map(e.to), e.fill0, e.fill1);
+            }
+            rasterizer.fill(target, clip, geometry.nonZero ? FillRule::NonZero : FillRule::EvenOdd, options.antialias(),
+                            paints, rank);
         }
     }
-    return true;
-}
-
-void paintLayerStrokes(QPainter& painter, const ShapeLayer& layer, const QTransform& toDevice,
-                       const ColorTransform& colors, const PaintOptions& options)
-{
-    painter.setRenderHint(QPainter::Antialiasing, options.antialias());
-    for (const StrokePath& stroke : layer.strokePaths)
-        paintStroke(painter, stroke, layer.lines[stroke.style], toDevice, colors, options);
+    for (const StrokePath& stroke : layer.strokePaths) {
+        const LineStyle& line = layer.lines[stroke.style];
+        const FillStyle fill = line.hasFill ? line.fill : solidFill(line.color);
+        if (!options.coverageOnly && fill.kind == FillStyle::Kind::Solid && transformColor(fill.color, colors).a == 0)
+            continue;
+        paintOutline(rasterizer, target, clip, strokeOutline(stroke, line, toDevice), FillRule::NonZero, fill, toDevice,
+                     colors, options);
+    }
 }
 
 }  // namespace swf::render

@@ -1,11 +1,15 @@
 #pragma once
-// Draws built shape geometry: fills (solid, gradient, bitmap) then strokes, layer by layer.
+// Draws built shape geometry through the scanline rasterizer, layer by layer: all fills of a
+// layer in one pass (neighbouring fills share their edges without seams), then its strokes,
+// each stroke style as one filled outline.
 
-#include <QPainter>
+#include <QPainterPath>
+#include <QRect>
 #include <QTransform>
 
 #include "swf/format/geometry.h"
 #include "swf/render/paint_options.h"
+#include "swf/render/scanline_rasterizer.h"
 #include "swf/render/shape_geometry.h"
 
 namespace swf::render {
@@ -17,17 +21,20 @@ QTransform toQTransform(const Matrix& m);
 // flags leave, never below one pixel (width 0 is a one-pixel hairline).
 double deviceStrokeWidth(const LineStyle& line, const QTransform& toDevice);
 
-// `toDevice` maps the shape's twips to the painter's device pixels. The painter's transform,
-// pen, brush, opacity and hints are left changed; its composition mode is used as it stands.
-void paintLayerFills(QPainter& painter, const ShapeLayer& layer, const QTransform& toDevice,
-                     const ColorTransform& colors, const PaintOptions& options);
-// Whether every fill of the layer paints fully opaque pixels through `colors`.
-bool layerFillsOpaque(const ShapeLayer& layer, const ColorTransform& colors, const PaintOptions& options);
-void paintLayerStrokes(QPainter& painter, const ShapeLayer& layer, const QTransform& toDevice,
-                       const ColorTransform& colors, const PaintOptions& options);
+// The area a stroke covers, in device pixels, to be filled with the non-zero rule: the line's
+// width, caps (each end its own), joins and miter limit, pixel hinting when the line asks.
+QPainterPath strokeOutline(const StrokePath& stroke, const LineStyle& line, const QTransform& toDevice);
 
-// Fills one path in shape twips with a fill style (shared by shapes and filled strokes).
-void paintFill(QPainter& painter, const QPainterPath& path, const FillStyle& fill, const QTransform& toDevice,
-               const ColorTransform& colors, const PaintOptions& options);
+// Paints one layer of `geometry` into `target` within `clip`. `toDevice` maps the shape's twips
+// to the target's pixels.
+void paintShapeLayer(ScanlineRasterizer& rasterizer, const RasterTarget& target, QRect clip,
+                     const ShapeGeometry& geometry, const ShapeLayer& layer, const QTransform& toDevice,
+                     const ColorTransform& colors, const PaintOptions& options);
+
+// Fills one outline (already in device pixels) with a fill style whose matrix is in shape
+// twips mapped by `shapeToDevice`.
+void paintOutline(ScanlineRasterizer& rasterizer, const RasterTarget& target, QRect clip, const QPainterPath& outline,
+                  FillRule rule, const FillStyle& fill, const QTransform& shapeToDevice, const ColorTransform& colors,
+                  const PaintOptions& options);
 
 }  // namespace swf::render

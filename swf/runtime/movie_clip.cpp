@@ -78,6 +78,7 @@ void MovieClip::advance()
     const int next = currentFrame_ + 1;
     if (next < frameCount()) {
         runFrame(next, true);
+        resumeStreamAt(next);
         return;
     }
     if (!loops()) return;  // holds on the last frame, still playing (a movie still loading)
@@ -223,6 +224,19 @@ void MovieClip::syncDepth(int depth)
 void MovieClip::startStreamAt(int frame)
 {
     if (stream_) stage().sound().startStream(stream_, frame);
+}
+
+void MovieClip::resumeStreamAt(int frame)
+{
+    // A stream stopped from outside (a script's stopAllSounds) while the clip plays on starts
+    // again at the next frame that has sound. One that played to its end stays ended.
+    if (!stream_ || !stage().sound().streamStopped(stream_)) return;
+    for (const ControlTag& tag : timeline_->frameTags(static_cast<std::size_t>(frame))) {
+        if (const auto* block = std::get_if<SoundStreamBlock>(&tag); block && !block->data.empty()) {
+            startStreamAt(frame);
+            return;
+        }
+    }
 }
 
 void MovieClip::stopStream()

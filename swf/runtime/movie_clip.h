@@ -71,6 +71,7 @@ private:
     void syncDepth(int depth);
     void runFrameTags(int frame);
     void startStreamAt(int frame);
+    void resumeStreamAt(int frame);
     void stopStream();
 
     const Timeline* timeline_;

@@ -255,10 +255,21 @@ std::vector<Widths> runWidths(const std::vector<ShapeRecord>& records, std::size
     return runs;
 }
 
-void writeEdge(BitWriter& b, Point from, const ShapeRecord& r)
+// The pen in whole twips, as a reader of the records tracks it. Every point is rounded once and
+// each record stores the step between rounded points, so fractional positions never drift and
+// outlines that close in the records close in the file too.
+struct Pen {
+    std::int32_t x = 0, y = 0;
+};
+
+std::int32_t twips(double v) { return static_cast<std::int32_t>(std::lround(v)); }
+
+void writeEdge(BitWriter& b, Pen& pen, const ShapeRecord& r)
 {
     if (const auto* e = std::get_if<StraightEdge>(&r)) {
-        auto dx = static_cast<std::int32_t>(e->to.x - from.x), dy = static_cast<std::int32_t>(e->to.y - from.y);
+        const Pen to{twips(e->to.x), twips(e->to.y)};
+        const std::int32_t dx = to.x - pen.x, dy = to.y - pen.y;
+        pen = to;
         unsigned n = std::max({2u, signedBits(dx), signedBits(dy)});
         b.ub(1, 1);
         b.ub(1, 1);
@@ -275,8 +286,10 @@ void writeEdge(BitWriter& b, Point from, const ShapeRecord& r)
         return;
     }
     const auto& c = std::get<CurvedEdge>(r);
-    auto cx = static_cast<std::int32_t>(c.control.x - from.x), cy = static_cast<std::int32_t>(c.control.y - from.y);
-    auto ax = static_cast<std::int32_t>(c.to.x - c.control.x), ay = static_cast<std::int32_t>(c.to.y - c.control.y);
+    const Pen control{twips(c.control.x), twips(c.control.y)}, to{twips(c.to.x), twips(c.to.y)};
+    const std::int32_t cx = control.x - pen.x, cy = control.y - pen.y;
+    const std::int32_t ax = to.x - control.x, ay = to.y - control.y;
+    pen = to;
     unsigned n = std::max({2u, signedBits(cx), signedBits(cy), signedBits(ax), signedBits(ay)});
     b.ub(1, 1);
     b.ub(1, 0);
@@ -295,12 +308,11 @@ void writeRecords(ByteWriter& w, const std::vector<ShapeRecord>& records, std::v
     std::size_t run = 0;
     w.u8((runs[0].fill << 4) | runs[0].line);
     BitWriter b(w);
-    Point pen;
+    Pen pen;
     for (const auto& r : records) {
         const auto* sc = std::get_if<StyleChange>(&r);
         if (!sc) {
             writeEdge(b, pen, r);
-            pen = std::holds_alternative<StraightEdge>(r) ? std::get<StraightEdge>(r).to : std::get<CurvedEdge>(r).to;
             continue;
         }
         b.ub(1, 0);
@@ -310,12 +322,11 @@ void writeRecords(ByteWriter& w, const std::vector<ShapeRecord>& records, std::v
         b.flag(sc->hasFill0);
         b.flag(sc->hasMove);
         if (sc->hasMove) {
-            auto x = static_cast<std::int32_t>(sc->moveTo.x), y = static_cast<std::int32_t>(sc->moveTo.y);
-            unsigned n = std::max(signedBits(x), signedBits(y));
+            pen = {twips(sc->moveTo.x), twips(sc->moveTo.y)};
+            unsigned n = std::max(signedBits(pen.x), signedBits(pen.y));
             b.ub(5, n);
-            b.sb(n, x);
-            b.sb(n, y);
-            pen = sc->moveTo;
+            b.sb(n, pen.x);
+            b.sb(n, pen.y);
         }
         if (sc->hasFill0) b.ub(runs[run].fill, sc->fill0);
         if (sc->hasFill1) b.ub(runs[run].fill, sc->fill1);

@@ -108,6 +108,26 @@ TEST(SwfcliRun, WritesTheMixOfTheFramesRun)
     EXPECT_EQ(bytes, bytes2) << "the same every time";
 }
 
+TEST(SwfcliRun, AStreamDrivesTheFramesTheSameWithOrWithoutASoundFile)
+{
+    // 10 fps; frame f has a background of red f and one frame of stream sound.
+    swf::writer::MovieWriter m(8, {0, 2000, 0, 2000}, 10);
+    m.soundStreamHead(0x3e, 4410);
+    const std::vector<std::uint8_t> block(2 * 4410, 0x10);
+    for (int f = 0; f < 100; ++f) m.setBackground({static_cast<std::uint8_t>(f), 0, 0, 255}).soundStreamBlock(block).showFrame();
+    const std::string movie = writeTemp("stream.swf", m.build());
+    // Two seconds a tick: wall time alone would drop the backlog and run one frame a tick; the
+    // sound taken says twenty frames went by.
+    const std::string png = movie + ".png";
+    auto run = runSwfcli("run '" + movie + "' --ticks 3 --tick-ms 2000 --png '" + png + "'");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(qRed(centre(png)), 40);
+    const std::string wav = movie + ".wav";
+    run = runSwfcli("run '" + movie + "' --ticks 3 --tick-ms 2000 --png '" + png + "' --wav '" + wav + "'");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(qRed(centre(png)), 40);
+}
+
 TEST(SwfcliRun, ErrorsAndDamagedMovies)
 {
     auto run = runSwfcli("run /nonexistent.swf --frames 1");

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 #include <QImage>
@@ -54,10 +55,15 @@ void savePicture(const swf::Player& player, QSize size, const std::string& path)
     if (!image.save(QString::fromStdString(path), "PNG")) throw std::runtime_error("cannot write " + path);
 }
 
-// Pulls the mix up to `totalFrames` frames since the start into the WAV file.
+// Takes the mix up to `totalFrames` frames since the start, into the WAV file when one is
+// asked for. The sound is taken either way, so that sounds end at the same frames (and the
+// movie runs the same) whether or not it is written.
 class SoundCapture {
 public:
-    explicit SoundCapture(const std::string& path) : wav_(path) {}
+    explicit SoundCapture(const std::string& path)
+    {
+        if (!path.empty()) wav_.emplace(path);
+    }
     void pullUntil(swf::Player& player, std::int64_t totalFrames)
     {
         while (pulled_ < totalFrames) {
@@ -65,14 +71,17 @@ public:
             buffer_.resize(n * 2);
             const std::size_t got = player.pullAudio(buffer_);
             if (got == 0) break;
-            wav_.write(std::span<const std::int16_t>(buffer_.data(), got * 2));
+            if (wav_) wav_->write(std::span<const std::int16_t>(buffer_.data(), got * 2));
             pulled_ += static_cast<std::int64_t>(got);
         }
     }
-    void finish() { wav_.finish(); }
+    void finish()
+    {
+        if (wav_) wav_->finish();
+    }
 
 private:
-    swf::audio::WavWriter wav_;
+    std::optional<swf::audio::WavWriter> wav_;
     std::vector<std::int16_t> buffer_;
     std::int64_t pulled_ = 0;
 };
@@ -110,8 +119,7 @@ int runMovie(const std::vector<std::string>& args)
     const double tickMs = o.tickMs.value_or(player.frameIntervalMs());
     const double iterationMs = o.mode == RunOptions::Mode::Frames ? player.frameIntervalMs() : tickMs;
     const double soundFramesPerIteration = swf::Player::kSampleRate * iterationMs / 1000.0;
-    std::unique_ptr<SoundCapture> sound;
-    if (!o.wavPath.empty()) sound = std::make_unique<SoundCapture>(o.wavPath);
+    SoundCapture sound(o.wavPath);
     InputPlayback input(std::move(events));
 
     // Iteration 1 is the first frame, shown by the load; each further one runs a frame (or a tick
@@ -124,11 +132,11 @@ int runMovie(const std::vector<std::string>& args)
                 player.advance(tickMs);
         }
         input.deliverIteration(player);
-        if (sound) sound->pullUntil(player, std::llround(iteration * soundFramesPerIteration));
+        sound.pullUntil(player, std::llround(iteration * soundFramesPerIteration));
         if (!o.pngPath.empty() && o.pngAt == iteration) savePicture(player, size, o.pngPath);
     }
     if (!o.pngPath.empty() && !o.pngAt) savePicture(player, size, o.pngPath);
-    if (sound) sound->finish();
+    sound.finish();
     std::fflush(stdout);
     return 0;
 }

@@ -185,6 +185,11 @@ TEST(StreamChannel, StopPauseAndEnd)
     EXPECT_TRUE(clock.ended);
     EXPECT_FALSE(clock.playing);
     EXPECT_EQ(clock.frame, 5);
+    // While the output still holds the last of it, it is not over yet.
+    const StreamClock tail = channel.clock(100);
+    EXPECT_TRUE(tail.playing);
+    EXPECT_FALSE(tail.ended);
+    EXPECT_EQ(tail.frame, 4);
 
     channel.start(40);  // past the last block: nothing to play
     EXPECT_TRUE(channel.clock().ended);

@@ -1,6 +1,8 @@
 // Masks (nested, coverage only), groups with blend modes, and filters.
 
 #include <deque>
+#include <functional>
+#include <utility>
 
 #include "render_test_support.h"
 #include "swf/render/compositing.h"
@@ -196,6 +198,88 @@ TEST(Filters, GlowAndBevelDrawAroundAndOnTheEdges)
     // Light from the top left: the top-left inner edge is lighter than the bottom-right one.
     EXPECT_GT(qRed(bi.pixel(12, 12)), qRed(bi.pixel(47, 47)) + 40);
     EXPECT_TRUE(near(bi.pixel(30, 30), {128, 128, 128, 255}, 3));
+}
+
+// Layer images serve again in later frames with only their drawn part cleared: what a frame
+// leaves in a layer must never show through in the next one, also where text (drawn past the
+// bounds it claims) went through a mask into a group.
+TEST(Layers, ImagesServingAgainStartTransparent)
+{
+    TestResources resources;
+    FontDefinition font;  // glyph 0: a box of the whole EM square above the baseline
+    font.id = 1;
+    font.fontVersion = 2;
+    std::vector<ShapeRecord> box;
+    addRect(box, 0, -1024, 1024, 0, 0, 1);
+    font.glyphs = {box};
+    font.codes = {u'A'};
+    resources.fonts[1] = font;
+    StaticTextDefinition text;
+    text.bounds = {200, 400, 100, 500};  // claims 10..20 px across; the glyph covers 10..30 x 5..25 px
+    TextRecord record;
+    record.fontId = 1;
+    record.height = 400;
+    record.color = kRed;
+    record.x = 200;
+    record.y = 500;
+    record.glyphs = {{0, 400}};
+    text.records = {record};
+
+    auto frame = [&](RenderCache& cache, const std::function<void(RenderContext&)>& draw) {
+        QImage image(40, 40, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        {
+            RenderContext c(image, QTransform::fromScale(1 / 20.0, 1 / 20.0), RenderQuality::High, cache, resources);
+            draw(c);
+        }
+        return image;
+    };
+    // The next frame takes the layer images back in the order they were given (the group's, the
+    // mask's, the content's) and draws two corners, so that whole layers are composited.
+    auto corners = [&](RenderContext& c) {
+        c.beginGroup();
+        c.beginMask();
+        c.drawShape(rect(0, 0, 800, 800, kBlack), {}, {});
+        c.beginMaskedContent();
+        c.drawShape(rect(0, 0, 60, 60, kBlue), {}, {});
+        c.drawShape(rect(740, 740, 800, 800, kBlue), {}, {});
+        c.endMask();
+        c.endGroup(BlendMode::Normal, {}, 1);
+    };
+    const std::vector<std::pair<const char*, std::function<void(RenderContext&)>>> firstFrames = {
+        {"shape in a group",
+         [&](RenderContext& c) {
+             c.beginGroup();
+             c.drawShape(rect(0, 0, 400, 800, kRed), {}, {});
+             c.endGroup(BlendMode::Normal, {}, 1);
+         }},
+        {"text in a group",
+         [&](RenderContext& c) {
+             c.beginGroup();
+             c.drawStaticText(text, {}, {});
+             c.endGroup(BlendMode::Normal, {}, 1);
+         }},
+        {"masked text in a group",
+         [&](RenderContext& c) {
+             c.beginGroup();
+             c.beginMask();
+             c.drawShape(rect(0, 0, 800, 800, kBlack), {}, {});
+             c.beginMaskedContent();
+             c.drawStaticText(text, {}, {});
+             c.endMask();
+             c.endGroup(BlendMode::Normal, {}, 1);
+         }},
+    };
+    for (const auto& [name, draw] : firstFrames) {
+        RenderCache cache;  // one per movie: its layer images serve every frame
+        const QImage first = frame(cache, draw);
+        EXPECT_TRUE(near(first.pixel(15, 20), kRed)) << name;
+        const QImage next = frame(cache, corners);
+        EXPECT_TRUE(near(next.pixel(1, 1), kBlue)) << name;
+        EXPECT_TRUE(near(next.pixel(38, 38), kBlue)) << name;
+        EXPECT_TRUE(near(next.pixel(15, 20), kWhite)) << name;
+        EXPECT_TRUE(near(next.pixel(27, 20), kWhite)) << name;
+    }
 }
 
 }  // namespace

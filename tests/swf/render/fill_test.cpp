@@ -2,6 +2,7 @@
 // point, empty), bitmap fills (repeat, clip with edge extension, smoothing, missing bitmaps).
 
 #include <cmath>
+#include <utility>
 
 #include "render_test_support.h"
 #include "swf/render/gradient.h"
@@ -84,6 +85,29 @@ TEST(Fills, SpreadModesBeyondTheRamp)
     EXPECT_TRUE(near(pad.pixel(25, 5), kBlue, 3));
     EXPECT_TRUE(near(reflect.pixel(25, 5), at(1 - t), 6));
     EXPECT_TRUE(near(repeat.pixel(25, 5), at(t), 6));
+}
+
+TEST(Fills, RepeatedAndReflectedRampsHoldAcrossManyPeriodsBothWays)
+{
+    // Ramps of 7 pixels starting inside the row: pixels on either side lie many periods before
+    // and after the ramp; drawn forwards and backwards.
+    for (const auto& [from, to] : {std::pair{206.0, 346.0}, std::pair{346.0, 206.0}}) {
+        for (SpreadMode spread : {SpreadMode::Repeat, SpreadMode::Reflect}) {
+            const QImage img = drawFill(linearRedBlue(from, to, spread));
+            for (int x = 0; x < 40; ++x) {
+                const double t = ((x + 0.5) * 20 - from) / (to - from);
+                double f = t - std::floor(t);
+                if (spread == SpreadMode::Reflect) {
+                    const double u = std::fabs(t) - 2 * std::floor(std::fabs(t) / 2);
+                    f = u > 1 ? 2 - u : u;
+                } else if (f < 0.03 || f > 0.97) {
+                    continue;  // next to the jump back to the start
+                }
+                const Rgba expected{std::uint8_t(std::lround(255 * (1 - f))), 0, std::uint8_t(std::lround(255 * f)), 255};
+                EXPECT_TRUE(near(img.pixel(x, 5), expected, 5)) << "x " << x << " spread " << int(spread) << " from " << from;
+            }
+        }
+    }
 }
 
 TEST(Fills, LinearRgbInterpolationIsBrighterInTheMiddle)
