@@ -19,6 +19,8 @@ targets=("$@")
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 corpus=${VANTORO_CORPUS_DIR:-$source_dir/../shared/corpus}
 export QT_QPA_PLATFORM=offscreen
+# Font caches of the system's fontconfig live until exit: not leaks of the engine.
+export LSAN_OPTIONS="suppressions=$source_dir/scripts/lsan-suppressions.txt:print_suppressions=0"
 : "${XDG_RUNTIME_DIR:=$(mktemp -d)}"; export XDG_RUNTIME_DIR
 
 starting="$build/starting-inputs"
