@@ -84,7 +84,7 @@ Value clipAttachMovie(Vm& vm, const CallInfo& c)
     double depth = argNumber(vm, c, 2);
     if (std::isnan(depth)) return Value();
     Object* init = c.arg(3).asObject();
-    return objectOf(n->attachMovie(id.view(), name.view(), static_cast<int>(depth), init));
+    return objectOf(n->attachMovie(id.view(), name.view(), toClampedInt(depth), init));
 }
 
 Value clipCreateEmptyMovieClip(Vm& vm, const CallInfo& c)
@@ -94,7 +94,7 @@ Value clipCreateEmptyMovieClip(Vm& vm, const CallInfo& c)
     String name = argString(vm, c, 0);
     double depth = argNumber(vm, c, 1);
     if (std::isnan(depth)) return Value();
-    return objectOf(n->createEmptyMovieClip(name.view(), static_cast<int>(depth)));
+    return objectOf(n->createEmptyMovieClip(name.view(), toClampedInt(depth)));
 }
 
 Value clipCreateTextField(Vm& vm, const CallInfo& c)
@@ -104,7 +104,7 @@ Value clipCreateTextField(Vm& vm, const CallInfo& c)
     String name = argString(vm, c, 0);
     double depth = argNumber(vm, c, 1);
     if (std::isnan(depth)) return Value();
-    DisplayNode* field = n->createTextField(name.view(), static_cast<int>(depth), argNumber(vm, c, 2),
+    DisplayNode* field = n->createTextField(name.view(), toClampedInt(depth), argNumber(vm, c, 2),
                                             argNumber(vm, c, 3), argNumber(vm, c, 4), argNumber(vm, c, 5));
     // SWF 8 returns the new field; earlier versions return nothing.
     if (vm.version() >= 8) return objectOf(field);
@@ -118,7 +118,7 @@ Value clipDuplicateMovieClip(Vm& vm, const CallInfo& c)
     String name = argString(vm, c, 0);
     double depth = argNumber(vm, c, 1);
     if (std::isnan(depth)) return Value();
-    return objectOf(n->duplicate(name.view(), static_cast<int>(depth), c.arg(2).asObject()));
+    return objectOf(n->duplicate(name.view(), toClampedInt(depth), c.arg(2).asObject()));
 }
 
 Value clipRemoveMovieClip(Vm& vm, const CallInfo& c)
@@ -138,7 +138,7 @@ Value clipSwapDepths(Vm& vm, const CallInfo& c)
         return Value();
     }
     double d = argNumber(vm, c, 0);
-    if (!std::isnan(d)) n->swapDepths(static_cast<int>(d));
+    if (!std::isnan(d)) n->swapDepths(toClampedInt(d));
     return Value();
 }
 
@@ -160,7 +160,7 @@ Value clipGetInstanceAtDepth(Vm& vm, const CallInfo& c)
     if (!n || c.count() == 0) return Value();
     double d = argNumber(vm, c, 0);
     if (std::isnan(d)) return Value();
-    DisplayNode* child = n->instanceAtDepth(static_cast<int>(d));
+    DisplayNode* child = n->instanceAtDepth(toClampedInt(d));
     return child ? Value(child->scriptObject()) : Value();
 }
 
