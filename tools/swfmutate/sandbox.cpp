@@ -60,6 +60,10 @@ void Sandbox::start(std::size_t job, const std::function<int()>& work)
         }
         rlimit noCore{};
         setrlimit(RLIMIT_CORE, &noCore);
+        rlimit cpu{};
+        cpu.rlim_cur = static_cast<rlim_t>(limits_.seconds) + 1;
+        cpu.rlim_max = cpu.rlim_cur + 1;
+        setrlimit(RLIMIT_CPU, &cpu);
         int code = 126;
         try {
             code = work();
@@ -87,7 +91,9 @@ SandboxResult Sandbox::next()
             r.job = run.job;
             r.milliseconds = std::chrono::duration<double, std::milli>(Clock::now() - run.started).count();
             r.maxRssKiB = static_cast<std::size_t>(usage.ru_maxrss);
-            if (run.killed) {
+            r.cpuMilliseconds = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
+                                (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
+            if (run.killed || (WIFSIGNALED(status) && WTERMSIG(status) == SIGXCPU)) {
                 r.outcome = SandboxResult::Outcome::TimedOut;
             } else if (WIFSIGNALED(status)) {
                 r.outcome = SandboxResult::Outcome::Crashed;
@@ -99,7 +105,7 @@ SandboxResult Sandbox::next()
         }
         auto now = Clock::now();
         for (auto& [pid, run] : running_) {
-            if (!run.killed && now - run.started > std::chrono::duration<double>(limits_.seconds)) {
+            if (!run.killed && now - run.started > std::chrono::duration<double>(5 * limits_.seconds)) {
                 kill(pid, SIGKILL);
                 run.killed = true;
             }

@@ -13,7 +13,10 @@
 namespace swfmutate {
 
 struct SandboxLimits {
-    double seconds = 10;        // wall time before a child is killed
+    // Processor time a child may use (RLIMIT_CPU; past it the child is killed and counts as
+    // timed out). Wall time is allowed five times as much, so that a child that merely waits
+    // for the processor on a busy machine is not taken for a hang.
+    double seconds = 10;
     std::size_t memoryMiB = 0;  // address-space cap (setrlimit); 0: none (sanitizer builds)
 };
 
@@ -23,7 +26,8 @@ struct SandboxResult {
     Outcome outcome = Outcome::Exited;
     int exitCode = 0;     // Exited
     int signal = 0;       // Crashed
-    double milliseconds = 0;
+    double milliseconds = 0;     // wall time
+    double cpuMilliseconds = 0;  // user and system time
     std::size_t maxRssKiB = 0;
     bool ok() const { return outcome == Outcome::Exited && exitCode == 0; }
     std::string describe() const;
