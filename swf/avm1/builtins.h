@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "swf/avm1/number_format.h"
 #include "swf/avm1/vm.h"
 
 namespace swf::avm1 {
@@ -32,12 +33,6 @@ inline String argString(Vm& vm, const CallInfo& c, std::size_t i) { return vm.to
 inline std::int32_t argInt(Vm& vm, const CallInfo& c, std::size_t i) { return vm.toInt32(c.arg(i)); }
 // ToInteger: NaN -> 0, otherwise truncated toward zero.
 inline double toInteger(double d) { return std::isnan(d) ? 0 : std::trunc(d); }
-// ToInteger held to the range of int (depths, node types): a script may pass any number, and a
-// double outside int's range does not convert.
-inline int toClampedInt(double d)
-{
-    return static_cast<int>(std::clamp(toInteger(d), -2147483648.0, 2147483647.0));
-}
 
 // A String wrapper's text, a Number's number, ...; the primitive itself for primitives.
 Value primitiveOf(const Object* o);
