@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "swf/audio/adpcm_decoder.h"
 #include "swf/audio/block_decoder.h"
+#include "swf/audio/nellymoser_decoder.h"
 #include "swf/audio/resampler.h"
 #include "swf/format/reader.h"
 
@@ -11,6 +13,23 @@ namespace {
 
 // MP3 is fed in pieces so that decoding can stop once enough has come out.
 constexpr std::size_t kMp3FeedBytes = 16 * 1024;
+
+// The most coded bytes that `frames` sample frames (and the rest of a packet or block) take, so
+// that a sound longer than it may be is cut before decoding rather than decoded whole and then
+// cut: ADPCM and PCM data are each decoded in one piece. MP3 is fed in pieces instead.
+std::size_t codedBytesFor(const SoundFormat& format, std::size_t frames, std::span<const std::uint8_t> data)
+{
+    const auto channels = static_cast<std::size_t>(format.channels());
+    if (format.isPcm()) return frames * channels * (format.sixteenBit ? 2 : 1);
+    if (format.is(SoundCodec::Adpcm)) {
+        const std::size_t codeBits = data.empty() ? 5 : (data[0] >> 6) + 2;
+        const std::size_t packets = frames / kAdpcmSamplesPerPacket + 1;
+        const std::size_t packetBits = channels * (22 + (kAdpcmSamplesPerPacket - 1) * codeBits);
+        return (2 + packets * packetBits) / 8 + 1;
+    }
+    if (format.isNellymoser()) return (frames / kNellymoserBlockSamples + 1) * kNellymoserBlockBytes;
+    return data.size();
+}
 
 }  // namespace
 
@@ -43,6 +62,8 @@ std::shared_ptr<const DecodedSound> decodeEventSound(const SoundFormat& format, 
     // its last frame); the limit applies when the count is missing or larger.
     const bool limited = sampleCount == 0 || sampleCount > kMaxEventSoundFrames;
     const std::size_t wantFrames = limited ? kMaxEventSoundFrames : sampleCount;
+
+    data = data.first(std::min(data.size(), codedBytesFor(format, skipFrames + wantFrames, data)));
 
     auto sound = std::make_shared<DecodedSound>();
     std::vector<std::int16_t>& out = sound->samples;

@@ -11,6 +11,7 @@
 
 #include "swf/audio/sound_format.h"
 #include "swf/audio/warning.h"
+#include "swf/format/limits.h"
 
 namespace swf::audio {
 
@@ -25,9 +26,8 @@ struct DecodedSound {
     double durationMs() const;
 };
 
-// The most a single event sound may decode to (ten minutes at the output rate), so that a
-// hostile file cannot make us allocate without bound.
-inline constexpr std::size_t kMaxEventSoundFrames = std::size_t{kOutputRate} * 60 * 10;
+// The most a single event sound may decode to (see limits.h).
+inline constexpr std::size_t kMaxEventSoundFrames = limits::kMaxEventSoundFrames;
 
 // Decodes the data of a DefineSound: for MP3 the data starts with the SeekSamples count of
 // encoder latency, which is dropped. The result is cut to `sampleCount` frames when that is

@@ -39,6 +39,14 @@ void EventSoundLibrary::decodeEntry(std::unique_lock<std::mutex>& lock, Entry& e
     if (stopped) {
         entry.state = State::Waiting;  // whoever asks next decodes it
     } else {
+        const std::size_t bytes = sound ? sound->samples.size() * sizeof(std::int16_t) : 0;
+        if (bytes > limits::kMaxTotalSoundBytes - decodedBytes_) {
+            warnings.push_back("sound not played: the movie's decoded sounds would pass their limit of " +
+                               std::to_string(limits::kMaxTotalSoundBytes / limits::kMiB) + " MiB");
+            sound = nullptr;
+        } else {
+            decodedBytes_ += bytes;
+        }
         entry.sound = std::move(sound);
         entry.warnings = std::move(warnings);
         entry.state = State::Done;

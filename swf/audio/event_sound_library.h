@@ -73,6 +73,10 @@ private:
     mutable std::condition_variable changed_;
     std::map<std::uint16_t, Entry> entries_;
     bool preloadDone_ = false;
+    // Samples of the decoded sounds together, against limits::kMaxTotalSoundBytes: a sound that
+    // would pass it stays silent (which one depends on the order of decoding, as it only
+    // happens to movies far beyond real ones).
+    std::size_t decodedBytes_ = 0;
     std::jthread worker_;  // last: stopped and joined before the entries go
 };
 

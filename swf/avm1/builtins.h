@@ -2,8 +2,10 @@
 // Installers of the built-in classes and functions, one per file, and small helpers the
 // natives share.
 
+#include <algorithm>
 #include <cmath>
 
+#include "swf/avm1/number_format.h"
 #include "swf/avm1/vm.h"
 
 namespace swf::avm1 {

@@ -145,12 +145,12 @@ void rangeArgs(Vm& vm, const CallInfo& c, std::size_t first, int& begin, int& en
     end = -1;
     if (c.count() > first) {
         double b = argNumber(vm, c, first);
-        begin = std::isnan(b) ? -1 : static_cast<int>(b);
-        end = begin + 1;
+        begin = std::isnan(b) ? -1 : toClampedInt(b);
+        end = begin < 2147483647 ? begin + 1 : begin;
     }
     if (c.count() > first + 1) {
         double e = argNumber(vm, c, first + 1);
-        end = std::isnan(e) ? -1 : static_cast<int>(e);
+        end = std::isnan(e) ? -1 : toClampedInt(e);
     }
 }
 
@@ -172,8 +172,8 @@ Value fieldSetTextFormat(Vm& vm, const CallInfo& c)
     int begin = -1, end = -1;
     if (c.count() == 2) {
         double b = argNumber(vm, c, 0);
-        begin = std::isnan(b) ? -1 : static_cast<int>(b);
-        end = begin + 1;
+        begin = std::isnan(b) ? -1 : toClampedInt(b);
+        end = begin < 2147483647 ? begin + 1 : begin;
     } else if (c.count() >= 3) {
         rangeArgs(vm, c, 0, begin, end);
     }
@@ -208,7 +208,7 @@ Value fieldReplaceText(Vm& vm, const CallInfo& c)
     if (!n || c.count() < 3) return Value();
     double b = argNumber(vm, c, 0), e = argNumber(vm, c, 1);
     if (std::isnan(b) || std::isnan(e)) return Value();
-    n->replaceText(static_cast<int>(b), static_cast<int>(e), argString(vm, c, 2).view());
+    n->replaceText(toClampedInt(b), toClampedInt(e), argString(vm, c, 2).view());
     return Value();
 }
 

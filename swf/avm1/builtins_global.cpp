@@ -71,7 +71,7 @@ Value globalSetTimeout(Vm& vm, const CallInfo& c) { return startTimer(vm, c, fal
 Value globalClearInterval(Vm& vm, const CallInfo& c)
 {
     double id = argNumber(vm, c, 0);
-    if (std::isfinite(id)) vm.clearTimer(static_cast<int>(id));
+    if (std::isfinite(id)) vm.clearTimer(toClampedInt(id));
     return Value();
 }
 
@@ -79,7 +79,7 @@ Value globalASnative(Vm& vm, const CallInfo& c)
 {
     double table = argNumber(vm, c, 0), index = argNumber(vm, c, 1);
     if (!std::isfinite(table) || !std::isfinite(index)) return Value();
-    return vm.nativeFunction(static_cast<int>(table), static_cast<int>(index));
+    return vm.nativeFunction(toClampedInt(table), toClampedInt(index));
 }
 
 // ASSetNative(object, table, "name1,name2,...", firstIndex): object[name_i] = ASnative(table,
@@ -88,8 +88,8 @@ Value globalASSetNative(Vm& vm, const CallInfo& c)
 {
     Object* o = c.arg(0).asObject();
     if (!o || c.count() < 3) return Value();
-    int table = static_cast<int>(toInteger(argNumber(vm, c, 1)));
-    int index = c.count() > 3 ? static_cast<int>(toInteger(argNumber(vm, c, 3))) : 0;
+    int table = toClampedInt(argNumber(vm, c, 1));
+    int index = c.count() > 3 ? toClampedInt(argNumber(vm, c, 3)) : 0;
     std::u16string names = argString(vm, c, 2).str();
     std::size_t start = 0;
     while (start < names.size()) {
@@ -105,7 +105,7 @@ Value globalASSetNative(Vm& vm, const CallInfo& c)
             name.erase(0, 1);
         }
         if (!name.empty()) o->define(String(name), vm.nativeFunction(table, index), flags);
-        ++index;
+        if (index < 2147483647) ++index;
     }
     return Value();
 }

@@ -170,7 +170,7 @@ Value loaderLoadClip(Vm& vm, const CallInfo& c)
     r.scriptObject = c.thisObj;
     const Value& target = c.arg(1);
     if (target.isNumber()) {
-        r.level = static_cast<int>(target.asNumber());
+        r.level = toClampedInt(target.asNumber());
     } else {
         Object* t = target.asObject();
         if (!t) t = vm.resolveTarget(vm.levelObject(0), vm.toString(target));
@@ -190,7 +190,7 @@ Value loaderUnloadClip(Vm& vm, const CallInfo& c)
     r.kind = UrlRequest::Kind::UnloadMovie;
     const Value& target = c.arg(0);
     if (target.isNumber()) {
-        r.level = static_cast<int>(target.asNumber());
+        r.level = toClampedInt(target.asNumber());
         vm.host().urlRequest(r);
         return Value(true);
     }

@@ -65,12 +65,12 @@ void gotoFrame(Vm& vm, const CallInfo& c, bool play)
             n->gotoLabel(text, play);
             return;
         }
-        n->gotoFrame(static_cast<int>(number), play);
+        n->gotoFrame(toClampedInt(number), play);
         return;
     }
     double number = vm.toNumber(frame);
     if (std::isnan(number)) return;
-    n->gotoFrame(static_cast<int>(std::trunc(number)), play);
+    n->gotoFrame(toClampedInt(number), play);
 }
 Value clipGotoAndPlay(Vm& vm, const CallInfo& c)
 {

@@ -35,7 +35,7 @@ Value numberToString(Vm& vm, const CallInfo& c)
     if (!c.thisObj || c.thisObj->kind() != ObjectKind::Number) return Value();
     double n = primitiveOf(c.thisObj).asNumber();
     int radix = 10;
-    if (c.count() > 0 && !c.arg(0).isUndefined()) radix = static_cast<int>(toInteger(argNumber(vm, c, 0)));
+    if (c.count() > 0 && !c.arg(0).isUndefined()) radix = toClampedInt(argNumber(vm, c, 0));
     if (radix == 10 || radix < 2 || radix > 36) return Value(String(formatNumber(n)));
     return Value(String(formatNumberRadix(n, radix)));
 }

@@ -271,7 +271,7 @@ Value nodeConstructor(Vm& vm, const CallInfo& c)
 {
     XmlNodeObject* n = thisNode(c);
     if (!n) return Value();
-    n->nodeType = static_cast<int>(argNumber(vm, c, 0));
+    n->nodeType = toClampedInt(argNumber(vm, c, 0));
     if (!n->attributes) n->attributes = vm.newObject();
     if (!n->childNodes) n->childNodes = vm.newArray();
     if (c.count() > 1) {

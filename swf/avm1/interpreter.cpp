@@ -605,7 +605,7 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
                 if (std::isnan(index) || index < 0) {
                     push(Value());
                 } else {
-                    push(getProperty(f, t, static_cast<int>(index)));
+                    push(getProperty(f, t, toClampedInt(index)));
                 }
                 break;
             }
@@ -616,7 +616,7 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
                 Object* t = (target.isString() && target.asString().empty()) || target.isUndefined()
                                 ? f.target
                                 : resolveTargetValue(f, target);
-                if (!std::isnan(index) && index >= 0) setProperty(f, t, static_cast<int>(index), v);
+                if (!std::isnan(index) && index >= 0) setProperty(f, t, toClampedInt(index), v);
                 break;
             }
             case 0x24: {
@@ -624,7 +624,7 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
                 String name = popString(f);
                 Value source = pop(f);
                 if (DisplayNode* n = liveNode(resolveTargetValue(f, source), keep)) {
-                    n->duplicate(name.view(), static_cast<int>(std::isfinite(depth) ? depth : 0) - 16384, nullptr);
+                    n->duplicate(name.view(), toClampedInt((std::isfinite(depth) ? depth : 0) - 16384), nullptr);
                 }
                 break;
             }

@@ -338,7 +338,7 @@ void Vm::Interpreter::doGotoFrame2(Frame& f, const Value& frame, bool play, int 
         if (!node) return;
         double n = stringToNumber(part, 5);
         if (!std::isnan(n)) {
-            node->gotoFrame(static_cast<int>(n) + bias, play);
+            node->gotoFrame(toClampedInt(n + bias), play);
         } else {
             node->gotoLabel(part, play);
         }
@@ -348,7 +348,7 @@ void Vm::Interpreter::doGotoFrame2(Frame& f, const Value& frame, bool play, int 
     if (!node) return;
     double n = vm_.toNumber(frame);
     if (std::isnan(n)) return;
-    node->gotoFrame(static_cast<int>(std::trunc(n)) + bias, play);
+    node->gotoFrame(toClampedInt(std::trunc(n) + bias), play);
 }
 
 bool Vm::Interpreter::frameLoaded(Frame& f, const Value& frame)
@@ -384,7 +384,7 @@ void Vm::Interpreter::doCall(Frame& f, const Value& frame)
     node = nodeOf(target);
     if (!node) return;
     double n = stringToNumber(part, 5);
-    number = std::isnan(n) ? node->frameOfLabel(part) : static_cast<int>(n);
+    number = std::isnan(n) ? node->frameOfLabel(part) : toClampedInt(n);
     if (number <= 0) return;
     // The frame's actions run as a subroutine on that timeline.
     std::vector<ActionBlock> blocks = node->frameActions(number);

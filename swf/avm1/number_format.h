@@ -3,10 +3,21 @@
 // 1e+15 up and below 1e-4, -0 written as 0; string-to-number parsing with the per-version
 // rules (hexadecimal only from SWF 6, unparsable text is 0 in SWF 4 and NaN later).
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 #include <string_view>
 
 namespace swf::avm1 {
+
+// A script number as an int (depths, frames, indices): NaN is 0, others are truncated and held
+// to int's range, since a script may pass any number and a double outside that range does not
+// convert.
+inline int toClampedInt(double d)
+{
+    if (std::isnan(d)) return 0;
+    return static_cast<int>(std::clamp(std::trunc(d), -2147483648.0, 2147483647.0));
+}
 
 std::u16string formatNumber(double n);
 // Number.prototype.toString(radix) for radix 2..36 other than 10 (integer part only).

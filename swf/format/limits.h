@@ -1,15 +1,29 @@
 #pragma once
-// Limits that keep a hostile or broken file from taking unbounded memory or time. One place for
-// all of them, so that later layers add theirs here and tests can refer to the same numbers.
+// Limits that keep a hostile or broken file from taking unbounded memory or time: one place
+// for all of them, so that every layer and its tests refer to the same numbers. Each limit,
+// when hit, stops only the part that hit it (a tag, a bitmap, a sound, a display object) with a
+// warning that says which limit; the rest of the movie loads and plays on. The README's section
+// "Limits" lists them with where each is enforced.
 
 #include <cstddef>
 #include <cstdint>
 
 namespace swf::limits {
 
+inline constexpr std::size_t kMiB = std::size_t(1) << 20;
+
+// --- Loading (swf/format, swf/movie) ---
+
 // Largest decompressed movie we accept. Real movies of a few megabytes compressed inflate to
-// a few tens of megabytes; a decompression bomb stops here.
-inline constexpr std::size_t kMaxDecompressedSize = 256u * 1024u * 1024u;
+// a few tens of megabytes; a decompression bomb stops here (the movie is refused: TooLarge).
+inline constexpr std::size_t kMaxDecompressedSize = 256 * kMiB;
+
+// What one loaded movie may hold in memory: the decompressed file, decoded bitmaps, shape and
+// glyph records, text glyphs and the timelines' tags, counted as they are created. A definition
+// that would pass it is refused with a warning; a timeline that would pass it ends there (its
+// whole frames so far stay). Decoded sounds, render caches and script objects live in the
+// player and have their own limits below; together they stay near 2 GiB.
+inline constexpr std::size_t kMaxMovieBytes = 1536 * kMiB;
 
 // Nesting of DefineSprite tags: the reference player ignores a sprite defined inside a sprite,
 // and this bounds the work before anything is ignored.
@@ -20,24 +34,53 @@ inline constexpr int kMaxSpriteNesting = 1;
 inline constexpr int kMaxBitmapSide = 8191;
 inline constexpr std::int64_t kMaxBitmapPixels = 16'777'215;
 
-// Decoded bitmaps of one movie together: past this, further bitmaps are refused (a file of many
-// small zlib bombs would otherwise expand each to the largest allowed bitmap).
-inline constexpr std::size_t kMaxTotalBitmapBytes = std::size_t(1) << 30;
+// Decoded bitmaps of one movie together (part of kMaxMovieBytes): past this, further bitmaps
+// are refused (a file of many small zlib bombs would otherwise expand each to the largest
+// allowed bitmap).
+inline constexpr std::size_t kMaxTotalBitmapBytes = 1024 * kMiB;
 
 // Decoding of progressive JPEG data stops after this many scans (a hostile file can make each
 // scan cost a full pass over the image).
 inline constexpr int kMaxJpegScans = 200;
 
+// Records (edges and style changes) and styles of one shape or morph shape, or of all glyphs of
+// one font together. Six bits of file make a record of about a hundred bytes, so without this a
+// small tag could fill the memory; real shapes, traced bitmaps and large fonts included, stay
+// far below. A shape past it is refused; a font keeps the glyphs read before it.
+inline constexpr std::size_t kMaxShapeRecords = std::size_t(1) << 20;
+
+// Glyph entries and records of one DefineText: a glyph entry can take zero bits in the file. A
+// longer text is refused.
+inline constexpr std::size_t kMaxTextGlyphs = std::size_t(1) << 16;
+
 // Lengths read from a file are never used to reserve more than this many elements at once;
 // vectors grow as records are really read.
 inline constexpr std::size_t kMaxReserve = 4096;
 
-// Display objects nested inside one another (a sprite inside a sprite ...). A sprite that places
-// itself, directly or through others, stops growing here: deeper instances are not created.
+// --- Playing (swf/runtime, swf/audio, swf/player) ---
+
+// Display objects nested inside one another (a sprite inside a sprite ...): the display-list
+// depth. A sprite that places itself, directly or through others, stops growing here: deeper
+// instances are not created.
 inline constexpr int kMaxDisplayNesting = 64;
 
 // Display objects alive at once in one player. A timeline that would create more (a sprite that
 // places itself several times multiplies at every level) gets no further objects.
 inline constexpr std::size_t kMaxDisplayObjects = 100'000;
+
+// Longest event sound (DefineSound) decoded: ten minutes at the output rate, counted in sample
+// frames of the sound's own rate. Longer sounds are cut there.
+inline constexpr std::size_t kMaxEventSoundFrames = std::size_t{44100} * 60 * 10;
+
+// Decoded event sounds one player keeps for a movie together. A sound that would pass it is not
+// decoded (it stays silent, with a warning).
+inline constexpr std::size_t kMaxTotalSoundBytes = 256 * kMiB;
+
+// Movies loaded into one player besides the main one (loadMovie into levels and clips).
+// Enforced where loading another movie is implemented (scripting); further loads are refused.
+inline constexpr int kMaxLoadedMovies = 32;
+
+static_assert(kMaxDecompressedSize + kMaxTotalBitmapBytes <= kMaxMovieBytes,
+              "a movie at the decompression limit must still be able to hold its bitmaps");
 
 }  // namespace swf::limits

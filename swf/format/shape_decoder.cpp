@@ -15,6 +15,16 @@ std::string hex(unsigned v)
 }
 
 // Style array counts: UI8, extended to UI16 by 0xFF where the tag allows it.
+// Takes `n` from what the tag may still hold, or refuses the tag.
+void spend(ByteReader& r, std::size_t* allowance, std::size_t n = 1)
+{
+    if (!allowance) return;
+    if (n > *allowance)
+        r.fail(FormatError::Kind::TooLarge, "more than " + std::to_string(limits::kMaxShapeRecords) +
+                                                " shape records and styles in one tag");
+    *allowance -= n;
+}
+
 std::size_t readStyleCount(ByteReader& r, bool extended)
 {
     std::size_t count = r.u8();
@@ -87,18 +97,20 @@ void applyLineFlags(LineStyle& s, const StyleFlags& f)
     s.noClose = f.noClose;
 }
 
-std::vector<FillStyle> readFillStyles(ByteReader& r, int shapeVersion)
+std::vector<FillStyle> readFillStyles(ByteReader& r, int shapeVersion, std::size_t* allowance)
 {
     std::size_t count = readStyleCount(r, shapeVersion >= 2);
+    spend(r, allowance, count);
     std::vector<FillStyle> fills;
     fills.reserve(std::min(count, limits::kMaxReserve));
     for (std::size_t i = 0; i < count; ++i) fills.push_back(readFillStyle(r, shapeVersion));
     return fills;
 }
 
-std::vector<LineStyle> readLineStyles(ByteReader& r, int shapeVersion)
+std::vector<LineStyle> readLineStyles(ByteReader& r, int shapeVersion, std::size_t* allowance)
 {
     std::size_t count = readStyleCount(r, shapeVersion >= 2);
+    spend(r, allowance, count);
     std::vector<LineStyle> lines;
     lines.reserve(std::min(count, limits::kMaxReserve));
     for (std::size_t i = 0; i < count; ++i) lines.push_back(readLineStyle(r, shapeVersion));
@@ -111,7 +123,10 @@ struct RecordContext {
     bool hasStyleArrays = true;  // false for glyphs and morph end edges: indices kept as written
     std::size_t fillCount = 0, lineCount = 0;
     bool allowNewStyles = true;  // shape tags only
+    // Records and styles the tag may still hold (limits::kMaxShapeRecords for the whole tag).
+    std::size_t* allowance = nullptr;
 };
+
 
 // Reads SHAPERECORDs up to and including the end record. Pen positions become absolute.
 // New style arrays (shape tags only) go into the StyleChange that carries them.
@@ -122,6 +137,7 @@ std::vector<ShapeRecord> readShapeRecords(ByteReader& r, RecordContext ctx, unsi
     BitReader bits(r);
     double penX = 0, penY = 0;
     while (true) {
+        spend(r, ctx.allowance);
         if (bits.flag()) {
             bool straight = bits.flag();
             unsigned n = bits.ub(4) + 2;
@@ -167,8 +183,8 @@ std::vector<ShapeRecord> readShapeRecords(ByteReader& r, RecordContext ctx, unsi
                 r.fail(FormatError::Kind::Corrupt, "new style arrays in a shape without styles");
             bits.align();
             sc.hasNewStyles = true;
-            sc.newFills = readFillStyles(r, ctx.shapeVersion);
-            sc.newLines = readLineStyles(r, ctx.shapeVersion);
+            sc.newFills = readFillStyles(r, ctx.shapeVersion, ctx.allowance);
+            sc.newLines = readLineStyles(r, ctx.shapeVersion, ctx.allowance);
             ctx.fillCount = sc.newFills.size();
             ctx.lineCount = sc.newLines.size();
             fillBits = bits.ub(4);
@@ -326,19 +342,26 @@ ShapeDefinition decodeDefineShape(ByteReader r, int shapeVersion)
         std::uint8_t flags = r.u8();
         def.nonZeroWinding = flags & 0x04;
     }
-    def.shape.fills = readFillStyles(r, shapeVersion);
-    def.shape.lines = readLineStyles(r, shapeVersion);
+    std::size_t allowance = limits::kMaxShapeRecords;
+    def.shape.fills = readFillStyles(r, shapeVersion, &allowance);
+    def.shape.lines = readLineStyles(r, shapeVersion, &allowance);
     std::uint8_t bitsByte = r.u8();
-    RecordContext ctx{shapeVersion, true, def.shape.fills.size(), def.shape.lines.size()};
+    RecordContext ctx{shapeVersion, true, def.shape.fills.size(), def.shape.lines.size(), true, &allowance};
     def.shape.records = readShapeRecords(r, ctx, bitsByte >> 4, bitsByte & 15);
     return def;
 }
 
-std::vector<ShapeRecord> readGlyphShape(ByteReader& r)
+std::vector<ShapeRecord> readGlyphShape(ByteReader& r, std::size_t& recordsLeft)
 {
     std::uint8_t bitsByte = r.u8();
-    RecordContext ctx{1, false, 0, 0, false};
+    RecordContext ctx{1, false, 0, 0, false, &recordsLeft};
     return readShapeRecords(r, ctx, bitsByte >> 4, bitsByte & 15);
+}
+
+std::vector<ShapeRecord> readGlyphShape(ByteReader& r)
+{
+    std::size_t recordsLeft = limits::kMaxShapeRecords;
+    return readGlyphShape(r, recordsLeft);
 }
 
 MorphShapeDefinition decodeDefineMorphShape(ByteReader r, int morphVersion)
@@ -358,21 +381,25 @@ MorphShapeDefinition decodeDefineMorphShape(ByteReader r, int morphVersion)
     std::uint32_t offset = r.u32();
     std::size_t offsetBase = r.position();
 
+    std::size_t allowance = limits::kMaxShapeRecords;
     std::size_t fillCount = readStyleCount(r, true);
+    spend(r, &allowance, fillCount);
     def.fills.reserve(std::min(fillCount, limits::kMaxReserve));
     for (std::size_t i = 0; i < fillCount; ++i) def.fills.push_back(readMorphFillStyle(r));
     std::size_t lineCount = readStyleCount(r, true);
+    spend(r, &allowance, lineCount);
     def.lines.reserve(std::min(lineCount, limits::kMaxReserve));
     for (std::size_t i = 0; i < lineCount; ++i) def.lines.push_back(readMorphLineStyle(r, morphVersion));
 
     std::uint8_t bitsByte = r.u8();
     // Morph style changes never carry new style arrays; one is damage.
-    RecordContext startCtx{morphVersion >= 2 ? 4 : 3, true, def.fills.size(), def.lines.size(), false};
+    RecordContext startCtx{morphVersion >= 2 ? 4 : 3, true, def.fills.size(), def.lines.size(), false, &allowance};
     def.startRecords = readShapeRecords(r, startCtx, bitsByte >> 4, bitsByte & 15);
 
     // The end edges follow the start edges; the Offset field says the same unless the tag is
     // malformed, in which case the position it names is the second choice.
-    RecordContext endCtx{1, false, 0, 0, false};
+    const std::size_t allowanceForEnd = allowance;
+    RecordContext endCtx{1, false, 0, 0, false, &allowance};
     std::size_t sequential = r.position();
     try {
         r.u8();  // NumFillBits/NumLineBits of the end shape: written as 0, read as 0
@@ -382,6 +409,7 @@ MorphShapeDefinition decodeDefineMorphShape(ByteReader r, int morphVersion)
         if (named == sequential || named >= r.size()) throw;
         r.seek(named);
         r.u8();
+        allowance = allowanceForEnd;
         def.endRecords = readShapeRecords(r, endCtx, 0, 0);
     }
     return def;

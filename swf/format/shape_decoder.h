@@ -15,8 +15,11 @@ ShapeDefinition decodeDefineShape(ByteReader body, int shapeVersion);
 // `morphVersion` is 1 or 2.
 MorphShapeDefinition decodeDefineMorphShape(ByteReader body, int morphVersion);
 // A glyph SHAPE (NumFillBits, NumLineBits, records up to the end record). Glyphs have no style
-// arrays: fill selections are kept as written (fill 1 is the text colour).
-std::vector<ShapeRecord> readGlyphShape(ByteReader& r);
+// arrays: fill selections are kept as written (fill 1 is the text colour). `recordsLeft` is what
+// all glyphs of the font may still hold together; a glyph past it throws TooLarge. Every shape,
+// morph shape and font is refused (TooLarge) past limits::kMaxShapeRecords records and styles.
+std::vector<ShapeRecord> readGlyphShape(ByteReader& r, std::size_t& recordsLeft);
+std::vector<ShapeRecord> readGlyphShape(ByteReader& r);  // a glyph on its own
 
 // Pieces shared with the other decoders.
 FillStyle readFillStyle(ByteReader& r, int shapeVersion);

@@ -13,7 +13,8 @@ namespace {
 // is left empty rather than losing the whole font. `budget` bounds the bytes all glyphs may
 // cover together: well-formed offsets cover the table once, while hostile ones pointing every
 // glyph at the same long run would otherwise cost glyphs x table size.
-std::vector<ShapeRecord> readGlyphAt(ByteReader& table, std::size_t begin, std::size_t end, std::size_t& budget)
+std::vector<ShapeRecord> readGlyphAt(ByteReader& table, std::size_t begin, std::size_t end, std::size_t& budget,
+                                     std::size_t& recordsLeft)
 {
     if (begin >= table.size()) return {};
     if (end <= begin || end > table.size()) end = table.size();
@@ -22,7 +23,7 @@ std::vector<ShapeRecord> readGlyphAt(ByteReader& table, std::size_t begin, std::
     ByteReader glyph(table.data().subspan(begin, end - begin), table.fileOffset() -
                      static_cast<std::int64_t>(table.position()) + static_cast<std::int64_t>(begin));
     try {
-        return readGlyphShape(glyph);
+        return readGlyphShape(glyph, recordsLeft);
     } catch (const FormatError&) {
         return {};
     }
@@ -54,10 +55,11 @@ FontDefinition decodeDefineFont(ByteReader r)
     for (std::size_t i = 1; i < count; ++i) offsets.push_back(table.u16());
     font.glyphs.reserve(count);
     std::size_t budget = 2 * table.size();
+    std::size_t recordsLeft = limits::kMaxShapeRecords;
     for (std::size_t i = 0; i < count; ++i) {
         std::size_t end = i + 1 < count ? offsets[i + 1] : table.size();
         table.seek(0);
-        font.glyphs.push_back(readGlyphAt(table, offsets[i], end, budget));
+        font.glyphs.push_back(readGlyphAt(table, offsets[i], end, budget, recordsLeft));
     }
     return font;
 }
@@ -106,9 +108,10 @@ FontDefinition decodeDefineFont2(ByteReader r, int fontVersion, TextDecoder& tex
 
     font.glyphs.reserve(std::min(count, limits::kMaxReserve));
     std::size_t budget = 2 * table.size();
+    std::size_t recordsLeft = limits::kMaxShapeRecords;
     for (std::size_t i = 0; i < count; ++i) {
         std::size_t end = i + 1 < count ? offsets[i + 1] : codeTableOffset;
-        font.glyphs.push_back(readGlyphAt(table, offsets[i], end, budget));
+        font.glyphs.push_back(readGlyphAt(table, offsets[i], end, budget, recordsLeft));
     }
 
     table.seek(codeTableOffset);
@@ -187,9 +190,14 @@ StaticTextDefinition decodeDefineText(ByteReader r, int textVersion)
     unsigned advanceBits = r.u8();
     if (glyphBits > 32 || advanceBits > 32)
         r.fail(FormatError::Kind::Corrupt, "text glyph or advance field wider than 32 bits");
+    std::size_t entriesLeft = limits::kMaxTextGlyphs;  // records and glyphs: a glyph may take no bits
     while (!r.atEnd()) {
         std::uint8_t flags = r.u8();
         if (flags == 0 || !(flags & 0x80)) break;  // end of records
+        if (entriesLeft == 0)
+            r.fail(FormatError::Kind::TooLarge,
+                   "more than " + std::to_string(limits::kMaxTextGlyphs) + " glyphs and records in one text");
+        --entriesLeft;
         TextRecord rec;
         if (flags & 0x08) rec.fontId = r.u16();
         if (flags & 0x04) rec.color = readColor(r, textVersion >= 2);
@@ -197,6 +205,10 @@ StaticTextDefinition decodeDefineText(ByteReader r, int textVersion)
         if (flags & 0x02) rec.y = r.s16();
         if (flags & 0x08) rec.height = r.u16();
         std::size_t count = r.u8();
+        if (count > entriesLeft)
+            r.fail(FormatError::Kind::TooLarge,
+                   "more than " + std::to_string(limits::kMaxTextGlyphs) + " glyphs and records in one text");
+        entriesLeft -= count;
         rec.glyphs.reserve(count);
         BitReader bits(r);
         for (std::size_t i = 0; i < count; ++i) {

@@ -40,6 +40,39 @@ std::string describe(const Tag& tag)
            std::to_string(tag.offset);
 }
 
+// Memory a decoded definition keeps (its records and styles; the rest is small beside them).
+std::size_t heldBy(const std::vector<ShapeRecord>& records)
+{
+    std::size_t bytes = records.size() * sizeof(ShapeRecord);
+    for (const ShapeRecord& r : records) {
+        if (const auto* sc = std::get_if<StyleChange>(&r))
+            bytes += sc->newFills.size() * sizeof(FillStyle) + sc->newLines.size() * sizeof(LineStyle);
+    }
+    return bytes;
+}
+std::size_t heldBy(const ShapeDefinition& s)
+{
+    return heldBy(s.shape.records) + s.shape.fills.size() * sizeof(FillStyle) + s.shape.lines.size() * sizeof(LineStyle);
+}
+std::size_t heldBy(const MorphShapeDefinition& s)
+{
+    return heldBy(s.startRecords) + heldBy(s.endRecords) + s.fills.size() * sizeof(MorphFillStyle) +
+           s.lines.size() * sizeof(MorphLineStyle);
+}
+std::size_t heldBy(const FontDefinition& f)
+{
+    std::size_t bytes = f.codes.size() * sizeof(char16_t) + f.advances.size() * sizeof(double) +
+                        f.kerning.size() * sizeof(KerningPair);
+    for (const auto& glyph : f.glyphs) bytes += sizeof(glyph) + heldBy(glyph);
+    return bytes;
+}
+std::size_t heldBy(const StaticTextDefinition& t)
+{
+    std::size_t bytes = t.records.size() * sizeof(TextRecord);
+    for (const TextRecord& r : t.records) bytes += r.glyphs.size() * sizeof(GlyphEntry);
+    return bytes;
+}
+
 // Thrown inside the loader to end loading with an error.
 struct LoadStop {
     MovieLoadError error;
@@ -69,6 +102,10 @@ private:
     }
     void defineBitmap(std::uint16_t id, const Tag& tag, const std::function<Bitmap()>& decode);
     std::shared_ptr<const Bitmap> keepBitmap(Bitmap bitmap);
+    // Counts `bytes` against limits::kMaxMovieBytes, or throws TooLarge (the definition that
+    // asked is refused). tryCharge() says false instead.
+    void charge(std::size_t bytes, const char* what);
+    bool tryCharge(std::size_t bytes);
     void warn(std::string message);
 
     Movie& m_;
@@ -76,6 +113,7 @@ private:
     std::span<const std::uint8_t> jpegTables_;
     std::vector<std::pair<JpegBitmapTag, Tag>> pendingJpeg_;  // DefineBits, decoded at the end
     std::size_t bitmapBytes_ = 0;  // decoded so far, against limits::kMaxTotalBitmapBytes
+    std::size_t heldBytes_ = 0;    // everything the movie holds so far, against limits::kMaxMovieBytes
     bool sawSceneData_ = false;
     SceneAndFrameLabelData sceneData_;
     std::size_t droppedWarnings_ = 0;
@@ -94,11 +132,28 @@ bool MovieLoader::define(std::uint16_t id, Character c, const Tag& tag)
     return inserted;
 }
 
+bool MovieLoader::tryCharge(std::size_t bytes)
+{
+    if (bytes > limits::kMaxMovieBytes - heldBytes_) return false;
+    heldBytes_ += bytes;
+    return true;
+}
+
+void MovieLoader::charge(std::size_t bytes, const char* what)
+{
+    if (!tryCharge(bytes))
+        throw FormatError(FormatError::Kind::TooLarge,
+                          std::string(what) + " would take the movie past its memory limit of " +
+                              std::to_string(limits::kMaxMovieBytes / limits::kMiB) + " MiB",
+                          0);
+}
+
 std::shared_ptr<const Bitmap> MovieLoader::keepBitmap(Bitmap bitmap)
 {
     std::size_t bytes = bitmap.pixels.size() * sizeof(std::uint32_t);
     if (bytes > limits::kMaxTotalBitmapBytes - bitmapBytes_)
         throw FormatError(FormatError::Kind::TooLarge, "the movie's bitmaps together exceed the memory limit", 0);
+    charge(bytes, "the bitmap");
     bitmapBytes_ += bytes;
     return std::make_shared<const Bitmap>(std::move(bitmap));
 }
@@ -193,6 +248,7 @@ void MovieLoader::handleTag(const Tag& tag, Timeline& timeline, int nesting)
     case TagCode::DefineShape4: {
         int v = tag.code == 2 ? 1 : tag.code == 22 ? 2 : tag.code == 32 ? 3 : 4;
         ShapeDefinition s = decodeDefineShape(body, v);
+        charge(heldBy(s), "the shape");
         std::uint16_t id = s.id;
         define(id, std::move(s), tag);
         break;
@@ -200,6 +256,7 @@ void MovieLoader::handleTag(const Tag& tag, Timeline& timeline, int nesting)
     case TagCode::DefineMorphShape:
     case TagCode::DefineMorphShape2: {
         MorphShapeDefinition s = decodeDefineMorphShape(body, tag.code == 46 ? 1 : 2);
+        charge(heldBy(s), "the morph shape");
         std::uint16_t id = s.id;
         define(id, std::move(s), tag);
         break;
@@ -229,6 +286,7 @@ void MovieLoader::handleTag(const Tag& tag, Timeline& timeline, int nesting)
     }
     case TagCode::DefineFont: {
         FontDefinition f = decodeDefineFont(body);
+        charge(heldBy(f), "the font");
         std::uint16_t id = f.id;
         define(id, std::move(f), tag);
         break;
@@ -236,6 +294,7 @@ void MovieLoader::handleTag(const Tag& tag, Timeline& timeline, int nesting)
     case TagCode::DefineFont2:
     case TagCode::DefineFont3: {
         FontDefinition f = decodeDefineFont2(body, tag.code == 48 ? 2 : 3, text_);
+        charge(heldBy(f), "the font");
         std::uint16_t id = f.id;
         define(id, std::move(f), tag);
         break;
@@ -250,6 +309,7 @@ void MovieLoader::handleTag(const Tag& tag, Timeline& timeline, int nesting)
     case TagCode::DefineText:
     case TagCode::DefineText2: {
         StaticTextDefinition t = decodeDefineText(body, tag.code == 11 ? 1 : 2);
+        charge(heldBy(t), "the text");
         std::uint16_t id = t.id;
         define(id, std::move(t), tag);
         break;
@@ -382,9 +442,21 @@ bool MovieLoader::readTimeline(TagReader& reader, Timeline& timeline, int nestin
             if (tag->code == 1) ++frames;
             else if (tag->code != 0 && tag->code != 39) ++tags;
         }
-        timeline.reserve(tags, frames + 1);
+        // Within reason: a file of empty tags is cheap to write and dear to keep, so past this
+        // the vectors grow as tags are really kept (and charged).
+        constexpr std::size_t kMaxReservedTags = std::size_t(1) << 16;
+        timeline.reserve(std::min(tags, kMaxReservedTags), std::min(frames + 1, kMaxReservedTags));
     }
     while (auto tag = reader.next()) {
+        // Each tag costs about one control tag of bookkeeping (frames, the tag itself).
+        if (!tryCharge(sizeof(ControlTag))) {
+            warn(describe(*tag) + ": the movie's memory limit of " +
+                 std::to_string(limits::kMaxMovieBytes / limits::kMiB) +
+                 " MiB is reached; the rest of this timeline is not loaded");
+            for (const std::string& w : reader.warnings()) warn(w);
+            timeline.setHasEndTag(false);
+            return false;
+        }
         ++(*m_.tagCounts_)[tag->code & 1023];
         if (tag->code == 0) break;
         if (tag->cut) break;  // damaged from here on; the tag is not decoded
@@ -433,6 +505,7 @@ void MovieLoader::run(std::span<const std::uint8_t> bytes)
     f.declaredFrameCount = file.header.frameCount;
     for (std::string& w : file.warnings) warn(std::move(w));
     text_ = TextDecoder(f.version);
+    charge(file.data.size(), "the decompressed file");
     m_.data_ = std::move(file.data);
     const std::size_t tagsOffset = file.tagsOffset;
 
