@@ -265,8 +265,16 @@ private:
     friend struct Internals;
     void installBuiltins();
     void traceRoots(Tracer& t);
+    // Where a script entered from the host begins: frame and event code, or a function's body.
+    // The owner keeps the bytes (and so the address that names them) alive.
+    struct StoppableCode {
+        std::shared_ptr<const void> owner;
+        const std::uint8_t* start = nullptr;
+    };
+    static StoppableCode codeOf(const ActionBlock& block, std::size_t offset = 0);
+    StoppableCode codeOf(const Value& function) const;
     template <class F>
-    bool enterFromHost(F&& body);
+    bool enterFromHost(F&& body, const StoppableCode& code = {});
 
     DisplayHost& host_;
     VmOptions options_;
