@@ -298,8 +298,8 @@ Value Vm::construct(const Value& ctorValue, std::span<const Value> args)
     Object* proto = getMember(ctor, n.prototype).asObject();
     Object* obj = ctor->allocator ? ctor->allocator(*this, proto) : heap_.make<Object>(proto);
     obj->define(n.constructorHidden, Value(ctor), PropFlag::DontEnum);
-    // SWF 5 objects get an own `constructor`; later ones inherit it from the prototype.
-    if (version_ <= 5) obj->define(n.constructor, Value(ctor), PropFlag::DontEnum);
+    // Objects of SWF 5 and 6 get an own `constructor`; later ones inherit it from the prototype.
+    if (version_ <= 6) obj->define(n.constructor, Value(ctor), PropFlag::DontEnum);
     Value r = invokeFunction(ctor, obj, args, proto, true);
     if (ctor->native && r.isObject()) return r;
     return Value(obj);
