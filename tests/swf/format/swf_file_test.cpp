@@ -107,8 +107,8 @@ TEST(SwfFile, DeclaredLengthBoundsDecompressionAndShortStreamsKeepWhatCameOut)
 {
     writer::MovieWriter m(8);
     std::vector<std::uint8_t> filler(20000);
-    std::uint32_t seed = 1;
-    for (auto& b : filler) b = static_cast<std::uint8_t>((seed = seed * 1103515245u + 12345u) >> 24);
+    std::uint32_t state = 1;
+    for (auto& b : filler) b = static_cast<std::uint8_t>((state = state * 1103515245u + 12345u) >> 24);
     m.tag(77, filler).showFrame();
     auto full = m.build(Compression::Zlib);
     std::uint32_t trueLength = static_cast<std::uint32_t>(readSwfFile(full).data.size());

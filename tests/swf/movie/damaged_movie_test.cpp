@@ -133,8 +133,8 @@ TEST(DamagedMovie, TruncatedAtEveryByteLoadsWholeFramesOrFails)
 TEST(DamagedMovie, FlippedBitsNeverCrash)
 {
     Bytes full = sampleMovie().build();
-    std::uint32_t seed = 12345;
-    auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    std::uint32_t state = 12345;
+    auto next = [&state] { return state = state * 1664525u + 1013904223u; };
     int loaded = 0;
     for (int i = 0; i < 3000; ++i) {
         Bytes damaged = full;

@@ -18,9 +18,9 @@ using writer::SpriteTags;
 // A timeline of `frames` frames whose tags are drawn at random: places (also over taken
 // depths), moves of transform, colour and ratio, replaces by the same or another kind, and
 // removes, over a few depths.
-writer::Bytes randomTimeline(unsigned seed, int frames)
+writer::Bytes randomTimeline(unsigned variant, int frames)
 {
-    std::mt19937 rng(seed);
+    std::mt19937 rng(variant);
     auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
     MovieWriter m;
     m.shape(square(1, {255, 0, 0, 255}));
@@ -84,8 +84,8 @@ std::string playedTo(const std::shared_ptr<const Movie>& movie, int frame)
 TEST(Goto, AnyGotoEqualsPlayingForwardOnRandomTimelines)
 {
     constexpr int kFrames = 12;
-    for (unsigned seed = 1; seed <= 25; ++seed) {
-        auto movie = loadMovie(randomTimeline(seed, kFrames));
+    for (unsigned variant = 1; variant <= 25; ++variant) {
+        auto movie = loadMovie(randomTimeline(variant, kFrames));
         ASSERT_TRUE(movie);
         std::vector<std::string> expected;
         for (int f = 0; f < kFrames; ++f) expected.push_back(playedTo(movie, f));
@@ -95,13 +95,13 @@ TEST(Goto, AnyGotoEqualsPlayingForwardOnRandomTimelines)
                 stage.root().gotoFrame(from, false);
                 stage.root().gotoFrame(to, false);
                 ASSERT_EQ(ignoringDefaultNames(describeChildren(stage.root())), expected[static_cast<std::size_t>(to)])
-                    << "seed " << seed << ", from frame " << from << " to " << to;
+                    << "variant " << variant << ", from frame " << from << " to " << to;
             }
         }
         // Looping back through the last frame is a goto too.
         Stage stage(movie);
         for (int i = 0; i < kFrames + 4; ++i) stage.tick();
-        ASSERT_EQ(ignoringDefaultNames(describeChildren(stage.root())), expected[4]) << "seed " << seed << " after looping";
+        ASSERT_EQ(ignoringDefaultNames(describeChildren(stage.root())), expected[4]) << "variant " << variant << " after looping";
     }
 }
 
