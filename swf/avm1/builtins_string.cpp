@@ -35,7 +35,14 @@ Value stringConstructor(Vm& vm, const CallInfo& c)
     return Value(o);
 }
 
-Value stringValueOf(Vm& vm, const CallInfo& c) { return Value(String(thisText(vm, c))); }
+// On a String object: its text. Borrowed by any other object, it answers with that object
+// unconverted: converting it would ask this same method again, without end.
+Value stringValueOf(Vm&, const CallInfo& c)
+{
+    if (!c.thisObj) return Value();
+    if (c.thisObj->kind() == ObjectKind::String) return primitiveOf(c.thisObj);
+    return Value(c.thisObj);
+}
 
 Value stringFromCharCode(Vm& vm, const CallInfo& c)
 {
@@ -170,7 +177,9 @@ Value stringSplit(Vm& vm, const CallInfo& c)
         limit = n > 0 ? static_cast<std::size_t>(n) : 0;
     }
     std::u16string sepText = argString(vm, c, 0).str();
-    if (!sepText.empty() && s.find(sepText) == std::u16string::npos) {
+    // SWF 5 splits at single characters only: a longer separator never matches.
+    const bool unmatchable = vm.version() < 6 && sepText.size() > 1;
+    if (!sepText.empty() && (unmatchable || s.find(sepText) == std::u16string::npos)) {
         out->push(Value(String(s)));  // nothing to split: the whole text, whatever the limit
         return Value(out);
     }

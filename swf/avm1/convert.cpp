@@ -81,6 +81,10 @@ String Vm::toString(const Value& v)
     case ValueType::Number: return String(formatNumber(v.asNumber()));
     case ValueType::String: return v.asString();
     case ValueType::Object: {
+        // A String object gives its own text without asking its (replaceable) toString.
+        if (v.asObject()->kind() == ObjectKind::String) {
+            if (auto* w = dynamic_cast<const PrimitiveObject*>(v.asObject()); w && w->value.isString()) return w->value.asString();
+        }
         Value p = toPrimitive(v, PrimitiveHint::String);
         if (p.isString()) return p.asString();
         if (p.isObject()) return targetPathOf(p.asObject(), false);

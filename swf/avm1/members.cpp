@@ -13,7 +13,7 @@
 namespace swf::avm1 {
 
 namespace {
-constexpr int kMaxProtoDepth = 256;
+constexpr int kMaxProtoDepth = limits::kMaxPrototypeDepth;
 
 bool sameName(const String& a, const String& b, bool caseSensitive)
 {

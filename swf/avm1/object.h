@@ -12,6 +12,7 @@
 #include "swf/avm1/code.h"
 #include "swf/avm1/gc.h"
 #include "swf/avm1/value.h"
+#include "swf/format/limits.h"
 
 namespace swf::avm1 {
 
@@ -275,9 +276,8 @@ public:
     explicit ArrayObject(Object* proto) : Object(proto) {}
     ObjectKind kind() const override { return ObjectKind::Array; }
 
-    // Lengths above this are refused by the methods that visit every element (a script that
-    // writes a[4e9] gets a long array, not a 4e9-element allocation).
-    static constexpr std::size_t kMaxIterableLength = std::size_t{1} << 22;
+    // Lengths above this are refused by the methods that visit every element.
+    static constexpr std::size_t kMaxIterableLength = limits::kMaxIterableLength;
 
     std::size_t length() const { return length_; }
     void setLength(std::size_t n);

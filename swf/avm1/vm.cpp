@@ -71,10 +71,21 @@ void Vm::warn(const std::string& message)
 // travel through the host's frames. An abort inside a nested entry is remembered so that the
 // outer script stops too once control returns to it.
 template <class F>
-bool Vm::enterFromHost(F&& body)
+bool Vm::enterFromHost(F&& body, const StoppableCode& code)
 {
     Internals& in = *internals_;
     if (in.pendingAbort) return false;
+    const auto stoppedBefore = [&] {
+        return std::any_of(in.timedOut.begin(), in.timedOut.end(),
+                           [&](const StoppableCode& c) { return c.start == code.start; });
+    };
+    if (code.start && stoppedBefore()) return false;
+    // A script stopped at the top level for its time: its code stays stopped.
+    const auto rememberIfTimedOut = [&](const ScriptAbort& a) {
+        if (a.reason != AbortReason::Timeout || !code.start || stoppedBefore()) return;
+        in.timedOut.push_back(code);
+        warn("a script that ran too long will not run again");
+    };
     if (in.entryDepth == 0) {
         in.nativeStackBase = currentStackAddress();
         in.nativeStackLimit = options_.limits.maxNativeStackBytes;
@@ -107,7 +118,10 @@ bool Vm::enterFromHost(F&& body)
             warn(std::string(reasonText(a.reason)) + (a.detail.empty() ? "" : ": " + a.detail));
             // Only the script that ran too long stops: the ones after it in this frame get an
             // allowance of their own.
-            if (a.reason == AbortReason::Timeout) beginFrame();
+            if (a.reason == AbortReason::Timeout) {
+                rememberIfTimedOut(a);
+                beginFrame();
+            }
         }
     } catch (const std::bad_alloc&) {
         // A script asked for more memory than there is: stop it like a limit.
@@ -133,6 +147,7 @@ bool Vm::enterFromHost(F&& body)
         if (in.pendingAbort) {
             warn(std::string(reasonText(in.pendingAbort->reason)) +
                  (in.pendingAbort->detail.empty() ? "" : ": " + in.pendingAbort->detail));
+            rememberIfTimedOut(*in.pendingAbort);
             in.pendingAbort.reset();
             ok = false;
         }
@@ -143,21 +158,48 @@ bool Vm::enterFromHost(F&& body)
 
 bool Vm::runActions(const ActionBlock& code, Object* timeline)
 {
-    return enterFromHost([&] { Interpreter(*this).runBlock(code, timeline); });
+    return enterFromHost([&] { Interpreter(*this).runBlock(code, timeline); }, codeOf(code));
+}
+
+namespace {
+// The function a method call would reach, found without running getters: it only names the code
+// for the time limit; the call itself looks the method up with the full rules.
+Value storedMethod(Object* obj, const String& name, bool caseSensitive)
+{
+    int links = 0;
+    for (Object* o = obj; o && links < limits::kMaxPrototypeDepth; o = o->proto(), ++links) {
+        if (Property* p = o->findOwn(name, caseSensitive)) return p->isAccessor() ? Value() : p->value;
+    }
+    return Value();
+}
+}  // namespace
+
+Vm::StoppableCode Vm::codeOf(const ActionBlock& block, std::size_t offset)
+{
+    if (offset > block.bytes.size()) return {};
+    return {block.owner, block.bytes.data() + offset};
+}
+
+Vm::StoppableCode Vm::codeOf(const Value& function) const
+{
+    const Object* o = function.asObject();
+    if (!o || o->kind() != ObjectKind::Function) return {};
+    const auto* f = static_cast<const FunctionObject*>(o);
+    return f->script ? codeOf(f->script->code, f->script->bodyStart) : StoppableCode{};
 }
 
 Value Vm::callMethod(Object* obj, const String& name, std::span<const Value> args)
 {
     Value result;
     if (!obj) return result;
-    enterFromHost([&] { result = invokeMethod(obj, name, args); });
+    enterFromHost([&] { result = invokeMethod(obj, name, args); }, codeOf(storedMethod(obj, name, caseSensitive())));
     return result;
 }
 
 Value Vm::callFunction(const Value& fn, Object* thisObj, std::span<const Value> args)
 {
     Value result;
-    enterFromHost([&] { result = invoke(fn, thisObj, args); });
+    enterFromHost([&] { result = invoke(fn, thisObj, args); }, codeOf(fn));
     return result;
 }
 
@@ -256,8 +298,8 @@ Value Vm::construct(const Value& ctorValue, std::span<const Value> args)
     Object* proto = getMember(ctor, n.prototype).asObject();
     Object* obj = ctor->allocator ? ctor->allocator(*this, proto) : heap_.make<Object>(proto);
     obj->define(n.constructorHidden, Value(ctor), PropFlag::DontEnum);
-    // SWF 5 objects get an own `constructor`; later ones inherit it from the prototype.
-    if (version_ <= 5) obj->define(n.constructor, Value(ctor), PropFlag::DontEnum);
+    // Objects of SWF 5 and 6 get an own `constructor`; later ones inherit it from the prototype.
+    if (version_ <= 6) obj->define(n.constructor, Value(ctor), PropFlag::DontEnum);
     Value r = invokeFunction(ctor, obj, args, proto, true);
     if (ctor->native && r.isObject()) return r;
     return Value(obj);

@@ -26,18 +26,19 @@
 #include "swf/avm1/gc.h"
 #include "swf/avm1/object.h"
 #include "swf/avm1/value.h"
+#include "swf/format/limits.h"
 
 namespace swf::avm1 {
 
 struct ScriptLimits {
-    int maxRecursion = 256;        // nested calls; the ScriptLimits tag may change it
-    double timeoutSeconds = 15;    // wall time one frame's scripts may take
+    int maxRecursion = limits::kMaxScriptRecursion;          // the ScriptLimits tag may change it
+    double timeoutSeconds = limits::kScriptSecondsPerFrame;  // wall time of one frame's scripts
     // Actions one frame's scripts may execute; 0 = no count limit (time only). Tests set a
     // count so that the limit is deterministic.
     std::uint64_t actionBudget = 0;
-    std::size_t maxStackValues = 1u << 20;  // operand stack entries
-    std::size_t maxHeapCells = 8u << 20;    // objects alive before a script is stopped
-    std::size_t maxStringLength = 16u << 20;  // characters one string may hold
+    std::size_t maxStackValues = limits::kMaxScriptStackValues;
+    std::size_t maxHeapCells = limits::kMaxScriptHeapCells;
+    std::size_t maxStringLength = limits::kMaxScriptStringLength;
     // Native stack a script may use (guards deep nesting of natives and blocks); 0 means what
     // the running thread has left, less a safety margin.
     std::size_t maxNativeStackBytes = 0;
@@ -264,8 +265,16 @@ private:
     friend struct Internals;
     void installBuiltins();
     void traceRoots(Tracer& t);
+    // Where a script entered from the host begins: frame and event code, or a function's body.
+    // The owner keeps the bytes (and so the address that names them) alive.
+    struct StoppableCode {
+        std::shared_ptr<const void> owner;
+        const std::uint8_t* start = nullptr;
+    };
+    static StoppableCode codeOf(const ActionBlock& block, std::size_t offset = 0);
+    StoppableCode codeOf(const Value& function) const;
     template <class F>
-    bool enterFromHost(F&& body);
+    bool enterFromHost(F&& body, const StoppableCode& code = {});
 
     DisplayHost& host_;
     VmOptions options_;

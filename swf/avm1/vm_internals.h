@@ -102,6 +102,9 @@ struct Vm::Internals {
     std::uintptr_t nativeStackBase = 0;
     std::size_t nativeStackLimit = 0;  // bytes below nativeStackBase scripts may use
     std::optional<ScriptAbort> pendingAbort;  // an abort inside a nested entry, to unwind the outer
+    // Code of scripts stopped for running past the time limit. It does not run again: a script
+    // that loops for ever then costs the limit once, not on every frame it would run in.
+    std::vector<StoppableCode> timedOut;
     std::vector<std::pair<String, FunctionObject*>> registeredClasses;
     std::map<std::pair<int, int>, NativeFunction> natives;
     std::map<std::pair<int, int>, FunctionObject*> nativeObjects;

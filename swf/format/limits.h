@@ -76,9 +76,36 @@ inline constexpr std::size_t kMaxEventSoundFrames = std::size_t{44100} * 60 * 10
 // decoded (it stays silent, with a warning).
 inline constexpr std::size_t kMaxTotalSoundBytes = 256 * kMiB;
 
-// Movies loaded into one player besides the main one (loadMovie into levels and clips).
-// Enforced where loading another movie is implemented (scripting); further loads are refused.
-inline constexpr int kMaxLoadedMovies = 32;
+// Loaded movies: a player holds one movie at a time. loadMovie into level 0 replaces the main
+// movie (after the running scripts finish, keeping the old one when the new file is broken);
+// loads into other levels or into clips, and anything from the network, are refused with a
+// warning, so no second movie is ever held.
+
+// --- Scripts (swf/avm1; defaults of ScriptLimits, which a movie's ScriptLimits tag and the host
+// may change). A script that passes one is stopped alone, with a logged reason; the other
+// scripts of the frame and the movie go on. ---
+
+// Nested calls of script functions.
+inline constexpr int kMaxScriptRecursion = 256;
+
+// Wall time one frame's scripts may take, in seconds (the reference player asks after 15 s).
+inline constexpr double kScriptSecondsPerFrame = 15;
+
+// Entries on a script's operand stack.
+inline constexpr std::size_t kMaxScriptStackValues = std::size_t{1} << 20;
+
+// Script objects alive at once before the script that makes more is stopped.
+inline constexpr std::size_t kMaxScriptHeapCells = std::size_t{8} << 20;
+
+// Characters one script string may hold.
+inline constexpr std::size_t kMaxScriptStringLength = std::size_t{16} << 20;
+
+// Links followed up a prototype chain (a chain that loops ends here).
+inline constexpr int kMaxPrototypeDepth = 256;
+
+// Array lengths that the methods visiting every element accept (a script that writes a[4e9]
+// gets a long array, not a 4e9-element allocation).
+inline constexpr std::size_t kMaxIterableLength = std::size_t{1} << 22;
 
 static_assert(kMaxDecompressedSize + kMaxTotalBitmapBytes <= kMaxMovieBytes,
               "a movie at the decompression limit must still be able to hold its bitmaps");

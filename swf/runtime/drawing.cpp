@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "swf/avm1/number_format.h"
+
 namespace swf::runtime {
 
 void Drawing::clear()
@@ -121,10 +123,11 @@ std::optional<Rect> Drawing::bounds() const
     if (!hasBounds_) return std::nullopt;
     const double half = maxLineWidth_ / 2;
     Rect r;
-    r.xMin = static_cast<std::int32_t>(std::floor(xMin_ - half));
-    r.yMin = static_cast<std::int32_t>(std::floor(yMin_ - half));
-    r.xMax = static_cast<std::int32_t>(std::ceil(xMax_ + half));
-    r.yMax = static_cast<std::int32_t>(std::ceil(yMax_ + half));
+    // Scripts may draw at any coordinate: bounds past the integer range are clamped to it.
+    r.xMin = avm1::toClampedInt(std::floor(xMin_ - half));
+    r.yMin = avm1::toClampedInt(std::floor(yMin_ - half));
+    r.xMax = avm1::toClampedInt(std::ceil(xMax_ + half));
+    r.yMax = avm1::toClampedInt(std::ceil(yMax_ + half));
     return r;
 }
 

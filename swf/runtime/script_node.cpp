@@ -6,6 +6,7 @@
 #include <optional>
 #include <variant>
 
+#include "swf/avm1/number_format.h"
 #include "swf/avm1/string.h"
 #include "swf/avm1/vm.h"
 #include "swf/runtime/character_objects.h"
@@ -37,7 +38,11 @@ bool scriptable(const DisplayObject& o)
 
 Rgba rgbOf(double value)
 {
-    const auto v = static_cast<std::uint32_t>(static_cast<std::int64_t>(value));
+    // As scripts convert numbers to 32-bit integers: the whole part modulo 2^32, NaN and
+    // infinities as 0 (a plain cast of those is undefined).
+    double whole = std::isfinite(value) ? std::fmod(std::trunc(value), 4294967296.0) : 0.0;
+    if (whole < 0) whole += 4294967296.0;
+    const auto v = static_cast<std::uint32_t>(whole);
     return Rgba{static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v), 255};
 }
 double numberOf(Rgba c) { return (c.r << 16) | (c.g << 8) | c.b; }
@@ -474,8 +479,7 @@ avm1::DisplayNode* ScriptNode::createTextField(std::u16string_view name, int dep
     if (!c || !c->stage().mayCreateObject(c->nesting() + 1)) return nullptr;
     Stage& stage = c->stage();
     EditTextDefinition def;
-    def.bounds = Rect{0, static_cast<std::int32_t>(toTwips(std::max(0.0, w))), 0,
-                      static_cast<std::int32_t>(toTwips(std::max(0.0, h)))};
+    def.bounds = Rect{0, avm1::toClampedInt(toTwips(std::max(0.0, w))), 0, avm1::toClampedInt(toTwips(std::max(0.0, h)))};
     def.fontHeight = 240;
     def.readOnly = true;
     def.color = Rgba{0, 0, 0, 255};
@@ -769,8 +773,8 @@ void ScriptNode::setTextProperty(TextProperty p, const TextValue& v)
             double left = d.bounds.xMin;
             if (mode == EditTextObject::Look::AutoSize::Center) left += (oldWidth - width) / 2;
             if (mode == EditTextObject::Look::AutoSize::Right) left += oldWidth - width;
-            d.bounds.xMin = static_cast<std::int32_t>(std::round(left));
-            d.bounds.xMax = static_cast<std::int32_t>(std::round(left + width));
+            d.bounds.xMin = avm1::toClampedInt(std::round(left));
+            d.bounds.xMax = avm1::toClampedInt(std::round(left + width));
         }
     };
     auto str = [&] {

@@ -208,3 +208,60 @@ TEST(MathAndGlobals, Functions)
 
 }  // namespace
 }  // namespace swf::avm1::testing
+
+namespace swf::avm1::testing {
+namespace {
+
+// String.prototype.toString and valueOf replaced by functions answering other text.
+void replaceStringConversions(Asm& code)
+{
+    for (const char* name : {"toString", "valueOf"}) {
+        code.get("String").push({"prototype"}).op(Op::GetMember).push({name});
+        code.defineFunction("", {}, [](Asm& f) { f.push({"REPLACED"}).op(Op::Return); });
+        code.op(Op::SetMember);
+    }
+}
+
+TEST(StringObjects, NativeArgumentsReadTheirOwnTextEvenWithReplacedMethods)
+{
+    VmFixture t(6);
+    Asm code;
+    code.push({"s"}).push({"10", 1, "String"}).op(Op::NewObject).op(Op::SetVariable);
+    replaceStringConversions(code);
+    code.push({"s"}).op(Op::GetVariable).push({1, "parseInt"}).op(Op::CallFunction).op(Op::Trace);
+    code.push({"s"}).op(Op::GetVariable).push({1, "parseFloat"}).op(Op::CallFunction).op(Op::Trace);
+    // An explicit call still reaches the replacement.
+    code.callMethod([](Asm& a) { a.get("s"); }, "toString").op(Op::Trace);
+    EXPECT_EQ(t.run(code), (Lines{"10", "10", "REPLACED"}));
+}
+
+TEST(StringObjects, BorrowedConversionMethodsDoNotRecurseWithoutEnd)
+{
+    VmFixture t(6);
+    Asm code;
+    code.push({"o"}).push({0, "Object"}).op(Op::NewObject).op(Op::SetVariable);
+    for (const char* name : {"toString", "valueOf"}) {
+        code.get("o").push({name}).get("String").push({"prototype"}).op(Op::GetMember).push({name}).op(Op::GetMember);
+        code.op(Op::SetMember);
+    }
+    code.get("o").op(Op::Trace);
+    code.callMethod([](Asm& a) { a.get("o"); }, "valueOf").push({"o"}).op(Op::GetVariable).op(Op::StrictEquals).op(Op::Trace);
+    code.trace("after");
+    EXPECT_EQ(t.run(code), (Lines{"[type Object]", "true", "after"}));
+    EXPECT_TRUE(t.lastRunOk);
+}
+
+TEST(StringSplit, Swf5MatchesOnlySingleCharacterSeparators)
+{
+    auto splitLength = [](int version, const char* text, const char* sep) {
+        Asm code;
+        code.callMethod([&](Asm& a) { a.push({text}); }, "split", {sep}).push({"length"}).op(Op::GetMember);
+        return traceOf(version, code);
+    };
+    EXPECT_EQ(splitLength(5, "wallawalla", "la"), "1");
+    EXPECT_EQ(splitLength(6, "wallawalla", "la"), "3");
+    EXPECT_EQ(splitLength(5, "a,b,c", ","), "3");
+}
+
+}  // namespace
+}  // namespace swf::avm1::testing

@@ -3,6 +3,7 @@
 // clock is set by the test, trace output and requests are recorded.
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <memory>
 #include <string>
@@ -25,7 +26,12 @@ std::string cat(const Parts&... parts)
     (out.append(std::string_view(parts)), ...);
     return out;
 }
-inline std::string num(double d) { return std::to_string(static_cast<long long>(d)); }
+// Whole numbers as the log shows them; values past the integer range (hostile scripts) clamp.
+inline std::string num(double d)
+{
+    if (std::isnan(d)) return "0";
+    return std::to_string(static_cast<long long>(std::clamp(d, -9.2e18, 9.2e18)));
+}
 
 class FakeClip : public DisplayNode {
 public:

@@ -52,6 +52,45 @@ TEST(Limits, OnlyTheScriptThatRanTooLongIsStopped)
     EXPECT_TRUE(warnedAbout(t, "too long"));
 }
 
+// A script that loops for ever would otherwise cost the whole time limit on every frame it runs
+// in, freezing the movie: once stopped for its time, its code is not run again.
+TEST(Limits, CodeStoppedForItsTimeDoesNotRunAgain)
+{
+    ScriptLimits limits = VmFixture::deterministicLimits();
+    limits.actionBudget = 10'000;
+    VmFixture t(6, limits);
+    Asm define;  // a handler the host calls by name, e.g. onEnterFrame
+    define.defineFunction("spin", {}, [](Asm& f) {
+        Asm::Label again = f.label();
+        f.trace("handler").bind(again).jump(again);
+    });
+    t.run(define);
+    Asm endless;
+    Asm::Label top = endless.label();
+    endless.trace("frame script").bind(top).jump(top);
+    const ActionBlock frameScript = endless.block(6);
+    for (int frame = 0; frame < 3; ++frame) {
+        t.vm().beginFrame();
+        EXPECT_FALSE(t.vm().runActions(frameScript, t.root()));
+    }
+
+    for (int frame = 0; frame < 3; ++frame) {
+        t.vm().beginFrame();
+        t.vm().callMethod(t.root(), String("spin"), {});
+    }
+    EXPECT_EQ(t.host.traces, (Lines{"frame script", "handler"}));
+
+    // Other scripts, and a script that finishes, go on running.
+    Asm quick;
+    quick.trace("quick");
+    const ActionBlock quickScript = quick.block(6);
+    for (int frame = 0; frame < 2; ++frame) {
+        t.vm().beginFrame();
+        EXPECT_TRUE(t.vm().runActions(quickScript, t.root()));
+    }
+    EXPECT_EQ(t.host.traces, (Lines{"frame script", "handler", "quick", "quick"}));
+}
+
 TEST(Limits, TimeLimitStopsAScriptWithoutACountLimit)
 {
     ScriptLimits limits;

@@ -204,3 +204,24 @@ TEST(ObjectModel, NewOnNativeClassesAndPrimitiveWrappers)
 
 }  // namespace
 }  // namespace swf::avm1::testing
+
+namespace swf::avm1::testing {
+namespace {
+
+TEST(ObjectModel, InstancesOwnTheirConstructorUpToSwf6)
+{
+    auto ownsConstructor = [](int version) {
+        VmFixture t(version);
+        Asm code;
+        code.defineFunction("F", {}, [](Asm&) {});
+        code.push({"o"}).push({0, "F"}).op(Op::NewObject).op(Op::SetVariable);
+        code.callMethod([](Asm& a) { a.get("o"); }, "hasOwnProperty", {"constructor"}).op(Op::Trace);
+        code.get("o").push({"constructor"}).op(Op::GetMember).get("F").op(Op::StrictEquals).op(Op::Trace);
+        return t.run(code);
+    };
+    EXPECT_EQ(ownsConstructor(6), (Lines{"true", "true"}));
+    EXPECT_EQ(ownsConstructor(7), (Lines{"false", "true"}));
+}
+
+}  // namespace
+}  // namespace swf::avm1::testing
