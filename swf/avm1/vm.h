@@ -19,6 +19,7 @@
 #include <span>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "swf/avm1/code.h"
@@ -274,7 +275,9 @@ private:
     static StoppableCode codeOf(const ActionBlock& block, std::size_t offset = 0);
     StoppableCode codeOf(const Value& function) const;
     template <class F>
-    bool enterFromHost(F&& body, const StoppableCode& code = {});
+    bool enterFromHost(F&& body, const StoppableCode& code);
+    template <class F>
+    bool enterFromHost(F&& body) { return enterFromHost(std::forward<F>(body), StoppableCode{}); }
 
     DisplayHost& host_;
     VmOptions options_;
