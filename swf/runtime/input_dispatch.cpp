@@ -153,6 +153,21 @@ void InputDispatcher::setButtonLook(DisplayObject& object, State state)
     }
 }
 
+// A menu button (track as menu) entered with the mouse button down lights up as pressed.
+void InputDispatcher::enterMenuItemPressed(DisplayObject* target)
+{
+    if (!isMenuButton(target)) return;
+    transition(*target, State::Idle, State::OverDown);
+    hover_ = target->id();
+    state_ = State::OverDown;
+}
+
+bool InputDispatcher::isMenuButton(const DisplayObject* object)
+{
+    return object && object->kind() == ObjectKind::Button &&
+           static_cast<const ButtonObject*>(object)->definition().trackAsMenu;
+}
+
 void InputDispatcher::transition(DisplayObject& target, State from, State to)
 {
     if (from == to) return;
@@ -222,28 +237,18 @@ void InputDispatcher::updateHover(bool)
                 transition(*old, State::OverDown, State::Idle);
             hover_ = 0;
             state_ = State::Idle;
-            if (target && target->kind() == ObjectKind::Button &&
-                static_cast<ButtonObject*>(target)->definition().trackAsMenu) {
-                transition(*target, State::Idle, State::OverDown);
-                hover_ = targetId;
-                state_ = State::OverDown;
-            }
+            enterMenuItemPressed(target);
         }
         return;
     }
-    const bool menu = pressed->kind() == ObjectKind::Button && static_cast<ButtonObject*>(pressed)->definition().trackAsMenu;
+    const bool menu = isMenuButton(pressed);
     if (state_ == State::OverDown && targetId != pressed_) {
         if (menu) {
             transition(*pressed, State::OverDown, State::Idle);
             pressed_ = 0;
             hover_ = 0;
             state_ = State::Idle;
-            if (target && target->kind() == ObjectKind::Button &&
-                static_cast<ButtonObject*>(target)->definition().trackAsMenu) {
-                transition(*target, State::Idle, State::OverDown);
-                hover_ = targetId;
-                state_ = State::OverDown;
-            }
+            enterMenuItemPressed(target);
         } else {
             transition(*pressed, State::OverDown, State::OutDown);
             state_ = State::OutDown;

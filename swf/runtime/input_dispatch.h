@@ -60,6 +60,8 @@ private:
     bool isTarget(DisplayObject& object);
     void updateHover(bool fromMove);
     void transition(DisplayObject& target, ButtonState from, ButtonState to);
+    void enterMenuItemPressed(DisplayObject* target);
+    static bool isMenuButton(const DisplayObject* object);
     void raiseMouseEvent(std::uint32_t clipEvent, const char16_t* listenerName);
     void raiseKeyEvent(std::uint32_t clipEvent, const char16_t* listenerName);
     void buttonKeyPress(int buttonKeyCode);
