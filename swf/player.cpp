@@ -6,7 +6,6 @@
 #include <atomic>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
 #include <optional>
 
@@ -23,6 +22,7 @@
 #include "swf/runtime/display_geometry.h"
 #include "swf/runtime/frame_clock.h"
 #include "swf/runtime/input_dispatch.h"
+#include "swf/runtime/loaded_movies.h"
 #include "swf/runtime/movie_clip.h"
 #include "swf/runtime/script_engine.h"
 #include "swf/runtime/stage.h"
@@ -81,18 +81,10 @@ render::RenderQuality toRenderQuality(Quality q)
 
 std::vector<std::uint8_t> readWholeFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) throw LoadError(LoadError::Kind::Io, "cannot open " + path);
-    const std::streamoff size = in.tellg();
-    if (size < 0) throw LoadError(LoadError::Kind::Io, "cannot read " + path);
-    // A file can never be larger than the largest movie it could decompress to.
-    if (static_cast<std::uint64_t>(size) > limits::kMaxDecompressedSize)
-        throw LoadError(LoadError::Kind::TooLarge, path + " is larger than any movie the player accepts");
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    in.seekg(0);
-    if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size))
-        throw LoadError(LoadError::Kind::Io, "cannot read " + path);
-    return bytes;
+    runtime::FileBytes file = runtime::readMovieFile(path);
+    if (!file.error.empty())
+        throw LoadError(file.tooLarge ? LoadError::Kind::TooLarge : LoadError::Kind::Io, file.error);
+    return std::move(file.bytes);
 }
 
 }  // namespace
@@ -290,6 +282,10 @@ void Player::Impl::install(std::shared_ptr<const Movie> parsed, std::string base
     callbacks.baseDirectory = std::move(baseDirectory);
     callbacks.timeLimitSeconds = d.scriptTimeLimitSeconds;
     callbacks.replaceMovie = [&d](const std::string& path) { d.pendingMovie = path; };
+    // The render cache keys on definitions' addresses: a released movie's go with it.
+    callbacks.moviesReleased = [&d] {
+        if (d.cache) d.cache->clear();
+    };
     d.scripts = std::make_unique<runtime::ScriptEngine>(d.movie, std::move(callbacks));
     runtime::StageHooks hooks;
     hooks.sound = d.sound.get();

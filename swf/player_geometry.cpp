@@ -1,6 +1,9 @@
 #include "swf/player_geometry.h"
 
+#include <optional>
+
 #include "swf/render/display_tree_walk.h"
+#include "swf/render/movie_resources.h"
 #include "swf/render/shape_geometry.h"
 #include "swf/runtime/character_objects.h"
 #include "swf/runtime/movie_clip.h"
@@ -35,7 +38,10 @@ runtime::GeometryHost::TextMetrics PlayerGeometry::textMetrics(const runtime::Di
     TextMetrics m;
     if (object.kind() != runtime::ObjectKind::EditText) return m;
     const auto& field = static_cast<const runtime::EditTextObject&>(object);
-    const auto layout = cache_.textLayout(field.definition(), render::editTextState(field), resources_);
+    // A field of a movie loaded into a clip or a level uses that movie's fonts.
+    std::optional<render::MovieResources> own;
+    if (&field.movie() != &field.stage().movie()) own.emplace(field.movie());
+    const auto layout = cache_.textLayout(field.definition(), render::editTextState(field), own ? *own : resources_);
     if (!layout) return m;
     m.textWidth = layout->textWidth;
     m.textHeight = layout->textHeight;

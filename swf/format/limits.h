@@ -76,10 +76,14 @@ inline constexpr std::size_t kMaxEventSoundFrames = std::size_t{44100} * 60 * 10
 // decoded (it stays silent, with a warning).
 inline constexpr std::size_t kMaxTotalSoundBytes = 256 * kMiB;
 
-// Loaded movies: a player holds one movie at a time. loadMovie into level 0 replaces the main
-// movie (after the running scripts finish, keeping the old one when the new file is broken);
-// loads into other levels or into clips, and anything from the network, are refused with a
-// warning, so no second movie is ever held.
+// Loaded movies. loadMovie into level 0 replaces the main movie (after the running scripts
+// finish, keeping the old one when the new file is broken). Movies loaded into clips and levels
+// above 0 are held beside it, as long as anything shows them: at most this many at once, and
+// together at most this much memory (their decompressed files and decoded bitmaps; each is
+// also bounded by kMaxMovieBytes). A load past either bound is refused with a warning and the
+// target clip stays as it was. Anything from the network is refused.
+inline constexpr std::size_t kMaxLoadedMovies = 64;
+inline constexpr std::size_t kMaxLoadedMovieBytes = 1024 * kMiB;
 
 // --- Scripts (swf/avm1; defaults of ScriptLimits, which a movie's ScriptLimits tag and the host
 // may change). A script that passes one is stopped alone, with a logged reason; the other

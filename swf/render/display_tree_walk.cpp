@@ -1,9 +1,12 @@
 #include "swf/render/display_tree_walk.h"
 
+#include <memory>
 #include <optional>
+#include <unordered_map>
 #include <type_traits>
 #include <variant>
 
+#include "swf/render/movie_resources.h"
 #include "swf/render/render_cache.h"
 #include "swf/render/shape_painter.h"
 #include "swf/runtime/character_objects.h"
@@ -79,9 +82,34 @@ private:
         return !device.intersects(visible_);
     }
 
+    // While an object of a movie loaded into a clip or a level draws, bitmaps and fonts come
+    // from that movie (the context's own resources are the stage's movie's).
+    class ResourcesOf {
+    public:
+        ResourcesOf(TreeWalk& walk, const DisplayObject& object) : context_(walk.context_)
+        {
+            if (&object.movie() == &object.stage().movie()) return;
+            previous_ = &context_.resources();
+            auto& slot = walk.loadedResources_[&object.movie()];
+            if (!slot) slot = std::make_unique<MovieResources>(object.movie());
+            context_.setResources(*slot);
+        }
+        ~ResourcesOf()
+        {
+            if (previous_) context_.setResources(*previous_);
+        }
+        ResourcesOf(const ResourcesOf&) = delete;
+        ResourcesOf& operator=(const ResourcesOf&) = delete;
+
+    private:
+        RenderContext& context_;
+        const RenderResources* previous_ = nullptr;
+    };
+
     void drawContent(const DisplayObject& object, const Matrix& world, const ColorTransform& colors)
     {
         if (outOfView(object, world)) return;
+        const ResourcesOf resources(*this, object);
         switch (object.kind()) {
         case ObjectKind::Shape:
             context_.drawShape(static_cast<const runtime::ShapeObject&>(object).definition(), world, colors);
@@ -148,6 +176,7 @@ private:
 
     RenderContext& context_;
     QRectF visible_;
+    std::unordered_map<const Movie*, std::unique_ptr<MovieResources>> loadedResources_;
 };
 
 }  // namespace
@@ -222,7 +251,9 @@ void drawDisplayObject(RenderContext& context, const runtime::DisplayObject& obj
 void drawStage(RenderContext& context, const runtime::Stage& stage, QRectF visible)
 {
     context.clear(stage.background());
-    TreeWalk(context, visible).drawObject(stage.root(), Matrix(), ColorTransform());
+    // Levels above 0 draw over the lower ones.
+    TreeWalk walk(context, visible);
+    for (const runtime::MovieClip* level : stage.levelRoots()) walk.drawObject(*level, Matrix(), ColorTransform());
 }
 
 }  // namespace swf::render

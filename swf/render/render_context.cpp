@@ -42,7 +42,7 @@ RenderContext::RenderContext(QImage& target, const QTransform& stageToDevice, Re
     : output_(target),
       converted_(drawable(target) || target.isNull() ? QImage() : target.convertToFormat(QImage::Format_ARGB32_Premultiplied)),
       target_(converted_.isNull() ? target : converted_),
-      stageToDevice_(stageToDevice), quality_(quality), cache_(cache), resources_(resources)
+      stageToDevice_(stageToDevice), quality_(quality), cache_(cache), resources_(&resources)
 {
     Layer base{LayerKind::Target, nullptr, target.rect(), {}, true, std::make_unique<QPainter>(&target_)};
     layers_.push_back(std::move(base));
@@ -77,7 +77,7 @@ QImage& RenderContext::layerImage()
 
 PaintOptions RenderContext::options() const
 {
-    PaintOptions o{cache_, resources_, quality_, coverageDepth_ > 0};
+    PaintOptions o{cache_, *resources_, quality_, coverageDepth_ > 0};
     return o;
 }
 
@@ -182,7 +182,7 @@ void RenderContext::drawEditText(const EditTextDefinition& field, const TextFiel
                                  const ColorTransform& colors)
 {
     const QTransform device = toDevice(world);
-    const std::shared_ptr<const TextLayout> layout = cache_.textLayout(field, state, resources_);
+    const std::shared_ptr<const TextLayout> layout = cache_.textLayout(field, state, *resources_);
     paintTextField(painter(), field, state, *layout, device, colors, options());
     const QRectF box(state.bounds.xMin, state.bounds.yMin, state.bounds.xMax - state.bounds.xMin,
                      state.bounds.yMax - state.bounds.yMin);

@@ -94,6 +94,9 @@ public:
     QTransform toDevice(const Matrix& world) const;
     bool drawingCoverage() const { return coverageDepth_ > 0; }
     RenderCache& cache() { return cache_; }
+    // Where bitmaps and fonts are looked up by id; switched while objects of another movie draw.
+    const RenderResources& resources() const { return *resources_; }
+    void setResources(const RenderResources& resources) { resources_ = &resources; }
 
 private:
     enum class LayerKind { Target, Mask, MaskedContent, Group };
@@ -131,7 +134,7 @@ private:
     QTransform stageToDevice_;
     RenderQuality quality_;
     RenderCache& cache_;
-    const RenderResources& resources_;
+    const RenderResources* resources_;
     std::vector<Layer> layers_;
     int coverageDepth_ = 0;
 };

@@ -76,7 +76,7 @@ void ButtonObject::initialize()
     if (!hitArea_.empty()) return;
     for (const ButtonRecord& record : definition_->records) {
         if (!record.hitTest) continue;
-        std::unique_ptr<DisplayObject> child = createDisplayObject(stage(), record.characterId, nesting() + 1);
+        std::unique_ptr<DisplayObject> child = createDisplayObject(stage(), moviePointer(), record.characterId, nesting() + 1);
         if (!child) continue;
         child->setInert(true);
         child->placement().matrix = record.matrix;
@@ -93,7 +93,7 @@ void ButtonObject::setState(State state)
     for (const ButtonRecord& record : definition_->records) {
         const bool shows = state == State::Up ? record.up : state == State::Over ? record.over : record.down;
         if (!shows) continue;
-        std::unique_ptr<DisplayObject> child = createDisplayObject(stage(), record.characterId, nesting() + 1);
+        std::unique_ptr<DisplayObject> child = createDisplayObject(stage(), moviePointer(), record.characterId, nesting() + 1);
         if (!child) continue;
         child->setInert(inert());
         stage().nameNewObject(*child);

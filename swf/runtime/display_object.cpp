@@ -6,7 +6,7 @@ namespace swf::runtime {
 
 DisplayObject::DisplayObject(ObjectKind kind, Stage& stage, std::uint16_t characterId)
     : kind_(kind), stage_(&stage), id_(stage.registerObject(*this)), characterId_(characterId),
-      bornTick_(stage.tickCount())
+      movie_(stage.moviePointer()), bornTick_(stage.tickCount())
 {
 }
 
@@ -15,6 +15,10 @@ DisplayObject::~DisplayObject()
     if (scriptNode_) stage_->objectDestroyed(*this);
     stage_->unregisterObject(id_);
 }
+
+bool DisplayObject::caseSensitiveNames() const { return movie_->version() >= 7; }
+
+void DisplayObject::markBornNow() { bornTick_ = stage_->tickCount(); }
 
 void DisplayObject::attach(DisplayObject* parent, int depth)
 {
@@ -34,7 +38,7 @@ Matrix DisplayObject::worldMatrix() const
 
 std::string DisplayObject::path() const
 {
-    if (!parent_) return "_level0";
+    if (!parent_) return "_level" + std::to_string(level_);
     std::string own = placement_.name.empty() ? "instance" + std::to_string(id_) : placement_.name;
     return parent_->path() + "." + own;
 }

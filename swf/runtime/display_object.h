@@ -16,6 +16,9 @@
 #include "swf/format/filters.h"
 #include "swf/format/geometry.h"
 
+namespace swf {
+class Movie;
+}
 namespace swf::avm1 {
 class DisplayNode;
 }
@@ -55,6 +58,14 @@ public:
     ObjectId id() const { return id_; }
     Stage& stage() const { return *stage_; }
     std::uint16_t characterId() const { return characterId_; }
+    // The movie the object's character comes from: its ids, exports and SWF version. The stage's
+    // movie unless the object belongs to a movie loaded into a clip or a level. Objects share
+    // ownership of their movie, so a loaded movie lives as long as anything shows it.
+    const Movie& movie() const { return *movie_; }
+    const std::shared_ptr<const Movie>& moviePointer() const { return movie_; }
+    void setMovie(std::shared_ptr<const Movie> movie) { movie_ = std::move(movie); }
+    // Names compare exactly from SWF 7 on (of the object's own movie).
+    bool caseSensitiveNames() const;
 
     // The object holding this one in its display list (a clip or a button); null for the root
     // and for objects not on a list.
@@ -62,6 +73,9 @@ public:
     int depth() const { return depth_; }
     // Levels of parents above this object: 0 for the root.
     int nesting() const { return nesting_; }
+    // The level a root clip stands for (_level0, _level1...); 0 for other objects.
+    int level() const { return level_; }
+    void setLevel(int level) { level_ = level; }
 
     const Placement& placement() const { return placement_; }
     Placement& placement() { return placement_; }
@@ -98,6 +112,8 @@ public:
     void releaseFromTimeline() { placedByTimeline_ = false; }
     // The stage tick in which the object was created: a clip does not advance in that tick.
     std::uint64_t bornTick() const { return bornTick_; }
+    // Counts the object as created in the stage's current tick (a clip given new content).
+    void markBornNow();
 
     // Called by DisplayList when the object joins or leaves a list.
     void attach(DisplayObject* parent, int depth);
@@ -145,7 +161,9 @@ private:
     Stage* stage_;
     ObjectId id_;
     std::uint16_t characterId_;
+    std::shared_ptr<const Movie> movie_;
     DisplayObject* parent_ = nullptr;
+    int level_ = 0;
     int depth_ = 0;
     int nesting_ = 0;
     Placement placement_;

@@ -34,7 +34,8 @@ public:
     // Around every tick: the per-frame script budget starts; timers and garbage after.
     virtual void beginTick() {}
     virtual void endTick() {}
-    virtual void runInitActions(std::uint16_t spriteId, std::span<const std::uint8_t> actions) = 0;
+    // DoInitAction of a sprite, met on `timeline` (a clip of the movie that defines the sprite).
+    virtual void runInitActions(MovieClip& timeline, std::uint16_t spriteId, std::span<const std::uint8_t> actions) = 0;
     virtual void runFrameActions(MovieClip& clip, std::span<const std::uint8_t> actions) = 0;
     virtual void clipEvent(DisplayObject& object, ClipEventBits event) = 0;
     // A timeline placed a new object (queued before its first frame's actions): the host names

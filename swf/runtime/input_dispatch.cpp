@@ -138,7 +138,11 @@ DisplayObject* InputDispatcher::findTargetIn(DisplayObject& object, Point stageT
 DisplayObject* InputDispatcher::findTarget(Point stageTwips)
 {
     if (!inside_) return nullptr;
-    return findTargetIn(stage_.root(), stageTwips);
+    // Higher levels are drawn on top: they take the mouse first.
+    const std::vector<MovieClip*> levels = stage_.levelRoots();
+    for (auto it = levels.rbegin(); it != levels.rend(); ++it)
+        if (DisplayObject* found = findTargetIn(**it, stageTwips)) return found;
+    return nullptr;
 }
 
 void InputDispatcher::setButtonLook(DisplayObject& object, State state)
@@ -198,7 +202,7 @@ void InputDispatcher::transition(DisplayObject& target, State from, State to)
                     scripts_->runActions(actions, *b->parent());
                 });
             }
-            if (const char16_t* handler = handlerFor(t.clipEvent); handler && button.stage().movie().version() >= 6)
+            if (const char16_t* handler = handlerFor(t.clipEvent); handler && button.movie().version() >= 6)
                 stage_.queueCall([this, id, handler] {
                     if (DisplayObject* b = stage_.find(id); b && scripts_) scripts_->callHandler(*b, handler);
                 });
@@ -265,15 +269,15 @@ void InputDispatcher::raiseMouseEvent(std::uint32_t clipEvent, const char16_t* l
 {
     if (!scripts_) return;
     std::vector<ObjectId> clips;
-    collectClips(stage_.root(), clips);
+    for (MovieClip* levelRoot : stage_.levelRoots()) collectClips(*levelRoot, clips);
     const char16_t* method = clipEvent == clip_event::MouseDown ? u"onMouseDown"
                              : clipEvent == clip_event::MouseUp ? u"onMouseUp"
                                                                 : u"onMouseMove";
-    const bool methods = stage_.movie().version() >= 6;
     for (ObjectId id : clips) {
-        stage_.queueCall([this, id, clipEvent, method, methods] {
+        stage_.queueCall([this, id, clipEvent, method] {
             DisplayObject* c = stage_.find(id);
             if (!c || c->inert() || !scripts_) return;
+            const bool methods = c->movie().version() >= 6;
             for (const ClipAction& a : c->clipActions())
                 if (a.events & clipEvent) {
                     scripts_->runActions(a.actions, *c);
@@ -291,7 +295,7 @@ void InputDispatcher::raiseKeyEvent(std::uint32_t clipEvent, const char16_t* lis
 {
     if (!scripts_) return;
     std::vector<ObjectId> clips;
-    collectClips(stage_.root(), clips);
+    for (MovieClip* levelRoot : stage_.levelRoots()) collectClips(*levelRoot, clips);
     for (ObjectId id : clips) {
         stage_.queueCall([this, id, clipEvent] {
             DisplayObject* c = stage_.find(id);
@@ -346,7 +350,8 @@ void InputDispatcher::mouseDown(Point stagePixels)
     if (scripts_) {
         // A click on an input field focuses it; a click elsewhere takes the focus away from one.
         DisplayObject* field = nullptr;
-        std::vector<DisplayObject*> stack{&stage_.root()};
+        std::vector<DisplayObject*> stack;
+    for (MovieClip* levelRoot : stage_.levelRoots()) stack.push_back(levelRoot);
         const Point at{mouse_.x * 20, mouse_.y * 20};
         while (!stack.empty()) {
             DisplayObject* o = stack.back();
@@ -414,7 +419,8 @@ void InputDispatcher::refresh()
 void InputDispatcher::buttonKeyPress(int code)
 {
     if (code == 0) return;
-    std::vector<DisplayObject*> stack{&stage_.root()};
+    std::vector<DisplayObject*> stack;
+    for (MovieClip* levelRoot : stage_.levelRoots()) stack.push_back(levelRoot);
     std::vector<std::pair<ObjectId, std::span<const std::uint8_t>>> buttonActions;
     std::vector<std::pair<ObjectId, std::span<const std::uint8_t>>> clipActions;
     while (!stack.empty()) {
@@ -454,7 +460,8 @@ void InputDispatcher::moveFocus(bool backwards)
         double y, x;
     };
     std::vector<Candidate> all;
-    std::vector<DisplayObject*> stack{&stage_.root()};
+    std::vector<DisplayObject*> stack;
+    for (MovieClip* levelRoot : stage_.levelRoots()) stack.push_back(levelRoot);
     while (!stack.empty()) {
         DisplayObject* o = stack.back();
         stack.pop_back();

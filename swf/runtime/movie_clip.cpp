@@ -15,7 +15,7 @@ namespace {
 // the kinds differ (or the new id names nothing): the caller makes a new object instead.
 bool changeCharacter(DisplayObject& object, std::uint16_t characterId)
 {
-    const Movie& movie = object.stage().movie();
+    const Movie& movie = object.movie();
     switch (object.kind()) {
     case ObjectKind::Shape:
         if (const auto* shape = movie.shape(characterId)) {
@@ -42,10 +42,12 @@ bool changeCharacter(DisplayObject& object, std::uint16_t characterId)
 
 }  // namespace
 
-MovieClip::MovieClip(Stage& stage, const Timeline& timeline, std::uint16_t characterId)
+MovieClip::MovieClip(Stage& stage, std::shared_ptr<const Movie> movie, const Timeline& timeline,
+                     std::uint16_t characterId)
     : DisplayObject(ObjectKind::MovieClip, stage, characterId), timeline_(&timeline), children_(*this)
 {
-    state_.setIgnorePlaceOnOccupied(stage.movie().version() >= 6);
+    setMovie(std::move(movie));
+    state_.setIgnorePlaceOnOccupied(this->movie().version() >= 6);
 }
 
 MovieClip::~MovieClip()
@@ -61,7 +63,7 @@ bool MovieClip::loops() const
 
 DisplayObject* MovieClip::childByName(std::string_view name) const
 {
-    return children_.findByName(name, stage().caseSensitiveNames());
+    return children_.findByName(name, caseSensitiveNames());
 }
 
 void MovieClip::initialize()
@@ -135,6 +137,21 @@ void MovieClip::unloadContent()
     currentFrame_ = 0;
 }
 
+void MovieClip::replaceContent(std::shared_ptr<const Movie> movie)
+{
+    unloadContent();
+    setMovie(std::move(movie));
+    timeline_ = &this->movie().timeline();
+    state_ = TimelineState();
+    state_.setIgnorePlaceOnOccupied(this->movie().version() >= 6);
+    currentFrame_ = -1;
+    playing_ = true;
+    scriptMask_ = 0;
+    // The new content shows its first frame now and first advances in the next tick.
+    markBornNow();
+    initialize();
+}
+
 bool MovieClip::gotoLabel(std::string_view label, bool andPlay)
 {
     const auto frame = timeline_->findLabel(label);
@@ -178,11 +195,16 @@ void MovieClip::runFrameTag(const ControlTag& tag)
             if constexpr (std::is_same_v<T, DoAction>)
                 s.queueFrameActions(*this, t.actions);
             else if constexpr (std::is_same_v<T, DoInitAction>)
-                s.queueInitActions(t.spriteId, t.actions);
-            else if constexpr (std::is_same_v<T, StartSound>)
-                s.sound().startSound(t.soundId, t.info, id());
+                s.queueInitActions(*this, t.spriteId, t.actions);
+            else if constexpr (std::is_same_v<T, StartSound>) {
+                // The sound host knows the stage's movie's sounds only.
+                if (&movie() == &s.movie())
+                    s.sound().startSound(t.soundId, t.info, id());
+                else
+                    s.warnOnce("event sounds of loaded movies are not played");
+            }
             else if constexpr (std::is_same_v<T, SetBackgroundColor>) {
-                if (isRoot()) s.setBackground(Rgba{t.color.r, t.color.g, t.color.b, 255});
+                if (isRoot() && level() == 0) s.setBackground(Rgba{t.color.r, t.color.g, t.color.b, 255});
             } else if constexpr (std::is_same_v<T, SetTabIndex>) {
                 if (DisplayObject* child = children_.at(t.depth)) child->setTabIndex(t.tabIndex);
             }
@@ -200,14 +222,14 @@ void MovieClip::seek(int target)
             // Frames passed over still define their sprites' init actions and the background.
             for (const ControlTag& tag : timeline_->frameTags(static_cast<std::size_t>(f))) {
                 if (const auto* init = std::get_if<DoInitAction>(&tag))
-                    stage().queueInitActions(init->spriteId, init->actions);
-                else if (const auto* bg = std::get_if<SetBackgroundColor>(&tag); bg && isRoot())
+                    stage().queueInitActions(*this, init->spriteId, init->actions);
+                else if (const auto* bg = std::get_if<SetBackgroundColor>(&tag); bg && isRoot() && level() == 0)
                     stage().setBackground(Rgba{bg->color.r, bg->color.g, bg->color.b, 255});
             }
         }
     } else {
         TimelineState fresh;
-        fresh.setIgnorePlaceOnOccupied(stage().movie().version() >= 6);
+        fresh.setIgnorePlaceOnOccupied(movie().version() >= 6);
         TimelineState::Depths ignored;
         for (int f = 0; f <= target; ++f)
             fresh.applyFrame(timeline_->frameTags(static_cast<std::size_t>(f)), f, ignored);
@@ -256,13 +278,13 @@ void MovieClip::syncDepth(int depth)
     if (have) {
         // A place tag over an occupied depth replaces the object without an Unload in
         // SWF 5 content (later versions never get here: the place is ignored).
-        if (want && stage().movie().version() <= 5)
+        if (want && movie().version() <= 5)
             children_.remove(depth);
         else
             stage().removeChild(*this, depth);
     }
     if (!want) return;
-    std::unique_ptr<DisplayObject> object = createDisplayObject(stage(), want->characterId, nesting() + 1);
+    std::unique_ptr<DisplayObject> object = createDisplayObject(stage(), moviePointer(), want->characterId, nesting() + 1);
     if (!object) return;
     object->placement() = want->placement;
     object->markPlacedByTimeline(want->createdFrame);

@@ -31,11 +31,12 @@ namespace swf::runtime {
 
 class MovieClip : public DisplayObject {
 public:
-    // The main movie (characterId 0) or a sprite instance.
-    MovieClip(Stage& stage, const Timeline& timeline, std::uint16_t characterId);
+    // The main movie (characterId 0) or a sprite instance of `movie`, whose timeline it plays.
+    MovieClip(Stage& stage, std::shared_ptr<const Movie> movie, const Timeline& timeline, std::uint16_t characterId);
     ~MovieClip() override;
 
     const Timeline& timeline() const { return *timeline_; }
+    // A level's root clip (_level0 is the stage's movie, others were loaded into levels).
     bool isRoot() const { return characterId() == 0 && parent() == nullptr; }
     int frameCount() const { return static_cast<int>(timeline_->frameCount()); }
     int currentFrame() const { return currentFrame_; }  // -1 before initialize()
@@ -60,6 +61,11 @@ public:
     // (their Unload events queued), drawing, sound stream and timeline, which becomes one empty
     // frame.
     void unloadContent();
+    // loadMovie: the clip keeps its place (name, depth, matrix, colour transform, clip events)
+    // and plays the root timeline of `movie` from its first frame instead of its own content,
+    // whose children leave as with unloadContent(). The caller gives the clip its new script
+    // object.
+    void replaceContent(std::shared_ptr<const Movie> movie);
 
     // Runs the first frame.
     void initialize() override;

@@ -9,10 +9,10 @@
 
 namespace swf::runtime {
 
-std::unique_ptr<DisplayObject> createDisplayObject(Stage& stage, std::uint16_t characterId, int nesting)
+std::unique_ptr<DisplayObject> createDisplayObject(Stage& stage, const std::shared_ptr<const Movie>& movie,
+                                                   std::uint16_t characterId, int nesting)
 {
-    const Movie& movie = stage.movie();
-    const Character* character = movie.character(characterId);
+    const Character* character = movie->character(characterId);
     if (!character) return nullptr;
     const bool displayable = std::visit(
         [](const auto& c) {
@@ -23,7 +23,7 @@ std::unique_ptr<DisplayObject> createDisplayObject(Stage& stage, std::uint16_t c
         *character);
     if (!displayable || !stage.mayCreateObject(nesting)) return nullptr;
 
-    return std::visit(
+    std::unique_ptr<DisplayObject> object = std::visit(
         [&](const auto& c) -> std::unique_ptr<DisplayObject> {
             using T = std::decay_t<decltype(c)>;
             if constexpr (std::is_same_v<T, ShapeDefinition>)
@@ -41,11 +41,13 @@ std::unique_ptr<DisplayObject> createDisplayObject(Stage& stage, std::uint16_t c
             else if constexpr (std::is_same_v<T, ButtonDefinition>)
                 return std::make_unique<ButtonObject>(stage, c);
             else if constexpr (std::is_same_v<T, SpriteDefinition>)
-                return std::make_unique<MovieClip>(stage, c.timeline, characterId);
+                return std::make_unique<MovieClip>(stage, movie, c.timeline, characterId);
             else
                 return nullptr;
         },
         *character);
+    if (object) object->setMovie(movie);
+    return object;
 }
 
 }  // namespace swf::runtime

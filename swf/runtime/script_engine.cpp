@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 
 #include "swf/avm1/display_object.h"
 #include "swf/avm1/string.h"
@@ -37,7 +38,9 @@ bool allowedUrlScheme(const std::string& url)
 }  // namespace
 
 ScriptEngine::ScriptEngine(std::shared_ptr<const Movie> movie, ScriptCallbacks callbacks)
-    : movie_(std::move(movie)), callbacks_(std::move(callbacks))
+    : movie_(std::move(movie)), callbacks_(std::move(callbacks)), loaded_([this] {
+          if (callbacks_.moviesReleased) callbacks_.moviesReleased();
+      })
 {
     vm_ = std::make_unique<avm1::Vm>(*this, optionsFor(*movie_, callbacks_.timeLimitSeconds));
     vm_->setWarningHandler([this](const std::string& w) { warn("script: " + w); });
@@ -52,12 +55,46 @@ void ScriptEngine::warn(const std::string& message)
 
 void ScriptEngine::attachStage(Stage& stage) { stage_ = &stage; }
 
-std::string ScriptEngine::exportNameOf(std::uint16_t characterId) const
+std::string ScriptEngine::exportNameOf(const DisplayObject& object) const
 {
+    const std::uint16_t characterId = object.characterId();
     if (characterId == 0) return {};
-    for (const AssetEntry& e : movie_->exports())
+    // A clip a movie was loaded into plays that movie's root, no symbol of it.
+    if (object.kind() == ObjectKind::MovieClip &&
+        &static_cast<const MovieClip&>(object).timeline() == &object.movie().timeline())
+        return {};
+    for (const AssetEntry& e : object.movie().exports())
         if (e.characterId == characterId) return e.name;
     return {};
+}
+
+std::shared_ptr<const Movie> ScriptEngine::movieOfActions(std::span<const std::uint8_t> actions,
+                                                          const DisplayObject& object) const
+{
+    const auto holds = [&](const Movie& movie) {
+        const auto data = movie.data();
+        const auto begin = reinterpret_cast<std::uintptr_t>(data.data());
+        const auto at = reinterpret_cast<std::uintptr_t>(actions.data());
+        return at >= begin && at - begin <= data.size() && actions.size() <= data.size() - (at - begin);
+    };
+    int hops = 0;
+    for (const DisplayObject* o = &object; o && hops < 64; o = o->parent(), ++hops)
+        if (holds(o->movie())) return o->moviePointer();
+    return object.moviePointer();
+}
+
+DisplayObject& ScriptEngine::movieRootOf(DisplayObject& object)
+{
+    DisplayObject* o = &object;
+    while (o->parent() && &o->parent()->movie() == &object.movie()) o = o->parent();
+    return *o;
+}
+
+std::u16string ScriptEngine::urlOf(const Movie& movie) const
+{
+    for (const auto& [weak, url] : movieUrls_)
+        if (auto m = weak.lock(); m.get() == &movie) return url;
+    return u"file:///movie.swf";
 }
 
 ScriptNode& ScriptEngine::nodeOf(DisplayObject& object)
@@ -65,7 +102,7 @@ ScriptNode& ScriptEngine::nodeOf(DisplayObject& object)
     if (!object.scriptNode()) {
         auto node = std::make_shared<ScriptNode>(*this, object);
         object.setScriptNode(node);
-        node->setScriptObject(vm_->createDisplayObject(node, avm1::String::fromUtf8(exportNameOf(object.characterId()))));
+        node->setScriptObject(vm_->createDisplayObject(node, avm1::String::fromUtf8(exportNameOf(object))));
     }
     return static_cast<ScriptNode&>(*object.scriptNode());
 }
@@ -81,7 +118,11 @@ DisplayObject* ScriptEngine::objectOf(const avm1::Value& value)
     return n ? n->object() : nullptr;
 }
 
-void ScriptEngine::beginTick() { vm_->beginFrame(); }
+void ScriptEngine::beginTick()
+{
+    vm_->beginFrame();
+    finishLoads();
+}
 
 void ScriptEngine::endTick()
 {
@@ -94,12 +135,15 @@ void ScriptEngine::endTick()
 void ScriptEngine::runActions(std::span<const std::uint8_t> actions, DisplayObject& timeline)
 {
     if (actions.empty()) return;
-    vm_->runActions(avm1::ActionBlock::borrowed(movie_, actions, movie_->version()), scriptObjectOf(timeline));
+    std::shared_ptr<const Movie> movie = movieOfActions(actions, timeline);
+    const int version = movie->version();
+    vm_->runActions(avm1::ActionBlock::borrowed(std::move(movie), actions, version), scriptObjectOf(timeline));
 }
 
-void ScriptEngine::runInitActions(std::uint16_t, std::span<const std::uint8_t> actions)
+void ScriptEngine::runInitActions(MovieClip& timeline, std::uint16_t, std::span<const std::uint8_t> actions)
 {
-    if (stage_) runActions(actions, stage_->root());
+    // Init actions run on the root of the movie that defines the sprite.
+    runActions(actions, movieRootOf(timeline));
 }
 
 void ScriptEngine::runFrameActions(MovieClip& clip, std::span<const std::uint8_t> actions) { runActions(actions, clip); }
@@ -134,7 +178,7 @@ bool ScriptEngine::isMouseTarget(DisplayObject& clip)
                                            clip_event::DragOut;
     for (const ClipAction& action : clip.clipActions())
         if (action.events & buttonEvents) return true;
-    if (clip.kind() == ObjectKind::MovieClip && movie_->version() < 6) return false;
+    if (clip.kind() == ObjectKind::MovieClip && clip.movie().version() < 6) return false;
     for (const char16_t* name : {u"onPress", u"onRelease", u"onReleaseOutside", u"onRollOver", u"onRollOut",
                                  u"onDragOver", u"onDragOut"})
         if (hasHandler(clip, name)) return true;
@@ -173,7 +217,7 @@ void ScriptEngine::clipEvent(DisplayObject& object, ClipEventBits event)
     // Mouse and key clip events reach the object as listener-style handlers only through
     // the Mouse and Key broadcasters; onMouseDown etc. on a clip are called there too.
     if (!handler) return;
-    if (object.kind() == ObjectKind::MovieClip && movie_->version() < 6 && event != clip_event::EnterFrame &&
+    if (object.kind() == ObjectKind::MovieClip && object.movie().version() < 6 && event != clip_event::EnterFrame &&
         event != clip_event::Load)
         return;
     callHandler(object, handler);
@@ -195,7 +239,7 @@ void ScriptEngine::constructObject(DisplayObject& object)
     avm1::Object* self = scriptObjectOf(object);
     runClipActions(object, clip_event::Construct);
     if (!stage_ || stage_->find(id) != &object) return;
-    const std::string exportName = exportNameOf(object.characterId());
+    const std::string exportName = exportNameOf(object);
     if (!exportName.empty()) vm_->initializeClip(self, nullptr, avm1::String::fromUtf8(exportName));
 }
 
@@ -210,6 +254,11 @@ bool ScriptEngine::objectRemoved(DisplayObject& object)
     bool childUnloads = false;
     if (DisplayList* list = object.children())
         for (DisplayObject* child : list->snapshot()) childUnloads |= objectRemoved(*child);
+    return queueOwnUnload(object) || childUnloads;
+}
+
+bool ScriptEngine::queueOwnUnload(DisplayObject& object)
+{
     std::vector<std::span<const std::uint8_t>> unloadActions;
     for (const ClipAction& a : object.clipActions())
         if (a.events & clip_event::Unload) unloadActions.push_back(a.actions);
@@ -219,13 +268,15 @@ bool ScriptEngine::objectRemoved(DisplayObject& object)
     bool hasHandler = false;
     int hops = 0;
     for (avm1::Object* o = self; o && !hasHandler && hops < 256; o = o->proto(), ++hops)
-        hasHandler = o->findOwn(avm1::String(u"onUnload"), movie_->version() >= 7) != nullptr;
-    if (unloadActions.empty() && !hasHandler) return childUnloads;
+        hasHandler = o->findOwn(avm1::String(u"onUnload"), object.movie().version() >= 7) != nullptr;
+    if (unloadActions.empty() && !hasHandler) return false;
     if (!self) self = scriptObjectOf(object);
     pendingUnload_.push_back(self);
-    stage_->queueCall([this, self, unloadActions] {
+    std::shared_ptr<const Movie> actionsMovie =
+        unloadActions.empty() ? movie_ : movieOfActions(unloadActions.front(), object);
+    stage_->queueCall([this, self, unloadActions, actionsMovie] {
         for (auto actions : unloadActions)
-            vm_->runActions(avm1::ActionBlock::borrowed(movie_, actions, movie_->version()), self);
+            vm_->runActions(avm1::ActionBlock::borrowed(actionsMovie, actions, actionsMovie->version()), self);
         if (vm_->hasMethod(self, avm1::String(u"onUnload"))) vm_->callMethod(self, avm1::String(u"onUnload"));
         auto it = std::find(pendingUnload_.begin(), pendingUnload_.end(), self);
         if (it != pendingUnload_.end()) pendingUnload_.erase(it);
@@ -238,7 +289,7 @@ namespace {
 // "_level0.a.b" from the names up the tree, without touching script objects.
 std::string dotPath(const DisplayObject& object)
 {
-    if (!object.parent()) return "_level0";
+    if (!object.parent()) return "_level" + std::to_string(object.level());
     return dotPath(*object.parent()) + "." + object.name();
 }
 
@@ -331,8 +382,8 @@ void ScriptEngine::textEdited(EditTextObject& field)
 
 avm1::DisplayNode* ScriptEngine::levelRoot(int level)
 {
-    if (level != 0 || !stage_) return nullptr;
-    return &nodeOf(stage_->root());
+    MovieClip* root = stage_ ? stage_->level(level) : nullptr;
+    return root ? &nodeOf(*root) : nullptr;
 }
 
 void ScriptEngine::trace(const std::u16string& line)
@@ -371,11 +422,23 @@ bool ScriptEngine::scriptFlag(DisplayObject& object, const char16_t* name, bool 
 MovieClip* ScriptEngine::requestTarget(const avm1::UrlRequest& request)
 {
     if (!stage_) return nullptr;
-    if (!request.targetNode) return request.level == 0 ? &stage_->root() : nullptr;
+    if (!request.targetNode) return request.level >= 0 ? stage_->level(request.level) : nullptr;
     auto* node = dynamic_cast<ScriptNode*>(request.targetNode);
     DisplayObject* object = node ? node->object() : nullptr;
     return object && object->kind() == ObjectKind::MovieClip ? static_cast<MovieClip*>(object) : nullptr;
 }
+
+namespace {
+
+bool isImageFile(const std::string& path)
+{
+    const std::string ext = std::filesystem::path(path).extension().string();
+    std::string lower;
+    for (char c : ext) lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return lower == ".jpg" || lower == ".jpeg" || lower == ".png" || lower == ".gif";
+}
+
+}  // namespace
 
 void ScriptEngine::loadMovie(const avm1::UrlRequest& request)
 {
@@ -385,19 +448,165 @@ void ScriptEngine::loadMovie(const avm1::UrlRequest& request)
         warn("loadMovie refused: " + refused->reason);
         return;
     }
+    const std::string path = std::get<LocalFile>(resolved).path;
+    if (!stage_) return;
     MovieClip* target = requestTarget(request);
-    if (!target || !target->isRoot()) {
-        // Clips and levels above 0 would hold a second movie's characters beside this one's.
-        warn("loadMovie into a clip or a level above 0 is not supported; " + url + " is not loaded");
+    const bool toLevel = !request.targetNode && request.level > 0;
+    if (!toLevel && !target) return;
+    // Level 0 (or its root) takes the whole player: the movie is replaced.
+    if (target && target->isRoot() && target->level() == 0) {
+        if (callbacks_.replaceMovie) callbacks_.replaceMovie(path);
         return;
     }
-    if (callbacks_.replaceMovie) callbacks_.replaceMovie(std::get<LocalFile>(resolved).path);
+    PendingLoad load;
+    load.loader = request.scriptObject;
+    const ObjectId targetId = target ? target->id() : 0;
+    if (isImageFile(path)) {
+        warn("loadMovie of an image (" + url + ") is not supported; the target is left as it is");
+        if (load.loader) {
+            activeLoaders_.push_back(load.loader);
+            notifyLoader(load.loader, u"onLoadError", targetId, {avm1::Value(avm1::String(u"URLNotFound"))}, true);
+        }
+        return;
+    }
+    std::error_code missing;
+    if (!std::filesystem::is_regular_file(path, missing)) {
+        // Known at once: the loader hears it before the frame ends, and the target stays.
+        warn("loadMovie: cannot open " + path + "; the target is left as it was");
+        if (load.loader) {
+            activeLoaders_.push_back(load.loader);
+            notifyLoader(load.loader, u"onLoadError", targetId, {avm1::Value(avm1::String(u"URLNotFound"))}, true);
+        }
+        return;
+    }
+    if (load.loader) activeLoaders_.push_back(load.loader);
+    if (target && target->isRoot()) {
+        load.level = target->level();
+    } else if (target) {
+        load.target = target->id();
+    } else {
+        load.level = request.level;
+    }
+    load.path = path;
+    std::error_code error;
+    const std::filesystem::path relative = std::filesystem::relative(path, callbacks_.baseDirectory, error);
+    load.url = toUtf16("file:///" + (error ? std::filesystem::path(path).filename() : relative).generic_string());
+    // A later request for the same target replaces an earlier one still waiting.
+    std::erase_if(pendingLoads_, [&](const PendingLoad& p) {
+        const bool same = p.target == load.target && p.level == load.level;
+        if (same) dropLoader(p.loader);
+        return same;
+    });
+    pendingLoads_.push_back(std::move(load));
+}
+
+void ScriptEngine::finishLoads()
+{
+    if (!stage_) return;
+    std::vector<PendingLoad> loads = std::exchange(pendingLoads_, {});
+    for (PendingLoad& load : loads) {
+        MovieClip* clip = nullptr;
+        if (load.target) {
+            // A target removed in the meantime cancels its load.
+            DisplayObject* o = stage_->find(load.target);
+            if (!o || o->removed() || o->kind() != ObjectKind::MovieClip) {
+                dropLoader(load.loader);
+                continue;
+            }
+            clip = static_cast<MovieClip*>(o);
+        }
+        LoadedMovies::Result result = loaded_.load(load.path);
+        if (!result.movie) {
+            warn("loadMovie: " + result.error + "; the target is left as it was");
+            if (load.loader)
+                notifyLoader(load.loader, u"onLoadError", load.target, {avm1::Value(avm1::String(u"LoadNeverCompleted"))},
+                             true);
+            continue;
+        }
+        std::erase_if(movieUrls_, [](const auto& entry) { return entry.first.expired(); });
+        movieUrls_.emplace_back(result.movie, load.url);
+        const double bytes = static_cast<double>(result.movie->facts().declaredFileLength);
+        ObjectId target = load.target;
+        if (clip && stage_->find(load.target) != clip) {  // gone while the file was read
+            dropLoader(load.loader);
+            continue;
+        }
+        if (load.loader) {
+            // The events name the clip as it is when they run: the loaded one.
+            notifyLoader(load.loader, u"onLoadStart", target);
+            notifyLoader(load.loader, u"onLoadProgress", target, {avm1::Value(bytes), avm1::Value(bytes)});
+            notifyLoader(load.loader, u"onLoadComplete", target, {avm1::Value(0.0)});
+        }
+        if (clip)
+            replaceClipContent(*clip, std::move(result.movie));
+        else
+            target = stage_->loadLevel(load.level, std::move(result.movie)).id();
+        // After the first frame's scripts of the loaded movie.
+        if (load.loader) notifyLoader(load.loader, u"onLoadInit", target, {}, true);
+    }
+}
+
+void ScriptEngine::notifyLoader(avm1::Object* loader, const char16_t* event, ObjectId target,
+                                std::vector<avm1::Value> extra, bool last)
+{
+    if (!stage_) return;
+    stage_->queueCall([this, loader, event, target, extra = std::move(extra), last] {
+        std::vector<avm1::Value> args;
+        DisplayObject* o = target ? stage_->find(target) : nullptr;
+        args.push_back(o ? avm1::Value(scriptObjectOf(*o)) : avm1::Value());
+        args.insert(args.end(), extra.begin(), extra.end());
+        vm_->broadcastMessage(loader, avm1::String(event), args);
+        if (last) dropLoader(loader);
+    });
+}
+
+void ScriptEngine::dropLoader(avm1::Object* loader)
+{
+    if (auto it = std::find(activeLoaders_.begin(), activeLoaders_.end(), loader); it != activeLoaders_.end())
+        activeLoaders_.erase(it);
+}
+
+void ScriptEngine::replaceClipContent(MovieClip& clip, std::shared_ptr<const Movie> movie)
+{
+    // References scripts hold to the clip and what it showed find it again by path: the clip's
+    // new script object has only what the loaded movie gives it.
+    // _lockroot belongs to the clip, not to the movie it shows: a holder locked before the load
+    // stays locked.
+    std::optional<avm1::Value> lockRoot;
+    if (auto* node = static_cast<ScriptNode*>(clip.scriptNode().get()); node && node->scriptObject())
+        if (const avm1::Property* p = node->scriptObject()->findOwn(avm1::String(u"_lockroot"), false); p && !p->getter)
+            lockRoot = p->value;
+    objectLeaving(clip);
+    if (auto* node = static_cast<ScriptNode*>(clip.scriptNode().get())) {
+        node->objectGone();
+        clip.setScriptNode(nullptr);
+    }
+    if (focus_ == clip.id()) focus_ = 0;
+    clip.replaceContent(std::move(movie));
+    if (lockRoot) vm_->setMember(scriptObjectOf(clip), avm1::String(u"_lockroot"), *lockRoot);
+    // The clip's own clip events stay: it hears Load and Data once the movie is in.
+    stage_->queueClipEvent(clip, clip_event::Load);
+    stage_->queueClipEvent(clip, clip_event::Data);
 }
 
 void ScriptEngine::unloadMovie(const avm1::UrlRequest& request)
 {
-    // Levels above 0 never hold a movie here, so there is nothing to unload on them.
-    if (MovieClip* target = requestTarget(request)) target->unloadContent();
+    MovieClip* target = requestTarget(request);
+    const int level = target && target->isRoot() ? target->level() : request.targetNode ? -1 : request.level;
+    // A load still waiting for the same target is dropped with it.
+    std::erase_if(pendingLoads_, [&](const PendingLoad& p) {
+        const bool same = level > 0 ? p.level == level && !p.target : target && p.target == target->id();
+        if (same) dropLoader(p.loader);
+        return same;
+    });
+    if (level > 0) {
+        if (stage_) stage_->unloadLevel(level);
+        return;
+    }
+    if (!target) return;
+    // The clip stays, but what it showed is unloaded: it hears its own Unload after its children.
+    target->unloadContent();
+    queueOwnUnload(*target);
 }
 
 void ScriptEngine::fsCommand(const std::u16string& command, const std::u16string& args)
@@ -516,6 +725,7 @@ void ScriptEngine::stopAllSounds()
 void ScriptEngine::traceRoots(avm1::Tracer& tracer)
 {
     for (avm1::Object* o : pendingUnload_) tracer.mark(o);
+    for (avm1::Object* o : activeLoaders_) tracer.mark(o);
 }
 
 }  // namespace swf::runtime

@@ -18,6 +18,7 @@
 #include "swf/avm1/vm.h"
 #include "swf/movie/movie.h"
 #include "swf/runtime/hooks.h"
+#include "swf/runtime/loaded_movies.h"
 
 namespace swf::runtime {
 
@@ -37,6 +38,9 @@ struct ScriptCallbacks {
     // loadMovie into level 0 (or _root): the player replaces the whole movie with the file at
     // `path` once the running scripts have finished.
     std::function<void(const std::string& path)> replaceMovie;
+    // Movies loaded into clips or levels were let go: caches keyed by the addresses of their
+    // definitions must be emptied before the next movie is parsed.
+    std::function<void()> moviesReleased;
 };
 
 class ScriptEngine final : public ScriptHost, public avm1::DisplayHost {
@@ -52,6 +56,13 @@ public:
     // The runtime object behind a script value (a clip's script object), or null.
     DisplayObject* objectOf(const avm1::Value& value);
 
+    // _url of the objects of a movie ("file:///..." as it was loaded).
+    std::u16string urlOf(const Movie& movie) const;
+    // Loads into clips and levels above 0 wait for the start of the next tick; this carries
+    // them out (a missing or broken file leaves the target as it was, with a warning).
+    void finishLoads();
+    const LoadedMovies& loadedMovies() const { return loaded_; }
+
     // Player time in milliseconds since the movie started.
     void advanceTime(double ms) { nowMs_ += ms; }
 
@@ -59,7 +70,7 @@ public:
     void attachStage(Stage& stage) override;
     void beginTick() override;
     void endTick() override;
-    void runInitActions(std::uint16_t spriteId, std::span<const std::uint8_t> actions) override;
+    void runInitActions(MovieClip& timeline, std::uint16_t spriteId, std::span<const std::uint8_t> actions) override;
     void runFrameActions(MovieClip& clip, std::span<const std::uint8_t> actions) override;
     void clipEvent(DisplayObject& object, ClipEventBits event) override;
     void initializeObject(DisplayObject& object) override;
@@ -168,7 +179,17 @@ private:
     void unloadMovie(const avm1::UrlRequest& request);
     // The clip a load or unload request aims at (null for a level other than 0).
     MovieClip* requestTarget(const avm1::UrlRequest& request);
-    std::string exportNameOf(std::uint16_t characterId) const;
+    // The export name of the object's symbol in its own movie ("" for none).
+    std::string exportNameOf(const DisplayObject& object) const;
+    // The movie whose bytes hold `actions`: the object's own, or one of its parents' (clip
+    // actions belong to the movie of the timeline that placed the clip).
+    std::shared_ptr<const Movie> movieOfActions(std::span<const std::uint8_t> actions, const DisplayObject& object) const;
+    // The root clip of the movie `object` comes from (a level root or a clip a movie was loaded into).
+    DisplayObject& movieRootOf(DisplayObject& object);
+    // Gives `clip` the content of `movie` and a fresh script object.
+    void replaceClipContent(MovieClip& clip, std::shared_ptr<const Movie> movie);
+    // Queues the object's own Unload (clip actions, onUnload); true when there is one.
+    bool queueOwnUnload(DisplayObject& object);
     void warn(const std::string& message);
 
     std::shared_ptr<const Movie> movie_;
@@ -192,6 +213,24 @@ private:
     std::vector<avm1::Object*> pendingUnload_;
     // Text fields with a variable, by object id; the last text pushed to each.
     std::map<ObjectId, std::u16string> boundFields_;
+    // Loads asked for during this tick, carried out at the start of the next one.
+    struct PendingLoad {
+        ObjectId target = 0;  // the clip, or 0 for a level
+        int level = 0;
+        std::string path;
+        std::u16string url;
+        avm1::Object* loader = nullptr;  // a MovieClipLoader to tell how the load went
+    };
+    // Queues loader.broadcastMessage(event, target, extra...) with the target's script object
+    // as it is when the call runs; `last` ends the loader's hold on the collector.
+    void notifyLoader(avm1::Object* loader, const char16_t* event, ObjectId target,
+                      std::vector<avm1::Value> extra = {}, bool last = false);
+    void dropLoader(avm1::Object* loader);
+    std::vector<PendingLoad> pendingLoads_;
+    LoadedMovies loaded_;
+    // MovieClipLoaders with events still to come (kept from the collector).
+    std::vector<avm1::Object*> activeLoaders_;
+    std::vector<std::pair<std::weak_ptr<const Movie>, std::u16string>> movieUrls_;
 };
 
 }  // namespace swf::runtime

@@ -91,7 +91,9 @@ avm1::DisplayKind ScriptNode::kind() const
     return avm1::DisplayKind::MovieClip;
 }
 
-int ScriptNode::swfVersion() const { return object_ ? object_->stage().movie().version() : 7; }
+int ScriptNode::swfVersion() const { return object_ ? object_->movie().version() : 7; }
+
+int ScriptNode::levelNumber() const { return object_ && !object_->parent() ? object_->level() : 0; }
 
 avm1::DisplayNode* ScriptNode::parent() const
 {
@@ -258,13 +260,13 @@ std::u16string ScriptNode::dropTarget() const
         if (DisplayList* list = o.children())
             for (const auto& child : list->items()) visit(*child);
     };
-    visit(object_->stage().root());
+    for (MovieClip* levelRoot : object_->stage().levelRoots()) visit(*levelRoot);
     if (!found) return {};
     avm1::Object* obj = engine_.scriptObjectOf(*found);
     return engine_.vm().targetPathOf(obj, true).str();
 }
 
-std::u16string ScriptNode::url() const { return u"file:///movie.swf"; }
+std::u16string ScriptNode::url() const { return object_ ? engine_.urlOf(object_->movie()) : std::u16string(); }
 
 ColorTransform ScriptNode::colorTransform() const { return object_ ? object_->colorTransform() : ColorTransform{}; }
 void ScriptNode::setColorTransform(const ColorTransform& ct)
@@ -348,7 +350,7 @@ void ScriptNode::nextScene()
 {
     auto* c = clip();
     if (!c || !c->isRoot()) return;
-    const auto& scenes = c->stage().movie().scenes();
+    const auto& scenes = c->movie().scenes();
     for (const auto& scene : scenes) {
         if (static_cast<int>(scene.firstFrame) > c->currentFrame()) {
             c->gotoFrame(static_cast<int>(scene.firstFrame), true);
@@ -361,7 +363,7 @@ void ScriptNode::prevScene()
 {
     auto* c = clip();
     if (!c || !c->isRoot()) return;
-    const auto& scenes = c->stage().movie().scenes();
+    const auto& scenes = c->movie().scenes();
     int current = -1, previous = -1;
     for (std::size_t i = 0; i < scenes.size(); ++i)
         if (static_cast<int>(scenes[i].firstFrame) <= c->currentFrame()) current = static_cast<int>(i);
@@ -405,10 +407,9 @@ std::vector<avm1::ActionBlock> ScriptNode::frameActions(int frame) const
     std::vector<avm1::ActionBlock> out;
     auto* c = clip();
     if (!c || frame < 1 || frame > c->frameCount()) return out;
-    const auto& stage = c->stage();
     for (const ControlTag& tag : c->timeline().frameTags(static_cast<std::size_t>(frame - 1)))
         if (const auto* action = std::get_if<DoAction>(&tag))
-            out.push_back(avm1::ActionBlock::borrowed(stage.moviePointer(), action->actions, stage.movie().version()));
+            out.push_back(avm1::ActionBlock::borrowed(c->moviePointer(), action->actions, c->movie().version()));
     return out;
 }
 
@@ -437,17 +438,18 @@ avm1::DisplayNode* ScriptNode::attachMovie(std::u16string_view exportName, std::
     auto* c = clip();
     if (!c) return nullptr;
     Stage& stage = c->stage();
-    // Export names match ignoring case.
+    // Export names match ignoring case; they name symbols of the clip's own movie.
+    const Movie& movie = c->movie();
     const std::string wanted = toUtf8(exportName);
-    std::optional<std::uint16_t> id = stage.movie().exportedCharacter(wanted);
+    std::optional<std::uint16_t> id = movie.exportedCharacter(wanted);
     if (!id)
-        for (const AssetEntry& e : stage.movie().exports())
+        for (const AssetEntry& e : movie.exports())
             if (namesEqual(e.name, wanted, false)) {
                 id = e.characterId;
                 break;
             }
-    if (!id || !stage.movie().sprite(*id)) return nullptr;
-    std::unique_ptr<DisplayObject> object = createDisplayObject(stage, *id, c->nesting() + 1);
+    if (!id || !movie.sprite(*id)) return nullptr;
+    std::unique_ptr<DisplayObject> object = createDisplayObject(stage, c->moviePointer(), *id, c->nesting() + 1);
     if (!object) return nullptr;
     avm1::DisplayNode* node = placeScriptObject(std::move(object), name, depth);
     if (!node) return nullptr;
@@ -465,7 +467,7 @@ avm1::DisplayNode* ScriptNode::createEmptyMovieClip(std::u16string_view name, in
     auto* c = clip();
     if (!c || !c->stage().mayCreateObject(c->nesting() + 1)) return nullptr;
     Stage& stage = c->stage();
-    auto object = std::make_unique<MovieClip>(stage, stage.emptyTimeline(), 0);
+    auto object = std::make_unique<MovieClip>(stage, c->moviePointer(), stage.emptyTimeline(), 0);
     avm1::DisplayNode* node = placeScriptObject(std::move(object), name, depth);
     // An empty clip made by script gets no Load event.
     if (auto* made = node ? static_cast<ScriptNode*>(node)->object() : nullptr) made->initialize();
@@ -484,6 +486,7 @@ avm1::DisplayNode* ScriptNode::createTextField(std::u16string_view name, int dep
     def.readOnly = true;
     def.color = Rgba{0, 0, 0, 255};
     auto object = std::make_unique<EditTextObject>(stage, def);
+    object->setMovie(c->moviePointer());
     object->placement().matrix.tx = toTwips(x);
     object->placement().matrix.ty = toTwips(y);
     avm1::DisplayNode* node = placeScriptObject(std::move(object), name, depth);
@@ -500,9 +503,9 @@ avm1::DisplayNode* ScriptNode::duplicate(std::u16string_view name, int depth, av
     std::unique_ptr<DisplayObject> copy;
     auto* source = static_cast<MovieClip*>(object_);
     if (source->characterId() == 0)
-        copy = std::make_unique<MovieClip>(stage, source->timeline(), 0);
+        copy = std::make_unique<MovieClip>(stage, source->moviePointer(), source->timeline(), 0);
     else
-        copy = createDisplayObject(stage, source->characterId(), parentClip->nesting() + 1);
+        copy = createDisplayObject(stage, source->moviePointer(), source->characterId(), parentClip->nesting() + 1);
     if (!copy) return nullptr;
     Placement p = object_->placement();
     p.clipDepth = 0;
@@ -581,9 +584,13 @@ avm1::DisplayNode* ScriptNode::instanceAtDepth(int depth) const
 
 std::int64_t ScriptNode::bytesLoaded() const
 {
-    // A clip made empty by script has no bytes of its own; the others report the movie's.
-    if (!object_ || (object_->characterId() == 0 && object_->parent())) return 0;
-    return static_cast<std::int64_t>(object_->stage().movie().facts().declaredFileLength);
+    // A clip made empty by script has no bytes of its own; the others report their movie's
+    // (a clip a movie was loaded into, that movie's).
+    if (!object_) return 0;
+    const std::int64_t movieBytes = static_cast<std::int64_t>(object_->movie().facts().declaredFileLength);
+    if (const MovieClip* c = clip(); c && &c->timeline() == &c->movie().timeline()) return movieBytes;
+    if (object_->characterId() == 0 && object_->parent()) return 0;
+    return movieBytes;
 }
 std::int64_t ScriptNode::bytesTotal() const { return bytesLoaded(); }
 
@@ -868,7 +875,7 @@ avm1::TextFormatData ScriptNode::newTextFormat() const
     auto* f = field();
     if (!f) return t;
     const EditTextDefinition& d = f->definition();
-    const Movie& movie = f->stage().movie();
+    const Movie& movie = f->movie();
     std::string fontName = "Times New Roman";
     if (d.fontId)
         if (const FontDefinition* font = movie.font(*d.fontId)) fontName = font->name;
@@ -929,7 +936,7 @@ void ScriptNode::setNewTextFormat(const avm1::TextFormatData& t)
         const std::string name = toUtf8(*t.font);
         d.fontClass.clear();
         bool found = false;
-        for (const auto& [id, character] : f->stage().movie().characters()) {
+        for (const auto& [id, character] : f->movie().characters()) {
             if (const auto* font = std::get_if<FontDefinition>(&character); font && font->name == name) {
                 d.fontId = id;
                 found = true;

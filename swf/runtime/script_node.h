@@ -39,7 +39,7 @@ public:
     int swfVersion() const override;
 
     avm1::DisplayNode* parent() const override;
-    int levelNumber() const override { return 0; }
+    int levelNumber() const override;
     std::u16string name() const override;
     void setName(const std::u16string& name) override;
     avm1::DisplayNode* childByName(std::u16string_view name, bool caseSensitive) const override;

@@ -46,7 +46,7 @@ Stage::Stage(std::shared_ptr<const Movie> movie, StageHooks hooks) : movie_(std:
     emptyTimeline_.endFrame();
     emptyTimeline_.setHasEndTag(true);
     if (hooks_.scripts) hooks_.scripts->attachStage(*this);
-    root_ = std::make_unique<MovieClip>(*this, movie_->timeline(), 0);
+    root_ = std::make_unique<MovieClip>(*this, movie_, movie_->timeline(), 0);
     root_->attach(nullptr, 0);
     root_->initialize();
     // The main movie's Load comes after its first frame's actions.
@@ -59,7 +59,57 @@ Stage::~Stage()
     queue_.clear();
     initializeQueue_.clear();
     constructQueue_.clear();
+    levels_.clear();
     root_.reset();
+}
+
+MovieClip* Stage::level(int number) const
+{
+    if (number == 0) return root_.get();
+    auto it = levels_.find(number);
+    return it == levels_.end() ? nullptr : it->second.get();
+}
+
+std::vector<MovieClip*> Stage::levelRoots() const
+{
+    std::vector<MovieClip*> roots{root_.get()};
+    for (const auto& [number, clip] : levels_) roots.push_back(clip.get());
+    return roots;
+}
+
+MovieClip& Stage::loadLevel(int number, std::shared_ptr<const Movie> movie)
+{
+    unloadLevel(number);
+    const Timeline& timeline = movie->timeline();
+    auto clip = std::make_unique<MovieClip>(*this, std::move(movie), timeline, 0);
+    MovieClip& root = *clip;
+    levels_[number] = std::move(clip);
+    root.setLevel(number);
+    root.attach(nullptr, 0);
+    root.initialize();
+    queueClipEvent(root, clip_event::Load);
+    return root;
+}
+
+void Stage::unloadLevel(int number)
+{
+    auto it = levels_.find(number);
+    if (number <= 0 || it == levels_.end()) return;
+    MovieClip& root = *it->second;
+    // The level's clips hear their Unload; script objects keep only their paths.
+    if (hooks_.scripts) {
+        hooks_.scripts->objectRemoved(root);
+        hooks_.scripts->objectLeaving(root);
+    }
+    markRemovedTree(root);
+    // Unload handlers queued above still run: the clip stays alive until the queue is done.
+    retiredLevels_.push_back(std::move(it->second));
+    levels_.erase(it);
+}
+
+void Stage::warnOnce(const std::string& message)
+{
+    if (warned_.insert(message).second) warn(message);
 }
 
 void Stage::warn(const std::string& message) const
@@ -112,7 +162,7 @@ void Stage::tick()
     if (hooks_.scripts) hooks_.scripts->beginTick();
     // Clips run from the newest to the oldest (the root last); ids grow with creation.
     std::vector<ObjectId> clips;
-    collectClips(*root_, clips);
+    for (MovieClip* levelRoot : levelRoots()) collectClips(*levelRoot, clips);
     std::sort(clips.begin(), clips.end(), std::greater<>());
     for (ObjectId id : clips) {
         DisplayObject* object = find(id);
@@ -146,11 +196,12 @@ void Stage::queueFrameActions(MovieClip& clip, std::span<const std::uint8_t> act
     queue_.push_back(q);
 }
 
-void Stage::queueInitActions(std::uint16_t spriteId, std::span<const std::uint8_t> actions)
+void Stage::queueInitActions(MovieClip& clip, std::uint16_t spriteId, std::span<const std::uint8_t> actions)
 {
-    if (!hooks_.scripts || !initActionsRun_.insert(spriteId).second) return;
+    if (!hooks_.scripts || !initActionsRun_.insert(actions.data()).second) return;
     QueuedScript q;
     q.kind = QueuedScript::Kind::InitActions;
+    q.object = clip.id();
     q.spriteId = spriteId;
     q.actions = actions;
     // Init actions run before the frame actions queued with them.
@@ -255,7 +306,10 @@ void Stage::runQueuedScripts()
         from.pop_front();
         switch (q.kind) {
         case QueuedScript::Kind::InitActions:
-            host->runInitActions(q.spriteId, q.actions);
+            if (DisplayObject* o = find(q.object); o && o->kind() == ObjectKind::MovieClip)
+                host->runInitActions(static_cast<MovieClip&>(*o), q.spriteId, q.actions);
+            else
+                host->runInitActions(*root_, q.spriteId, q.actions);
             break;
         case QueuedScript::Kind::FrameActions:
             if (DisplayObject* o = find(q.object); o && !o->removed() && o->kind() == ObjectKind::MovieClip)
@@ -277,14 +331,20 @@ void Stage::runQueuedScripts()
         if (queue_.empty() && initializeQueue_.empty() && constructQueue_.empty()) releaseRetired();
     }
     releaseRetired();
+    retiredLevels_.clear();
 }
 
 DisplayObject* Stage::resolvePath(std::string_view path, DisplayObject* from) const
 {
     DisplayObject* current = from ? from : root_.get();
-    const bool caseSensitive = caseSensitiveNames();
+    const bool caseSensitive = current->caseSensitiveNames();
+    // The root of the level `object` is on.
+    auto levelRootOf = [](DisplayObject* object) {
+        while (object->parent()) object = object->parent();
+        return object;
+    };
     if (!path.empty() && path.front() == '/') {
-        current = root_.get();
+        current = levelRootOf(current);
         path.remove_prefix(1);
     }
     while (!path.empty() && current) {
@@ -300,9 +360,9 @@ DisplayObject* Stage::resolvePath(std::string_view path, DisplayObject* from) co
         if (segment.empty()) continue;
         int level = 0;
         if (namesEqual(segment, "_root", caseSensitive))
-            current = root_.get();
+            current = levelRootOf(current);
         else if (isLevelName(segment, caseSensitive, level))
-            current = level == 0 ? root_.get() : nullptr;
+            current = this->level(level);
         else if (namesEqual(segment, "_parent", caseSensitive))
             current = current->parent();
         else if (namesEqual(segment, "this", caseSensitive))

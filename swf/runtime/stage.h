@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <span>
@@ -59,6 +60,19 @@ public:
     // Instance names compare exactly from SWF 7 on.
     bool caseSensitiveNames() const { return movie_->version() >= 7; }
 
+    // Levels: _level0 is root(); movies loaded into levels above 0 have their own root clips,
+    // drawn above the lower levels. null for an empty level.
+    MovieClip* level(int number) const;
+    // The roots of every level, lowest level first (root() first).
+    std::vector<MovieClip*> levelRoots() const;
+    // Puts `movie` into level `number` (> 0), replacing what the level held; returns its root,
+    // which has shown its first frame (its scripts are queued).
+    MovieClip& loadLevel(int number, std::shared_ptr<const Movie> movie);
+    // Empties level `number` (> 0): its clips get their Unload and the level is gone.
+    void unloadLevel(int number);
+    // A warning given once per message.
+    void warnOnce(const std::string& message);
+
     void tick();
     std::uint64_t tickCount() const { return tick_; }
 
@@ -87,7 +101,8 @@ public:
     // kind of limit when not).
     bool mayCreateObject(int nesting);
     void queueFrameActions(MovieClip& clip, std::span<const std::uint8_t> actions);
-    void queueInitActions(std::uint16_t spriteId, std::span<const std::uint8_t> actions);
+    // Once per sprite of each movie: `clip` is where the tag was met.
+    void queueInitActions(MovieClip& clip, std::uint16_t spriteId, std::span<const std::uint8_t> actions);
     void queueClipEvent(DisplayObject& object, ClipEventBits event);
     // A new object's Initialize and Construct work, which runs before everything queued
     // normally (all Initialize work first, then all Construct work).
@@ -140,9 +155,13 @@ private:
     std::vector<ObjectId> retired_;  // unloading clips, dropped after the queue has run
     void releaseRetired();
     static void markRemovedTree(DisplayObject& object);
-    std::unordered_set<std::uint16_t> initActionsRun_;
+    // Init actions that ran, by the address of their bytes (unique across loaded movies).
+    std::unordered_set<const std::uint8_t*> initActionsRun_;
     std::set<std::string> warned_;
     std::unique_ptr<MovieClip> root_;  // last: destroyed first, while the rest is still whole
+    std::map<int, std::unique_ptr<MovieClip>> levels_;  // above 0; destroyed before the root
+    // Unloaded levels, kept until the queued scripts (their Unload handlers) have run.
+    std::vector<std::unique_ptr<MovieClip>> retiredLevels_;
 };
 
 }  // namespace swf::runtime

@@ -18,7 +18,7 @@ using writer::SpriteTags;
 // Records what the stage hands to scripts; each action list is one byte naming it.
 class RecordingScripts : public ScriptHost {
 public:
-    void runInitActions(std::uint16_t spriteId, std::span<const std::uint8_t> actions) override
+    void runInitActions(MovieClip&, std::uint16_t spriteId, std::span<const std::uint8_t> actions) override
     {
         log.push_back("init " + std::to_string(spriteId) + ":" + std::to_string(actions[0]));
     }
