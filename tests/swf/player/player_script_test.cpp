@@ -283,6 +283,30 @@ TEST_F(LoadMovieTest, NetworkEscapesAndBrokenFilesKeepTheMovie)
     EXPECT_TRUE(m.warned("no folder"));
 }
 
+TEST_F(LoadMovieTest, ALevelAboveZeroDrawsOverTheMovieUntilItUnloads)
+{
+    // The main movie is red where the level's movie, loaded over it, is green; both use id 1.
+    writer::MovieWriter top(6);
+    top.shape(square(1, {0, 255, 0, 255}, 2000)).place(1, 1).showFrame();
+    top.doAction(code(Asm().getUrl("", "_level1"))).showFrame();
+    write("top.swf", top.build());
+    Asm loader;
+    loader.getUrl("top.swf", "_level1").op(Op::Stop);
+    writer::MovieWriter first(6);
+    first.shape(square(1, {255, 0, 0, 255}, 4000)).place(1, 1).doAction(code(loader)).showFrame();
+    ScriptedPlayer p;
+    const std::string path = write("first.swf", first.build());
+    p.player.loadFile(path);
+    EXPECT_TRUE(near(p.pixelAt(50, 50), kRed));
+    p.player.tick();
+    EXPECT_TRUE(near(p.pixelAt(50, 50), kGreen));
+    EXPECT_TRUE(near(p.pixelAt(150, 150), kRed));
+    // The level's second frame unloads it.
+    p.player.tick();
+    EXPECT_TRUE(near(p.pixelAt(50, 50), kRed));
+    EXPECT_TRUE(p.warnings.empty());
+}
+
 TEST_F(LoadMovieTest, UnloadMovieEmptiesAClipButKeepsIt)
 {
     // A clip showing a red square; the second frame unloads it and traces what is left.
