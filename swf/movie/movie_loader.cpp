@@ -4,6 +4,7 @@
 // keeps its whole frames.
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -15,6 +16,7 @@
 #include "swf/format/tag_stream.h"
 #include "swf/format/text_decoder.h"
 #include "swf/movie/bitmap_decoder.h"
+#include "swf/movie/image_movie.h"
 #include "swf/movie/movie.h"
 
 namespace swf {
@@ -85,6 +87,8 @@ public:
     explicit MovieLoader(Movie& movie) : m_(movie), text_(0) {}
 
     void run(std::span<const std::uint8_t> bytes);
+    // A movie of one frame showing `bitmap` (decoded from `file`) at depth 1.
+    static std::shared_ptr<const Movie> imageMovie(std::span<const std::uint8_t> file, Bitmap bitmap);
 
 private:
     // Reads one tag stream into `timeline`. Returns true when it ended cleanly (End tag, or
@@ -561,6 +565,51 @@ MovieLoadResult Movie::load(std::span<const std::uint8_t> bytes)
         return MovieLoadError{MovieLoadError::Kind::TooLarge, "not enough memory to load the movie", -1};
     }
     return std::shared_ptr<const Movie>(std::move(movie));
+}
+
+std::shared_ptr<const Movie> MovieLoader::imageMovie(std::span<const std::uint8_t> file, Bitmap bitmap)
+{
+    std::shared_ptr<Movie> movie(new Movie());
+    movie->data_.assign(file.begin(), file.end());
+    MovieFacts& f = movie->facts_;
+    f.version = 8;
+    f.declaredFileLength = static_cast<std::uint32_t>(std::min<std::size_t>(file.size(), UINT32_MAX));
+    f.decompressedSize = file.size();
+    f.frameSize = Rect{0, bitmap.width * 20, 0, bitmap.height * 20};
+    f.declaredFrameCount = 1;
+    movie->characters_.emplace(1, BitmapCharacter{1, std::make_shared<const Bitmap>(std::move(bitmap))});
+    PlaceObject place;
+    place.placeVersion = 2;
+    place.depth = 1;
+    place.characterId = 1;
+    movie->main_.addTag(std::move(place));
+    movie->main_.endFrame();
+    movie->main_.setHasEndTag(true);
+    return movie;
+}
+
+bool looksLikeImage(std::span<const std::uint8_t> b)
+{
+    const bool jpeg = b.size() >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF;
+    const bool png = b.size() >= 8 && b[0] == 0x89 && b[1] == 'P' && b[2] == 'N' && b[3] == 'G';
+    const bool gif = b.size() >= 6 && b[0] == 'G' && b[1] == 'I' && b[2] == 'F' && b[3] == '8';
+    return jpeg || png || gif;
+}
+
+MovieLoadResult loadImageMovie(std::span<const std::uint8_t> bytes)
+{
+    if (!looksLikeImage(bytes))
+        return MovieLoadError{MovieLoadError::Kind::NotSwf, "neither a movie nor a JPEG, PNG or GIF image", 0};
+    try {
+        Bitmap bitmap = bytes[0] == 0xFF ? decodeJpeg(bytes) : bytes[0] == 0x89 ? decodePng(bytes) : decodeGif(bytes);
+        if (bitmap.width <= 0 || bitmap.height <= 0)
+            return MovieLoadError{MovieLoadError::Kind::Corrupt, "the image has no pixels", -1};
+        return MovieLoader::imageMovie(bytes, std::move(bitmap));
+    } catch (const FormatError& e) {
+        return MovieLoadError{errorKind(e.kind()), std::string("image: ") + e.what(), e.offset()};
+    } catch (const std::bad_alloc&) {
+        return MovieLoadError{MovieLoadError::Kind::TooLarge, "not enough memory for the image", -1};
+    }
 }
 
 }  // namespace swf

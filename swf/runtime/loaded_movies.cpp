@@ -4,6 +4,7 @@
 #include <variant>
 
 #include "swf/format/limits.h"
+#include "swf/movie/image_movie.h"
 
 namespace swf::runtime {
 
@@ -76,7 +77,8 @@ LoadedMovies::Result LoadedMovies::load(std::span<const std::uint8_t> bytes, con
     if (held_.size() >= limits::kMaxLoadedMovies)
         return {nullptr, "more than " + std::to_string(limits::kMaxLoadedMovies) +
                              " loaded movies at once; " + name + " is not loaded"};
-    MovieLoadResult result = Movie::load(bytes);
+    // Images (JPEG, PNG, GIF) load as a movie showing the picture.
+    MovieLoadResult result = looksLikeImage(bytes) ? loadImageMovie(bytes) : Movie::load(bytes);
     if (!result) return {nullptr, "cannot load " + name + ": " + result.error().message};
     std::shared_ptr<const Movie> movie = result.movie();
     const std::size_t bytesNeeded = footprint(*movie);

@@ -1,5 +1,6 @@
 #pragma once
-// The movies scripts load into clips and levels (loadMovie, loadMovieNum). Display objects share
+// The movies scripts load into clips and levels (loadMovie, loadMovieNum): SWF files, and JPEG,
+// PNG and GIF images as movies of one frame showing the picture. Display objects share
 // ownership of the movie they come from; this holder keeps a reference too, so that a movie is
 // released only here, when a later load finds nothing else holding it. Caches that key on the
 // addresses of a movie's definitions (the renderer's) hear of every release before a new movie

@@ -428,18 +428,6 @@ MovieClip* ScriptEngine::requestTarget(const avm1::UrlRequest& request)
     return object && object->kind() == ObjectKind::MovieClip ? static_cast<MovieClip*>(object) : nullptr;
 }
 
-namespace {
-
-bool isImageFile(const std::string& path)
-{
-    const std::string ext = std::filesystem::path(path).extension().string();
-    std::string lower;
-    for (char c : ext) lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return lower == ".jpg" || lower == ".jpeg" || lower == ".png" || lower == ".gif";
-}
-
-}  // namespace
-
 void ScriptEngine::loadMovie(const avm1::UrlRequest& request)
 {
     const std::string url = avm1::String(request.url).toUtf8();
@@ -461,14 +449,6 @@ void ScriptEngine::loadMovie(const avm1::UrlRequest& request)
     PendingLoad load;
     load.loader = request.scriptObject;
     const ObjectId targetId = target ? target->id() : 0;
-    if (isImageFile(path)) {
-        warn("loadMovie of an image (" + url + ") is not supported; the target is left as it is");
-        if (load.loader) {
-            activeLoaders_.push_back(load.loader);
-            notifyLoader(load.loader, u"onLoadError", targetId, {avm1::Value(avm1::String(u"URLNotFound"))}, true);
-        }
-        return;
-    }
     std::error_code missing;
     if (!std::filesystem::is_regular_file(path, missing)) {
         // Known at once: the loader hears it before the frame ends, and the target stays.

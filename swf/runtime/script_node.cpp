@@ -502,7 +502,8 @@ avm1::DisplayNode* ScriptNode::duplicate(std::u16string_view name, int depth, av
     Stage& stage = object_->stage();
     std::unique_ptr<DisplayObject> copy;
     auto* source = static_cast<MovieClip*>(object_);
-    if (source->characterId() == 0)
+    // A clip made empty by script, or one a movie was loaded into, is copied with its timeline.
+    if (source->characterId() == 0 || &source->timeline() == &source->movie().timeline())
         copy = std::make_unique<MovieClip>(stage, source->moviePointer(), source->timeline(), 0);
     else
         copy = createDisplayObject(stage, source->moviePointer(), source->characterId(), parentClip->nesting() + 1);

@@ -275,6 +275,32 @@ TEST_F(LoadMovie, MissingOrBrokenFilesLeaveTheClipAsItWas)
     EXPECT_EQ(read("holder._url"), "file:///movie.swf");
 }
 
+TEST_F(LoadMovie, AnImageLoadsAsAMovieShowingThePicture)
+{
+    writer::Image image;
+    image.width = 40;
+    image.height = 30;
+    image.argb.assign(40 * 30, 0xff0000ffu);
+    write("photo.jpg", writer::encodeJpeg(image));
+    write("cut.png", {0x89, 'P', 'N', 'G', 13, 10, 26, 10, 0, 0});
+    Asm load;
+    loadInto(load, "photo.jpg", "holder");
+    load.getUrl("cut.png", "_level2");
+    start(parentMovie(load));
+    stage->tick();
+    MovieClip& clip = holder();
+    auto* bitmap = dynamic_cast<BitmapObject*>(clip.displayList().at(1));
+    ASSERT_NE(bitmap, nullptr);
+    ASSERT_NE(bitmap->bitmap(), nullptr);
+    EXPECT_EQ(bitmap->bitmap()->width, 40);
+    EXPECT_EQ(bitmap->bitmap()->height, 30);
+    EXPECT_EQ(clip.matrix().tx, 300);
+    EXPECT_EQ(read("holder._url"), "file:///photo.jpg");
+    // A damaged image loads nothing.
+    EXPECT_EQ(stage->level(2), nullptr);
+    EXPECT_TRUE(warned("cut.png"));
+}
+
 TEST(LoadedMovies, RefusesPastTheCountAndReleasesWhatNothingShows)
 {
     writer::MovieWriter m(7);
