@@ -198,7 +198,7 @@ void Stage::queueFrameActions(MovieClip& clip, std::span<const std::uint8_t> act
 
 void Stage::queueInitActions(MovieClip& clip, std::uint16_t spriteId, std::span<const std::uint8_t> actions)
 {
-    if (!hooks_.scripts || !initActionsRun_.insert(actions.data()).second) return;
+    if (!hooks_.scripts || !markInitActionsRun(clip, spriteId)) return;
     QueuedScript q;
     q.kind = QueuedScript::Kind::InitActions;
     q.object = clip.id();
@@ -208,6 +208,15 @@ void Stage::queueInitActions(MovieClip& clip, std::uint16_t spriteId, std::span<
     auto firstOther = std::find_if(queue_.begin(), queue_.end(),
                                    [](const QueuedScript& s) { return s.kind != QueuedScript::Kind::InitActions; });
     queue_.insert(firstOther, q);
+}
+
+bool Stage::markInitActionsRun(const MovieClip& clip, std::uint16_t spriteId)
+{
+    std::erase_if(initActionsRun_, [](const auto& entry) { return entry.first.expired(); });
+    for (auto& [movie, sprites] : initActionsRun_)
+        if (movie.lock() == clip.moviePointer()) return sprites.insert(spriteId).second;
+    initActionsRun_.emplace_back(clip.moviePointer(), std::unordered_set<std::uint16_t>{spriteId});
+    return true;
 }
 
 void Stage::queueClipEvent(DisplayObject& object, ClipEventBits event)

@@ -155,8 +155,10 @@ private:
     std::vector<ObjectId> retired_;  // unloading clips, dropped after the queue has run
     void releaseRetired();
     static void markRemovedTree(DisplayObject& object);
-    // Init actions that ran, by the address of their bytes (unique across loaded movies).
-    std::unordered_set<const std::uint8_t*> initActionsRun_;
+    // Sprites whose init actions ran, per movie (a movie's sprite runs them once, whichever tag
+    // comes first). Weak: a released movie's entry goes, and a new movie never inherits it.
+    std::vector<std::pair<std::weak_ptr<const Movie>, std::unordered_set<std::uint16_t>>> initActionsRun_;
+    bool markInitActionsRun(const MovieClip& clip, std::uint16_t spriteId);
     std::set<std::string> warned_;
     std::unique_ptr<MovieClip> root_;  // last: destroyed first, while the rest is still whole
     std::map<int, std::unique_ptr<MovieClip>> levels_;  // above 0; destroyed before the root

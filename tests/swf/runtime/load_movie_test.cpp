@@ -190,6 +190,31 @@ TEST_F(LoadMovie, CharacterIdsAreLookedUpInTheMovieTheObjectComesFrom)
     EXPECT_EQ(stage->movie().shape(1)->bounds.xMax, 200);
 }
 
+TEST_F(LoadMovie, InitActionsRunOncePerSpriteOfEachMovie)
+{
+    // Both movies have init actions for their sprite 2; the child's run on the child's root.
+    writer::SpriteTags inner(7);
+    inner.place(1, 1).showFrame();
+    writer::MovieWriter child(7);
+    child.shape(square(1, {0, 0, 255, 255})).sprite(2, inner);
+    Asm init;
+    init.trace("child init");
+    init.push({"this"}).op(Op::GetVariable).op(Op::TargetPath).op(Op::Trace);
+    child.doInitAction(2, code(init)).doInitAction(2, code(Asm().trace("again"))).showFrame();
+    write("child.swf", child.build());
+    Asm load;
+    loadInto(load, "child.swf", "holder");
+    writer::SpriteTags parentInner(7);
+    parentInner.place(1, 1).showFrame();
+    writer::MovieWriter parent(7);
+    parent.shape(square(1, {255, 0, 0, 255})).sprite(2, parentInner);
+    parent.doInitAction(2, code(Asm().trace("parent init"))).place(named(2, 1, "holder"));
+    parent.doAction(code(load)).doAction(code(Asm().op(Op::Stop))).showFrame();
+    start(parent.build());
+    stage->tick();
+    EXPECT_EQ(traces, (Lines{"parent init", "child init", "_level0.holder"}));
+}
+
 TEST_F(LoadMovie, TheLoadedMoviesVersionGovernsItsScripts)
 {
     // Names are case-insensitive in a SWF 6 movie even when the parent is SWF 7.
