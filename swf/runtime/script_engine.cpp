@@ -432,13 +432,19 @@ void ScriptEngine::loadMovie(const avm1::UrlRequest& request)
 {
     const std::string url = avm1::String(request.url).toUtf8();
     const auto resolved = resolveLocalUrl(url, callbacks_.baseDirectory);
+    MovieClip* target = requestTarget(request);
     if (const auto* refused = std::get_if<RefusedUrl>(&resolved)) {
         warn("loadMovie refused: " + refused->reason);
+        // A MovieClipLoader hears the failure before the frame ends.
+        if (request.scriptObject && stage_) {
+            activeLoaders_.push_back(request.scriptObject);
+            notifyLoader(request.scriptObject, u"onLoadError", target ? target->id() : 0,
+                         {avm1::Value(avm1::String(u"URLNotFound"))}, true);
+        }
         return;
     }
     const std::string path = std::get<LocalFile>(resolved).path;
     if (!stage_) return;
-    MovieClip* target = requestTarget(request);
     const bool toLevel = !request.targetNode && request.level > 0;
     if (!toLevel && !target) return;
     // Level 0 (or its root) takes the whole player: the movie is replaced.
