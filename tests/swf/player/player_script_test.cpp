@@ -307,6 +307,54 @@ TEST_F(LoadMovieTest, ALevelAboveZeroDrawsOverTheMovieUntilItUnloads)
     EXPECT_TRUE(p.warnings.empty());
 }
 
+// A square of 100 pixels filled with bitmap `bitmapId` (pixels -> twips, tiled).
+ShapeDefinition bitmapSquare(std::uint16_t id, std::uint16_t bitmapId)
+{
+    ShapeDefinition s = square(id, {0, 0, 0, 255}, 2000);
+    s.shape.fills[0].kind = FillStyle::Kind::Bitmap;
+    s.shape.fills[0].bitmapId = bitmapId;
+    s.shape.fills[0].matrix = Matrix{20, 0, 0, 20, 0, 0};
+    return s;
+}
+
+writer::Image plain(std::uint32_t argb)
+{
+    writer::Image image;
+    image.width = image.height = 8;
+    image.argb.assign(64, argb);
+    return image;
+}
+
+TEST_F(LoadMovieTest, ALoadedMoviesBitmapFillsUseItsOwnBitmaps)
+{
+    // Both movies fill shape 2 with their bitmap 1: red in the main movie, green in the loaded one.
+    writer::MovieWriter child(8);
+    child.losslessBitmap(1, plain(0xff00ff00)).shape(bitmapSquare(2, 1)).place(2, 1).showFrame();
+    write("child.swf", child.build());
+    writer::SpriteTags inner(8);
+    inner.place(2, 1).showFrame();
+    writer::MovieWriter parent(8);
+    parent.losslessBitmap(1, plain(0xffff0000)).shape(bitmapSquare(2, 1)).sprite(3, inner);
+    parent.place(2, 1);
+    PlaceObject holder;
+    holder.placeVersion = 2;
+    holder.depth = 2;
+    holder.characterId = 3;
+    holder.name = "holder";
+    holder.matrix = translate(3000, 0);
+    parent.place(holder);
+    Asm load;
+    load.push({"child.swf", "holder"}).getUrl2(0x40).op(Op::Stop);
+    parent.doAction(code(load)).showFrame();
+    ScriptedPlayer p;
+    p.player.loadFile(write("parent.swf", parent.build()));
+    EXPECT_TRUE(near(p.pixelAt(50, 50), kRed));
+    EXPECT_TRUE(near(p.pixelAt(200, 50), kRed));
+    p.player.tick();
+    EXPECT_TRUE(near(p.pixelAt(50, 50), kRed));
+    EXPECT_TRUE(near(p.pixelAt(200, 50), kGreen)) << std::hex << p.pixelAt(200, 50);
+}
+
 TEST_F(LoadMovieTest, UnloadMovieEmptiesAClipButKeepsIt)
 {
     // A clip showing a red square; the second frame unloads it and traces what is left.
