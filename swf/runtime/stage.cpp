@@ -59,6 +59,7 @@ Stage::~Stage()
     queue_.clear();
     initializeQueue_.clear();
     constructQueue_.clear();
+    retiredLevels_.clear();
     levels_.clear();
     root_.reset();
 }

@@ -1,5 +1,7 @@
 #pragma once
-// The stage of one loaded movie: the root clip and everything under it, the background colour,
+// The stage of one loaded movie: the root clip and everything under it (with the roots of movies
+// loaded into levels above 0, and clips showing loaded movies, whose objects each know the movie
+// they come from: DisplayObject::movie()), the background colour,
 // the registry of live objects (ids as handles), the queue of scripts to run after a pass, and
 // the hooks to the script and sound layers.
 //
@@ -81,7 +83,8 @@ public:
     std::size_t objectCount() const { return objects_.size(); }
 
     // A target path as scripts write it: "/a/b", "_root.a.b", "a.b", "_parent.x", "..", with
-    // "_levelN" for the root (only level 0 exists). Relative paths start at `from`.
+    // "_levelN" for a level's root; "_root" and a leading "/" are the root of the level `from`
+    // is on. Relative paths start at `from`.
     DisplayObject* resolvePath(std::string_view path, DisplayObject* from = nullptr) const;
 
     // The sound host, or one that does nothing.
