@@ -537,11 +537,16 @@ void ScriptEngine::notifyLoader(avm1::Object* loader, const char16_t* event, Obj
 {
     if (!stage_) return;
     stage_->queueCall([this, loader, event, target, extra = std::move(extra), last] {
-        std::vector<avm1::Value> args;
+        // Through the loader's own broadcastMessage, which a script may have replaced.
+        std::vector<avm1::Value> args{avm1::Value(avm1::String(event))};
         DisplayObject* o = target ? stage_->find(target) : nullptr;
         args.push_back(o ? avm1::Value(scriptObjectOf(*o)) : avm1::Value());
         args.insert(args.end(), extra.begin(), extra.end());
-        vm_->broadcastMessage(loader, avm1::String(event), args);
+        const avm1::String method(u"broadcastMessage");
+        if (vm_->hasMethod(loader, method))
+            vm_->callMethod(loader, method, args);
+        else
+            vm_->broadcastMessage(loader, avm1::String(event), std::span(args).subspan(1));
         if (last) dropLoader(loader);
     });
 }

@@ -190,6 +190,30 @@ TEST_F(LoadMovie, CharacterIdsAreLookedUpInTheMovieTheObjectComesFrom)
     EXPECT_EQ(stage->movie().shape(1)->bounds.xMax, 200);
 }
 
+TEST_F(LoadMovie, AMovieClipLoaderHearsEachStepThroughItsBroadcastMessage)
+{
+    write("child.swf", childMovie(Asm().trace("child runs")));
+    // loader.broadcastMessage is replaced: the player calls it, so every event shows.
+    Asm script;
+    script.push({"loader"}).push({0, "MovieClipLoader"}).op(Op::NewObject).op(Op::SetVariable);
+    script.get("loader").push({"broadcastMessage"});
+    script.defineFunction("", {"event", "target"}, [](Asm& f) {
+        f.get("event").push({" "}).op(Op::Add2).get("target").op(Op::TargetPath).op(Op::Add2).op(Op::Trace);
+    });
+    script.op(Op::SetMember);
+    script.callMethod([](Asm& a) { a.get("loader"); }, "loadClip", {"child.swf", "holder"}).op(Op::Trace);
+    script.callMethod([](Asm& a) { a.get("loader"); }, "loadClip", {"none.swf", "holder"}).op(Op::Pop);
+    script.callMethod([](Asm& a) { a.get("loader"); }, "loadClip", {"http://example.com/a.swf", "holder"}).op(Op::Pop);
+    const std::vector<std::uint8_t> bytes = parentMovie(script);
+    start(bytes);
+    // Failures are told before the frame ends; the target stays.
+    EXPECT_EQ(traces, (Lines{"true", "onLoadError _level0.holder", "onLoadError _level0.holder"}));
+    traces.clear();
+    stage->tick();
+    EXPECT_EQ(traces, (Lines{"onLoadStart _level0.holder", "onLoadProgress _level0.holder",
+                             "onLoadComplete _level0.holder", "child runs", "onLoadInit _level0.holder"}));
+}
+
 TEST_F(LoadMovie, InitActionsRunOncePerSpriteOfEachMovie)
 {
     // Both movies have init actions for their sprite 2; the child's run on the child's root.
