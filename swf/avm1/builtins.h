@@ -24,6 +24,7 @@ void installButtonAndTextField(Vm& vm, Object* global);
 void installColorAndSound(Vm& vm, Object* global);
 void installXml(Vm& vm, Object* global);
 void installLoadVarsAndMisc(Vm& vm, Object* global);
+void installTextSnapshot(Vm& vm, Object* global);
 void installError(Vm& vm, Object* global);
 void installGeom(Vm& vm, Object* global);  // flash.geom; after MovieClip
 

@@ -265,6 +265,7 @@ void Vm::installBuiltins()
     installColorAndSound(*this, global_);
     installXml(*this, global_);
     installLoadVarsAndMisc(*this, global_);
+    installTextSnapshot(*this, global_);
     installGeom(*this, global_);
 }
 

@@ -41,6 +41,8 @@ Value Vm::toPrimitive(const Value& v, PrimitiveHint hint)
         if (auto* f = dynamic_cast<FunctionObject*>(fn.asObject())) {
             callable = true;
             Value r = invokeFunction(f, o, {}, nullptr, false);
+            // toString() answering with a number or boolean leaves the object without text.
+            if (name == &n.toStringName && !r.isString() && !r.isNullish() && r.isPrimitive()) break;
             if (r.isPrimitive() || r.asObject()->kind() == ObjectKind::Display) return r;
         }
     }
