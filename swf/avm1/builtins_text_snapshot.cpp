@@ -117,6 +117,14 @@ Value snapshotHitTestTextNearPos(Vm&, const CallInfo& c)
     return Value(-1.0);
 }
 
+// One object per character of [begin, end]: nothing to describe without characters.
+Value snapshotGetTextRunInfo(Vm& vm, const CallInfo& c)
+{
+    auto* s = snapshotOf(c);
+    if (!s || c.count() < 2) return Value();
+    return Value(vm.newArray());
+}
+
 }  // namespace
 
 void installTextSnapshot(Vm& vm, Object* global)
@@ -127,15 +135,18 @@ void installTextSnapshot(Vm& vm, Object* global)
     struct {
         const char* name;
         NativeFunction fn;
-    } methods[] = {{"findText", snapshotFindText},
-                   {"getCount", snapshotGetCount},
+    } methods[] = {{"getCount", snapshotGetCount},
+                   {"setSelected", snapshotSetSelected},
                    {"getSelected", snapshotGetSelected},
-                   {"getSelectedText", snapshotGetSelectedText},
                    {"getText", snapshotGetText},
+                   {"getSelectedText", snapshotGetSelectedText},
                    {"hitTestTextNearPos", snapshotHitTestTextNearPos},
+                   {"findText", snapshotFindText},
                    {"setSelectColor", snapshotSetSelectColor},
-                   {"setSelected", snapshotSetSelected}};
-    for (auto& m : methods) vm.defineMethod(proto, m.name, m.fn);
+                   {"getTextRunInfo", snapshotGetTextRunInfo}};
+    // Movies of SWF 6 see the methods in for..in loops; later versions do not.
+    const std::uint16_t flags = vm.version() >= 7 ? PropFlag::DontEnum : 0;
+    for (auto& m : methods) vm.defineMethod(proto, m.name, m.fn, flags);
 }
 
 }  // namespace swf::avm1

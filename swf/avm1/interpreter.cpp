@@ -602,7 +602,8 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
                 Object* t = (target.isString() && target.asString().empty()) || target.isUndefined()
                                 ? f.target
                                 : resolveTargetValue(f, target);
-                if (std::isnan(index) || index < 0) {
+                // The index truncates toward zero: -0.8 still names _x.
+                if (std::isnan(index) || std::trunc(index) < 0) {
                     push(Value());
                 } else {
                     push(getProperty(f, t, toClampedInt(index)));
@@ -616,7 +617,7 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
                 Object* t = (target.isString() && target.asString().empty()) || target.isUndefined()
                                 ? f.target
                                 : resolveTargetValue(f, target);
-                if (!std::isnan(index) && index >= 0) setProperty(f, t, toClampedInt(index), v);
+                if (!std::isnan(index) && std::trunc(index) >= 0) setProperty(f, t, toClampedInt(index), v);
                 break;
             }
             case 0x24: {
