@@ -183,8 +183,9 @@ Value soundGetTransform(Vm& vm, const CallInfo& c)
     Object* o = vm.newObject();
     vm.setMember(o, String("ll"), Value(t.ll));
     vm.setMember(o, String("lr"), Value(t.lr));
-    vm.setMember(o, String("rl"), Value(t.rl));
+    // This order makes for..in list rl, rr, lr, ll, as Flash Player does.
     vm.setMember(o, String("rr"), Value(t.rr));
+    vm.setMember(o, String("rl"), Value(t.rl));
     return Value(o);
 }
 

@@ -175,19 +175,6 @@ void Vm::setMember(Object* obj, const String& name, const Value& value)
     if (!obj || name.empty()) return;  // a property without a name cannot be made
     const bool cs = caseSensitive();
     const Names& n = internals_->names;
-    if (sameName(name, n.proto, cs)) {
-        Object::ProtoSlot& slot = obj->protoSlot();
-        if (slot.present && (slot.getter || slot.setter)) {
-            // An accessor named __proto__ takes the value; the prototype chain stays as it was.
-            if (Object* setter = slot.setter) invoke(Value(setter), obj, std::span<const Value>(&value, 1));
-            return;
-        }
-        if (slot.present && (slot.flags & PropFlag::ReadOnly)) return;
-        std::uint16_t flags = slot.present ? slot.flags : PropFlag::DontEnum;
-        obj->setProtoValue(value);
-        obj->protoSlot().flags = flags;
-        return;
-    }
     Value v = value;
     // Watchers see the assignment first and decide the stored value. A watcher does not fire
     // again for assignments made by its own callback.
@@ -198,8 +185,11 @@ void Vm::setMember(Object* obj, const String& name, const Value& value)
         Value userData = watches[wi].userData;
         if (!cb || internals_->activeWatches.count({obj, wi})) break;
         Value old;
-        int oi = obj->properties().find(name, cs);
-        if (oi >= 0 && !obj->properties().at(oi).getter) old = obj->properties().at(oi).value;
+        if (sameName(name, n.proto, cs)) {
+            old = obj->protoSlot().value;
+        } else if (int oi = obj->properties().find(name, cs); oi >= 0 && !obj->properties().at(oi).getter) {
+            old = obj->properties().at(oi).value;
+        }
         internals_->activeWatches.insert({obj, wi});
         Value args[] = {Value(name), old, v, userData};
         try {
@@ -210,6 +200,19 @@ void Vm::setMember(Object* obj, const String& name, const Value& value)
         }
         internals_->activeWatches.erase({obj, wi});
         break;
+    }
+    if (sameName(name, n.proto, cs)) {
+        Object::ProtoSlot& slot = obj->protoSlot();
+        if (slot.present && (slot.getter || slot.setter)) {
+            // An accessor named __proto__ takes the value; the prototype chain stays as it was.
+            if (Object* setter = slot.setter) invoke(Value(setter), obj, std::span<const Value>(&v, 1));
+            return;
+        }
+        if (slot.present && (slot.flags & PropFlag::ReadOnly)) return;
+        std::uint16_t flags = slot.present ? slot.flags : PropFlag::DontEnum;
+        obj->setProtoValue(v);
+        obj->protoSlot().flags = flags;
+        return;
     }
     if (obj->setVirtual(*this, name, v)) return;
     int i = obj->properties().find(name, cs);
