@@ -268,6 +268,7 @@ void Vm::installBuiltins()
     installLoadVarsAndMisc(*this, global_);
     installTextSnapshot(*this, global_);
     installGeom(*this, global_);
+    installFileReferenceList(*this, global_);
 }
 
 }  // namespace swf::avm1
