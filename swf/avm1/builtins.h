@@ -24,8 +24,10 @@ void installButtonAndTextField(Vm& vm, Object* global);
 void installColorAndSound(Vm& vm, Object* global);
 void installXml(Vm& vm, Object* global);
 void installLoadVarsAndMisc(Vm& vm, Object* global);
+void installTextSnapshot(Vm& vm, Object* global);
 void installError(Vm& vm, Object* global);
 void installGeom(Vm& vm, Object* global);  // flash.geom; after MovieClip
+void installFileReferenceList(Vm& vm, Object* global);  // flash.net; after installGeom
 
 // Argument helpers.
 inline double argNumber(Vm& vm, const CallInfo& c, std::size_t i) { return vm.toNumber(c.arg(i)); }

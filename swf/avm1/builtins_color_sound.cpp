@@ -31,7 +31,10 @@ std::shared_ptr<DisplayNode> targetNode(Vm& vm, TargetedObject* o)
 {
     if (!o) return nullptr;
     if (Object* t = o->target.asObject()) return vm.displayNodeOf(t);
-    if (o->target.isString()) return vm.displayNodeOf(vm.resolveTarget(vm.levelObject(0), o->target.asString()));
+    // An empty path names no clip here.
+    if (o->target.isString() && !o->target.asString().empty()) {
+        return vm.displayNodeOf(vm.resolveTarget(vm.levelObject(0), o->target.asString()));
+    }
     return nullptr;
 }
 
@@ -42,6 +45,14 @@ Value targetedConstructor(Vm&, const CallInfo& c)
 }
 
 // --- Color ---
+
+// new Color(target): the target is also readable (not writable) as the object's `target`.
+Value colorConstructor(Vm& vm, const CallInfo& c)
+{
+    Value r = targetedConstructor(vm, c);
+    if (c.thisObj) c.thisObj->define("target", c.arg(0), PropFlag::ReadOnly | PropFlag::DontDelete);
+    return r;
+}
 
 Value colorSetRgb(Vm& vm, const CallInfo& c)
 {
@@ -62,8 +73,10 @@ Value colorGetRgb(Vm& vm, const CallInfo& c)
     auto n = targetNode(vm, thisTargeted(c));
     if (!n) return Value();
     ColorTransform ct = n->colorTransform();
-    auto channel = [](double v) { return static_cast<std::int32_t>(v) & 0xFF; };
-    return Value(static_cast<double>((channel(ct.rAdd) << 16) | (channel(ct.gAdd) << 8) | channel(ct.bAdd)));
+    // The offsets are combined as they are: negative ones spill into the higher bits.
+    auto channel = [](double v) { return static_cast<std::uint32_t>(static_cast<std::int32_t>(v)); };
+    auto rgb = (channel(ct.rAdd) << 16) | (channel(ct.gAdd) << 8) | channel(ct.bAdd);
+    return Value(static_cast<double>(static_cast<std::int32_t>(rgb)));
 }
 
 Value colorSetTransform(Vm& vm, const CallInfo& c)
@@ -72,20 +85,28 @@ Value colorSetTransform(Vm& vm, const CallInfo& c)
     Object* t = c.arg(0).asObject();
     if (!n || !t) return Value();
     ColorTransform ct = n->colorTransform();
-    auto apply = [&](const char* name, double& field, double scale) {
-        Value v = vm.getMember(t, String(name));
-        if (v.isUndefined()) return;
-        double d = vm.toNumber(v);
-        field = std::isnan(d) ? 0 : d / scale;
+    // Only the object's own fields count. The player keeps each as a 16-bit number: multipliers
+    // in 8.8 fixed point (percent * 256 / 100), offsets whole; larger values wrap around, and
+    // NaN or infinite ones become 0.
+    auto to16 = [](double d) {
+        if (!std::isfinite(d)) return 0.0;
+        auto wrapped = static_cast<std::uint16_t>(static_cast<std::int64_t>(std::fmod(std::trunc(d), 65536.0)));
+        return static_cast<double>(static_cast<std::int16_t>(wrapped));
     };
-    apply("ra", ct.rMult, 100);
-    apply("ga", ct.gMult, 100);
-    apply("ba", ct.bMult, 100);
-    apply("aa", ct.aMult, 100);
-    apply("rb", ct.rAdd, 1);
-    apply("gb", ct.gAdd, 1);
-    apply("bb", ct.bAdd, 1);
-    apply("ab", ct.aAdd, 1);
+    auto apply = [&](const char* name, double& field, bool multiplier) {
+        const String key(name);
+        if (!vm.hasOwnProperty(t, key)) return;
+        double d = vm.toNumber(vm.getMember(t, key));
+        field = multiplier ? to16(d * 256 / 100) / 256 : to16(d);
+    };
+    apply("ra", ct.rMult, true);
+    apply("ga", ct.gMult, true);
+    apply("ba", ct.bMult, true);
+    apply("aa", ct.aMult, true);
+    apply("rb", ct.rAdd, false);
+    apply("gb", ct.gAdd, false);
+    apply("bb", ct.bAdd, false);
+    apply("ab", ct.aAdd, false);
     n->setColorTransform(ct);
     return Value();
 }
@@ -183,8 +204,9 @@ Value soundGetTransform(Vm& vm, const CallInfo& c)
     Object* o = vm.newObject();
     vm.setMember(o, String("ll"), Value(t.ll));
     vm.setMember(o, String("lr"), Value(t.lr));
-    vm.setMember(o, String("rl"), Value(t.rl));
+    // This order makes for..in list rl, rr, lr, ll, as Flash Player does.
     vm.setMember(o, String("rr"), Value(t.rr));
+    vm.setMember(o, String("rl"), Value(t.rl));
     return Value(o);
 }
 
@@ -246,7 +268,7 @@ void installColorAndSound(Vm& vm, Object* global)
 {
     auto& b = vm.builtins();
     Object* colorProto = vm.newObject();
-    FunctionObject* color = vm.newConstructor(targetedConstructor, colorProto, allocateTargeted);
+    FunctionObject* color = vm.newConstructor(colorConstructor, colorProto, allocateTargeted);
     global->define("Color", Value(color));
     vm.defineMethod(colorProto, "setRGB", colorSetRgb);
     vm.defineMethod(colorProto, "getRGB", colorGetRgb);

@@ -47,7 +47,10 @@ Value globalParseFloat(Vm& vm, const CallInfo& c)
 
 Value globalIsNaN(Vm& vm, const CallInfo& c) { return Value(std::isnan(argNumber(vm, c, 0))); }
 
-Value globalIsFinite(Vm& vm, const CallInfo& c) { return Value(std::isfinite(argNumber(vm, c, 0))); }
+// Without an argument there is no number to test: isFinite() is false in every version,
+// although a passed undefined converts to 0 before SWF 7.
+
+Value globalIsFinite(Vm& vm, const CallInfo& c) { return Value(c.count() > 0 && std::isfinite(argNumber(vm, c, 0))); }
 
 // setInterval(function, ms, args...) or setInterval(object, "method", ms, args...).
 Value startTimer(Vm& vm, const CallInfo& c, bool repeat)

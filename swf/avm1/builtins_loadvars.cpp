@@ -360,9 +360,15 @@ void installLoadVarsAndMisc(Vm& vm, Object* global)
     FunctionObject* camera = defineClass(vm, global, "Camera", returnThis);
     vm.defineMethod(camera, "get", returnNull);
     vm.defineAccessor(camera, "names", returnEmptyArray, returnNothing);
+    // Settings of a device that get() never hands out: accepted and ignored.
+    methods(prototypeOf(vm, camera), {{"setMode", returnNothing}, {"setMotionLevel", returnNothing},
+                                      {"setQuality", returnNothing}, {"setKeyFrameInterval", returnNothing},
+                                      {"setLoopback", returnNothing}});
     FunctionObject* microphone = defineClass(vm, global, "Microphone", returnThis);
     vm.defineMethod(microphone, "get", returnNull);
     vm.defineAccessor(microphone, "names", returnEmptyArray, returnNothing);
+    methods(prototypeOf(vm, microphone), {{"setGain", returnNothing}, {"setRate", returnNothing},
+                                          {"setSilenceLevel", returnNothing}, {"setUseEchoSuppression", returnNothing}});
 
     FunctionObject* netConnection = defineClass(vm, global, "NetConnection", returnThis);
     methods(prototypeOf(vm, netConnection), {{"connect", netConnect}, {"close", returnNothing}});
@@ -377,7 +383,6 @@ void installLoadVarsAndMisc(Vm& vm, Object* global)
     methods(prototypeOf(vm, socket), {{"connect", returnFalse}, {"send", returnNothing}, {"close", returnNothing}});
     FunctionObject* video = defineClass(vm, global, "Video", returnThis);
     methods(prototypeOf(vm, video), {{"attachVideo", returnNothing}, {"clear", returnNothing}});
-    defineClass(vm, global, "TextSnapshot", returnThis);
 
     Object* accessibility = vm.newObject();
     global->define("Accessibility", Value(accessibility));

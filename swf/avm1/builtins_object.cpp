@@ -82,9 +82,10 @@ Value objectAddProperty(Vm& vm, const CallInfo& c)
     int i = c.thisObj->properties().find(name, vm.caseSensitive());
     if (i < 0) i = c.thisObj->properties().add(name, Value(), 0);
     Property& p = c.thisObj->properties().at(i);
+    // A value the property held stays underneath: an accessor that reaches its own property
+    // through nesting reads and writes it.
     p.getter = getter;
     p.setter = setter;
-    p.value = Value();
     return Value(true);
 }
 
@@ -265,7 +266,9 @@ void Vm::installBuiltins()
     installColorAndSound(*this, global_);
     installXml(*this, global_);
     installLoadVarsAndMisc(*this, global_);
+    installTextSnapshot(*this, global_);
     installGeom(*this, global_);
+    installFileReferenceList(*this, global_);
 }
 
 }  // namespace swf::avm1

@@ -163,12 +163,16 @@ Value stringSubstr(Vm& vm, const CallInfo& c)
     return Value(String(s.substr(start, n)));
 }
 
+// split(separator, limit). A limit of 0 or less gives no parts, with one exception per
+// version: SWF 5 splits only at a single character and returns the whole text, whatever the
+// limit, for any other separator; SWF 6 returns one empty part for an empty text split at a
+// non-empty separator. Without a separator the result is always the whole text.
 Value stringSplit(Vm& vm, const CallInfo& c)
 {
     std::u16string s = thisText(vm, c);
     ArrayObject* out = vm.newArray();
     if (c.count() == 0 || c.arg(0).isUndefined()) {
-        out->push(Value(String(s)));  // no separator: the whole text, whatever the limit
+        out->push(Value(String(s)));
         return Value(out);
     }
     std::size_t limit = std::numeric_limits<std::size_t>::max();
@@ -176,28 +180,22 @@ Value stringSplit(Vm& vm, const CallInfo& c)
         std::int32_t n = vm.toInt32(c.arg(1));
         limit = n > 0 ? static_cast<std::size_t>(n) : 0;
     }
-    std::u16string sepText = argString(vm, c, 0).str();
-    // SWF 5 splits at single characters only: a longer separator never matches.
-    const bool unmatchable = vm.version() < 6 && sepText.size() > 1;
-    if (!sepText.empty() && (unmatchable || s.find(sepText) == std::u16string::npos)) {
-        out->push(Value(String(s)));  // nothing to split: the whole text, whatever the limit
-        return Value(out);
-    }
-    if (limit == 0) return Value(out);
     std::u16string sep = argString(vm, c, 0).str();
-    if (sep.empty()) {
-        if (vm.version() < 6) {
+    if (vm.version() < 6) {
+        if (sep.size() != 1) {
             out->push(Value(String(s)));
             return Value(out);
         }
+    } else if (s.empty()) {
+        if (!sep.empty()) out->push(Value(String()));
+        return Value(out);
+    }
+    if (limit == 0) return Value(out);
+    if (sep.empty()) {
         if (std::min(s.size(), limit) > ArrayObject::kMaxIterableLength) vm.abort(AbortReason::HeapExhausted, "split into too many parts");
         for (std::size_t i = 0; i < s.size() && out->length() < limit; ++i) {
             out->push(Value(String(std::u16string(1, s[i]))));
         }
-        return Value(out);
-    }
-    if (s.empty()) {
-        out->push(Value(String()));
         return Value(out);
     }
     std::size_t pos = 0;

@@ -285,6 +285,25 @@ Value nodeConstructor(Vm& vm, const CallInfo& c)
 Object* allocateNode(Vm& vm, Object* proto) { return makeNode(vm, proto, 1); }
 
 // Replaces the document's children with the parse of `text`.
+// An element parsed with an id attribute is listed under that id in the document's idMap,
+// which is made on the first such element and kept by later parses.
+template <class Attributes>
+void registerId(Vm& vm, XmlNodeObject* doc, XmlNodeObject* element, const Attributes& attributes)
+{
+    for (const auto& [name, value] : attributes) {
+        if (name != u"id") continue;
+        const String mapName("idMap");
+        Object* map = nullptr;
+        if (Property* p = doc->findOwn(mapName, true); p && !p->getter) map = p->value.asObject();
+        if (!map) {
+            map = vm.newObject();
+            doc->define(mapName, Value(map), PropFlag::DontEnum);
+        }
+        vm.setMember(map, String(value), Value(element));
+        return;
+    }
+}
+
 void parseInto(Vm& vm, XmlNodeObject* doc, const String& text)
 {
     for (XmlNodeObject* c : doc->children) c->parent = nullptr;
@@ -302,6 +321,7 @@ void parseInto(Vm& vm, XmlNodeObject* doc, const String& text)
             } else {
                 n->nodeName = Value(String(p.name));
                 for (const auto& [name, value] : p.attributes) n->attributes->define(String(name), Value(String(value)), 0);
+                registerId(vm, doc, n, p.attributes);
             }
             n->parent = made[i];
             made[i]->children.push_back(n);

@@ -41,6 +41,8 @@ Value Vm::toPrimitive(const Value& v, PrimitiveHint hint)
         if (auto* f = dynamic_cast<FunctionObject*>(fn.asObject())) {
             callable = true;
             Value r = invokeFunction(f, o, {}, nullptr, false);
+            // toString() answering with a number or boolean leaves the object without text.
+            if (name == &n.toStringName && !r.isString() && !r.isNullish() && r.isPrimitive()) break;
             if (r.isPrimitive() || r.asObject()->kind() == ObjectKind::Display) return r;
         }
     }
@@ -179,7 +181,12 @@ String Vm::targetPathOf(Object* obj, bool slashSyntax)
     auto* w = dynamic_cast<DisplayWrapper*>(obj);
     if (!w) return String();
     std::shared_ptr<DisplayNode> node = w->node();
-    if (!node) return w->detachedPath;
+    if (!node) {
+        // A removed clip answers for the clip now at its old path; with none there, it has no path.
+        if (!w->detached) return String();
+        auto* again = dynamic_cast<DisplayWrapper*>(resolveTarget(levelObject(0), w->detachedPath));
+        return again && again != w && again->node() ? targetPathOf(again, slashSyntax) : String();
+    }
     std::vector<std::u16string> names;
     DisplayNode* n = node.get();
     int guard = 0;

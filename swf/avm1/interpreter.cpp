@@ -589,8 +589,13 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
             }
             case 0x20: {
                 Value t = pop(f);
-                if (t.isString() && t.asString().empty()) {
+                if ((t.isString() && t.asString().empty()) || t.isUndefined()) {
                     setTarget(f, f.origTarget);
+                } else if (Object* o = t.asObject(); o && o->kind() == ObjectKind::Display) {
+                    // tellTarget(clip) goes by the clip's path: of two clips with one name,
+                    // the first one found is the target.
+                    String path = vm_.targetPathOf(o, false);
+                    setTarget(f, path.empty() ? o : resolveTargetValue(f, Value(path)));
                 } else {
                     setTarget(f, resolveTargetValue(f, t));
                 }
@@ -602,7 +607,8 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
                 Object* t = (target.isString() && target.asString().empty()) || target.isUndefined()
                                 ? f.target
                                 : resolveTargetValue(f, target);
-                if (std::isnan(index) || index < 0) {
+                // The index truncates toward zero: -0.8 still names _x.
+                if (std::isnan(index) || std::trunc(index) < 0) {
                     push(Value());
                 } else {
                     push(getProperty(f, t, toClampedInt(index)));
@@ -616,7 +622,7 @@ Vm::Interpreter::Completion Vm::Interpreter::run(Frame& f, std::size_t start, st
                 Object* t = (target.isString() && target.asString().empty()) || target.isUndefined()
                                 ? f.target
                                 : resolveTargetValue(f, target);
-                if (!std::isnan(index) && index >= 0) setProperty(f, t, toClampedInt(index), v);
+                if (!std::isnan(index) && std::trunc(index) >= 0) setProperty(f, t, toClampedInt(index), v);
                 break;
             }
             case 0x24: {

@@ -275,13 +275,10 @@ Value Vm::Interpreter::callSuperConstructor(SuperObject* s, std::span<const Valu
 
 void Vm::Interpreter::doEnumerate(Frame& /*f*/, const Value& v)
 {
+    // The end marker below the names is undefined (loops test it with == null).
+    push(Value());
     Object* o = v.asObject();
-    if (!o) {
-        // Nothing to enumerate: only the end marker, which Flash gives as undefined.
-        push(Value());
-        return;
-    }
-    push(Value::null());
+    if (!o) return;
     std::vector<String> names = vm_.enumerableNames(o);
     for (String& n : names) push(Value(std::move(n)));
 }

@@ -237,6 +237,8 @@ Object* Vm::Interpreter::resolvePath(Frame* f, Object* base, std::u16string_view
         std::size_t j = i;
         while (j < path.size() && path[j] != u'/' && path[j] != u'.' && path[j] != u':') ++j;
         std::u16string_view seg = path.substr(i, j - i);
+        // Two slashes in a row ("//", "/a//b") name no clip.
+        if (seg.empty() && i > 0 && path[i - 1] == u'/' && j < path.size() && path[j] == u'/') return nullptr;
         i = j < path.size() ? j + 1 : j;
         if (seg.empty()) continue;
         String segName(seg);
@@ -280,7 +282,8 @@ Object* Vm::Interpreter::resolvePath(Frame* f, Object* base, std::u16string_view
 
 Object* Vm::Interpreter::resolveTargetValue(Frame& f, const Value& target)
 {
-    if (Object* o = target.asObject()) return o;
+    // A clip is its own target; any other object names one with its text.
+    if (Object* o = target.asObject(); o && o->kind() == ObjectKind::Display) return o;
     Object* base = f.target ? f.target : f.origTarget;
     String path = vm_.toString(target);
     if (path.empty()) return base;
@@ -290,8 +293,10 @@ Object* Vm::Interpreter::resolveTargetValue(Frame& f, const Value& target)
 void Vm::Interpreter::setTarget(Frame& f, Object* target)
 {
     f.target = target;
-    // Variables follow the target: rebuild the chain below any With blocks.
-    Object* timeline = target ? target : f.origTarget;
+    // Variables follow the target: rebuild the chain below any With blocks. While the target
+    // names no clip, they live on the root timeline.
+    Object* timeline = target ? target : vm_.rootOf(f.origTarget);
+    if (!timeline) timeline = f.origTarget;
     if (!f.activation && f.withDepth == 0) f.baseScope = f.scope = timelineScope(timeline);
 }
 

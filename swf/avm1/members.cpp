@@ -28,6 +28,38 @@ Object* nextProto(const Object* o, int version)
 }
 }  // namespace
 
+namespace {
+// A getter or setter may run nested inside itself a limited number of times: not at all before
+// SWF 7, 64 times from SWF 7 on. Beyond that the property acts as a plain value slot, so that an
+// accessor that reads or writes its own property ends instead of recursing without end.
+int accessorNestingLimit(int version) { return version >= 7 ? 65 : 1; }
+
+class AccessorGuard {
+public:
+    AccessorGuard(std::map<const Object*, int>& active, const Object* fn, int version) : active_(active), fn_(fn)
+    {
+        int& n = active_[fn_];
+        entered_ = n < accessorNestingLimit(version);
+        if (entered_) ++n;
+    }
+    ~AccessorGuard()
+    {
+        auto it = active_.find(fn_);
+        if (it == active_.end()) return;
+        if (entered_) --it->second;
+        if (it->second <= 0) active_.erase(it);
+    }
+    AccessorGuard(const AccessorGuard&) = delete;
+    AccessorGuard& operator=(const AccessorGuard&) = delete;
+    bool entered() const { return entered_; }
+
+private:
+    std::map<const Object*, int>& active_;
+    const Object* fn_;
+    bool entered_ = false;
+};
+}  // namespace
+
 // A reference to a clip that was removed finds the clip now at the same path, if any.
 static Object* liveTarget(Vm& vm, Object* o)
 {
@@ -65,6 +97,8 @@ Value Vm::findMember(Object* obj, const String& name, Object*& holder)
                 holder = o;
                 if (p.getter) {
                     Object* getter = p.getter;
+                    AccessorGuard guard(internals_->activeAccessors, getter, version_);
+                    if (!guard.entered()) return p.value;
                     return invoke(Value(getter), self, {});
                 }
                 return p.value;
@@ -141,19 +175,6 @@ void Vm::setMember(Object* obj, const String& name, const Value& value)
     if (!obj || name.empty()) return;  // a property without a name cannot be made
     const bool cs = caseSensitive();
     const Names& n = internals_->names;
-    if (sameName(name, n.proto, cs)) {
-        Object::ProtoSlot& slot = obj->protoSlot();
-        if (slot.present && (slot.getter || slot.setter)) {
-            // An accessor named __proto__ takes the value; the prototype chain stays as it was.
-            if (Object* setter = slot.setter) invoke(Value(setter), obj, std::span<const Value>(&value, 1));
-            return;
-        }
-        if (slot.present && (slot.flags & PropFlag::ReadOnly)) return;
-        std::uint16_t flags = slot.present ? slot.flags : PropFlag::DontEnum;
-        obj->setProtoValue(value);
-        obj->protoSlot().flags = flags;
-        return;
-    }
     Value v = value;
     // Watchers see the assignment first and decide the stored value. A watcher does not fire
     // again for assignments made by its own callback.
@@ -164,8 +185,11 @@ void Vm::setMember(Object* obj, const String& name, const Value& value)
         Value userData = watches[wi].userData;
         if (!cb || internals_->activeWatches.count({obj, wi})) break;
         Value old;
-        int oi = obj->properties().find(name, cs);
-        if (oi >= 0 && !obj->properties().at(oi).getter) old = obj->properties().at(oi).value;
+        if (sameName(name, n.proto, cs)) {
+            old = obj->protoSlot().value;
+        } else if (int oi = obj->properties().find(name, cs); oi >= 0 && !obj->properties().at(oi).getter) {
+            old = obj->properties().at(oi).value;
+        }
         internals_->activeWatches.insert({obj, wi});
         Value args[] = {Value(name), old, v, userData};
         try {
@@ -177,12 +201,32 @@ void Vm::setMember(Object* obj, const String& name, const Value& value)
         internals_->activeWatches.erase({obj, wi});
         break;
     }
+    if (sameName(name, n.proto, cs)) {
+        Object::ProtoSlot& slot = obj->protoSlot();
+        if (slot.present && (slot.getter || slot.setter)) {
+            // An accessor named __proto__ takes the value; the prototype chain stays as it was.
+            if (Object* setter = slot.setter) invoke(Value(setter), obj, std::span<const Value>(&v, 1));
+            return;
+        }
+        if (slot.present && (slot.flags & PropFlag::ReadOnly)) return;
+        std::uint16_t flags = slot.present ? slot.flags : PropFlag::DontEnum;
+        obj->setProtoValue(v);
+        obj->protoSlot().flags = flags;
+        return;
+    }
     if (obj->setVirtual(*this, name, v)) return;
     int i = obj->properties().find(name, cs);
     if (i >= 0) {
         Property& p = obj->properties().at(i);
         if (p.getter || p.setter) {
-            if (Object* setter = p.setter) invoke(Value(setter), obj, std::span<const Value>(&v, 1));
+            if (Object* setter = p.setter) {
+                AccessorGuard guard(internals_->activeAccessors, setter, version_);
+                if (guard.entered()) {
+                    invoke(Value(setter), obj, std::span<const Value>(&v, 1));
+                } else {
+                    p.value = v;
+                }
+            }
             return;
         }
         if ((p.flags & PropFlag::ReadOnly) && propertyVisible(p.flags, version_)) return;
@@ -197,7 +241,14 @@ void Vm::setMember(Object* obj, const String& name, const Value& value)
         const Property& p = o->properties().at(j);
         if (!propertyVisible(p.flags, version_)) continue;
         if (p.getter || p.setter) {
-            if (Object* setter = p.setter) invoke(Value(setter), obj, std::span<const Value>(&v, 1));
+            if (Object* setter = p.setter) {
+                AccessorGuard guard(internals_->activeAccessors, setter, version_);
+                if (guard.entered()) {
+                    invoke(Value(setter), obj, std::span<const Value>(&v, 1));
+                } else {
+                    o->properties().at(j).value = v;
+                }
+            }
             return;
         }
         break;

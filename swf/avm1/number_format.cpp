@@ -88,7 +88,18 @@ std::u16string formatNumber(double n)
 
 std::u16string formatNumberRadix(double n, int radix)
 {
-    if (radix < 2 || radix > 36 || radix == 10 || !std::isfinite(n)) return formatNumber(n);
+    if (radix < 2 || radix > 36 || radix == 10) return formatNumber(n);
+    if (!std::isfinite(n)) {
+        // The player's integer conversion makes these -2147483648, whose negation overflows:
+        // the remainders stay negative and come out as the characters below '0'.
+        std::int32_t v = std::numeric_limits<std::int32_t>::min();
+        std::u16string out;
+        do {
+            out.insert(out.begin(), char16_t(u'0' + v % radix));
+            v /= radix;
+        } while (v != 0);
+        return u"-" + out;
+    }
     // Flash converts to a 32-bit integer first.
     double t = std::trunc(n);
     auto v = static_cast<std::int64_t>(static_cast<std::int32_t>(

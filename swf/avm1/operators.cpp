@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 #include "swf/avm1/object.h"
 #include "swf/avm1/vm.h"
@@ -84,13 +85,29 @@ Value primitiveLess(Vm& vm, const Value& a, const Value& b)
     if (std::isnan(x) || std::isnan(y)) return Value();
     return Value(x < y);
 }
+
+// An operand of Less2: an object answers with valueOf() alone. Empty when it answers with an
+// object (as Object.prototype.valueOf does): the comparison is then false, and the other
+// operand is not converted at all. Clips compare as NaN.
+std::optional<Value> relationalOperand(Vm& vm, const Value& v)
+{
+    Object* o = v.asObject();
+    if (!o || o->kind() == ObjectKind::Display) return v;
+    auto* fn = dynamic_cast<FunctionObject*>(vm.getMember(o, String("valueOf")).asObject());
+    if (!fn) return Value();
+    Value r = vm.invokeFunction(fn, o, {}, nullptr, false);
+    if (r.isObject() && r.asObject()->kind() != ObjectKind::Display) return std::nullopt;
+    return r;
+}
 }  // namespace
 
 Value lessThan(Vm& vm, const Value& left, const Value& right)
 {
-    Value a = vm.toPrimitive(left);
-    Value b = vm.toPrimitive(right);
-    return primitiveLess(vm, a, b);
+    std::optional<Value> a = relationalOperand(vm, left);
+    if (!a) return Value(false);
+    std::optional<Value> b = relationalOperand(vm, right);
+    if (!b) return Value(false);
+    return primitiveLess(vm, *a, *b);
 }
 
 Value greaterThan(Vm& vm, const Value& left, const Value& right)

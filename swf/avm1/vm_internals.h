@@ -113,6 +113,7 @@ struct Vm::Internals {
     std::vector<Frame*> frames;  // frames of the running script, innermost last
     std::vector<Object*> pinned;  // temporary roots held by natives across host calls
     std::set<std::pair<const Object*, std::size_t>> activeWatches;  // watchers running now
+    std::map<const Object*, int> activeAccessors;  // getters and setters running now, with their nesting
     std::map<std::u16string, Object*> sharedObjects;
     std::uint64_t nanSerial = 0;
     // Script objects of display objects; each stays alive while its node does.
