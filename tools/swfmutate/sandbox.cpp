@@ -1,8 +1,11 @@
 #include "sandbox.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <thread>
 
 #include <sys/resource.h>
@@ -39,6 +42,33 @@ bool builtWithAddressSanitizer()
 #endif
 }
 
+namespace {
+
+// Processor time (user and system, in clock ticks) a live process has used, from /proc; -1
+// when it cannot be read.
+long cpuTicksOf(pid_t pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(in, line)) return -1;
+    // The command name (field 2) may hold spaces: the fields after it start after its ')'.
+    std::size_t close = line.rfind(')');
+    if (close == std::string::npos) return -1;
+    std::istringstream fields(line.substr(close + 1));
+    std::string field;
+    long utime = -1, stime = -1;
+    for (int index = 3; fields >> field; ++index) {
+        if (index == 14) utime = std::stol(field);
+        if (index == 15) {
+            stime = std::stol(field);
+            break;
+        }
+    }
+    return utime < 0 || stime < 0 ? -1 : utime + stime;
+}
+
+}  // namespace
+
 Sandbox::~Sandbox()
 {
     for (const auto& [pid, run] : running_) {
@@ -73,7 +103,7 @@ void Sandbox::start(std::size_t job, const std::function<int()>& work)
         std::fflush(nullptr);
         _exit(code);
     }
-    running_.emplace(child, Running{job, Clock::now()});
+    running_.emplace(child, Running{job, Clock::now(), false, -1, {}});
 }
 
 SandboxResult Sandbox::next()
@@ -105,7 +135,7 @@ SandboxResult Sandbox::next()
         }
         auto now = Clock::now();
         for (auto& [pid, run] : running_) {
-            if (!run.killed && now - run.started > std::chrono::duration<double>(5 * limits_.seconds)) {
+            if (!run.killed && hung(pid, run, now)) {
                 kill(pid, SIGKILL);
                 run.killed = true;
             }
@@ -113,6 +143,23 @@ SandboxResult Sandbox::next()
         std::this_thread::sleep_for(pause);
         pause = std::min(pause * 2, std::chrono::microseconds(5'000));
     }
+}
+
+bool Sandbox::hung(pid_t pid, Running& run, Clock::time_point now) const
+{
+    auto allowance = std::chrono::duration<double>(limits_.seconds);
+    auto wall = now - run.started;
+    if (wall <= 5 * allowance) return false;
+    if (wall > 60 * allowance) return true;
+    long ticks = cpuTicksOf(pid);
+    if (ticks < 0) return false;  // already ended: wait4 collects it next
+    if (ticks != run.cpuTicks) {
+        run.cpuTicks = ticks;
+        run.cpuSeen = now;
+        return false;
+    }
+    // At least a few seconds: a runnable child on a busy machine may wait that long for its turn.
+    return now - run.cpuSeen > std::max(allowance, std::chrono::duration<double>(3));
 }
 
 }  // namespace swfmutate

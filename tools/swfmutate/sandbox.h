@@ -14,8 +14,10 @@ namespace swfmutate {
 
 struct SandboxLimits {
     // Processor time a child may use (RLIMIT_CPU; past it the child is killed and counts as
-    // timed out). Wall time is allowed five times as much, so that a child that merely waits
-    // for the processor on a busy machine is not taken for a hang.
+    // timed out). A child also counts as timed out when, after five times this much wall time,
+    // it stops using the processor for this long or 3 s (blocked, not computing), or when it reaches
+    // sixty times this much wall time. A child that merely waits for the processor on a busy
+    // machine keeps using some, and is not taken for a hang.
     double seconds = 10;
     std::size_t memoryMiB = 0;  // address-space cap (setrlimit); 0: none (sanitizer builds)
 };
@@ -57,7 +59,13 @@ private:
         std::size_t job;
         Clock::time_point started;
         bool killed = false;
+        // Watch of a child past its first wall-time allowance: its processor time when last
+        // seen to grow, and when that was.
+        long cpuTicks = -1;
+        Clock::time_point cpuSeen;
     };
+    // Whether a running child must be killed as hung; updates its processor-time watch.
+    bool hung(pid_t pid, Running& run, Clock::time_point now) const;
     SandboxLimits limits_;
     int parallel_;
     std::map<pid_t, Running> running_;
