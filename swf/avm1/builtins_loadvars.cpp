@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "swf/avm1/builtins.h"
+#include "swf/avm1/load_progress.h"
 #include "swf/avm1/text_encoding.h"
 #include "swf/avm1/vm_internals.h"
 
@@ -54,22 +55,8 @@ Value loadVarsToString(Vm& vm, const CallInfo& c)
 Value loadVarsDecode(Vm& vm, const CallInfo& c)
 {
     if (!c.thisObj || c.count() == 0) return Value();
-    std::u16string s = argString(vm, c, 0).str();
-    std::size_t start = 0;
-    while (start <= s.size()) {
-        std::size_t amp = s.find(u'&', start);
-        if (amp == std::u16string::npos) amp = s.size();
-        std::u16string pair = s.substr(start, amp - start);
-        start = amp + 1;
-        if (pair.empty()) continue;
-        for (auto& ch : pair) {
-            if (ch == u'+') ch = u' ';
-        }
-        std::size_t eq = pair.find(u'=');
-        std::u16string name = urlUnescape(pair.substr(0, eq), vm.version() >= 6);
-        std::u16string value = eq == std::u16string::npos ? std::u16string() : urlUnescape(pair.substr(eq + 1), vm.version() >= 6);
-        if (!name.empty()) vm.setMember(c.thisObj, String(std::move(name)), Value(String(std::move(value))));
-    }
+    for (auto& [name, value] : decodeFormVariables(argString(vm, c, 0).view(), vm.version() >= 6))
+        vm.setMember(c.thisObj, String(std::move(name)), Value(String(std::move(value))));
     return Value();
 }
 
@@ -80,7 +67,7 @@ Value loadVarsLoad(Vm& vm, const CallInfo& c)
     r.kind = UrlRequest::Kind::LoadVars;
     r.url = argString(vm, c, 0).str();
     r.scriptObject = c.thisObj;
-    vm.setMember(c.thisObj, String("loaded"), Value(false));
+    markLoadStarted(vm, c.thisObj);
     vm.host().urlRequest(r);
     return Value(true);
 }
@@ -108,6 +95,7 @@ Value loadVarsSendAndLoad(Vm& vm, const CallInfo& c)
     r.method = methodOf(vm, c.arg(2), HttpMethod::Post);
     r.variables = encodeVariables(vm, c.thisObj).str();
     r.scriptObject = target;
+    markLoadStarted(vm, target);
     vm.host().urlRequest(r);
     return Value(true);
 }
@@ -122,7 +110,7 @@ Value loadVarsOnData(Vm& vm, const CallInfo& c)
     }
     Value text = c.arg(0);
     vm.invokeMethod(c.thisObj, String("decode"), std::span<const Value>(&text, 1));
-    vm.setMember(c.thisObj, String("loaded"), Value(true));
+    c.thisObj->define(String("loaded"), Value(true), PropFlag::DontEnum);
     Value arg(true);
     vm.invokeMethod(c.thisObj, String("onLoad"), std::span<const Value>(&arg, 1));
     return Value();
@@ -329,8 +317,8 @@ void installLoadVarsAndMisc(Vm& vm, Object* global)
                  {"decode", loadVarsDecode},
                  {"toString", loadVarsToString},
                  {"onData", loadVarsOnData},
-                 {"getBytesLoaded", returnNothing},
-                 {"getBytesTotal", returnNothing},
+                 {"getBytesLoaded", loadBytesLoaded},
+                 {"getBytesTotal", loadBytesTotal},
                  {"addRequestHeader", returnNothing}});
     lp->define("contentType", Value("application/x-www-form-urlencoded"), PropFlag::DontEnum);
 
