@@ -51,10 +51,11 @@ Value loadVarsToString(Vm& vm, const CallInfo& c)
     return Value(encodeVariables(vm, c.thisObj));
 }
 
-// decode("a=1&b=2"): sets a and b; '+' stands for a space.
+// decode("a=1&b=2"): sets a and b; '+' stands for a space. decode() with no text returns false.
 Value loadVarsDecode(Vm& vm, const CallInfo& c)
 {
-    if (!c.thisObj || c.count() == 0) return Value();
+    if (c.count() == 0) return Value(false);
+    if (!c.thisObj) return Value();
     for (auto& [name, value] : decodeFormVariables(argString(vm, c, 0).view(), vm.version() >= 6))
         vm.setMember(c.thisObj, String(std::move(name)), Value(String(std::move(value))));
     return Value();
@@ -309,18 +310,17 @@ void installLoadVarsAndMisc(Vm& vm, Object* global)
         for (auto& [name, fn] : list) vm.defineMethod(target, name, fn);
     };
 
+    // A class of SWF 6: SWF 5 movies see the constructor, but none of its methods.
     FunctionObject* loadVars = defineClass(vm, global, "LoadVars", returnThis);
     Object* lp = prototypeOf(vm, loadVars);
-    methods(lp, {{"load", loadVarsLoad},
-                 {"send", loadVarsSend},
-                 {"sendAndLoad", loadVarsSendAndLoad},
-                 {"decode", loadVarsDecode},
-                 {"toString", loadVarsToString},
-                 {"onData", loadVarsOnData},
-                 {"getBytesLoaded", loadBytesLoaded},
-                 {"getBytesTotal", loadBytesTotal},
-                 {"addRequestHeader", returnNothing}});
-    lp->define("contentType", Value("application/x-www-form-urlencoded"), PropFlag::DontEnum);
+    const std::pair<const char*, NativeFunction> loadVarsMethods[] = {
+        {"load", loadVarsLoad},         {"send", loadVarsSend},           {"sendAndLoad", loadVarsSendAndLoad},
+        {"decode", loadVarsDecode},     {"toString", loadVarsToString},   {"onData", loadVarsOnData},
+        {"onLoad", returnNothing},      {"getBytesLoaded", loadBytesLoaded}, {"getBytesTotal", loadBytesTotal},
+        {"addRequestHeader", returnNothing}};
+    for (const auto& [name, fn] : loadVarsMethods)
+        vm.defineMethod(lp, name, fn, PropFlag::Hidden | PropFlag::OnlySwf6Up);
+    lp->define("contentType", Value("application/x-www-form-urlencoded"), PropFlag::DontEnum | PropFlag::OnlySwf6Up);
 
     FunctionObject* shared = defineClass(vm, global, "SharedObject", returnThis);
     vm.defineMethod(shared, "getLocal", sharedObjectGetLocal);
