@@ -22,20 +22,45 @@ std::u16string decodeUtf16(std::span<const std::uint8_t> bytes, bool bigEndian)
     return out;
 }
 
+// The code page a character at a time, through the decoder of old movies' font codes: a pair
+// it cannot place comes back as the pair's own value, and then the lead byte stands alone.
+std::u16string decodeCodePage(std::span<const std::uint8_t> bytes)
+{
+    TextDecoder decoder(5);
+    std::u16string out;
+    out.reserve(bytes.size());
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const std::uint8_t lead = bytes[i];
+        if (lead >= 0x80 && i + 1 < bytes.size()) {
+            const auto pair = static_cast<std::uint16_t>(lead << 8 | bytes[i + 1]);
+            if (const char16_t c = decoder.decodeCode(pair); c != pair) {
+                out += c;
+                i += 2;
+                continue;
+            }
+        }
+        out += decoder.decodeCode(lead);
+        ++i;
+    }
+    return out;
+}
+
 }  // namespace
 
-std::u16string decodeLoadedText(std::span<const std::uint8_t> bytes)
+std::u16string decodeLoadedText(std::span<const std::uint8_t> bytes, bool useCodepage)
 {
     if (bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF)
         return avm1::utf8ToUtf16(sanitizeUtf8(bytes.subspan(3)));
     if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) return decodeUtf16(bytes.subspan(2), false);
     if (bytes.size() >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) return decodeUtf16(bytes.subspan(2), true);
+    if (useCodepage) return decodeCodePage(bytes);
     // The decoder of old movies' strings applies the rule: UTF-8 when valid, else the code page.
     TextDecoder decoder(5);
     return avm1::utf8ToUtf16(decoder.decode(bytes));
 }
 
-std::variant<LoadedText, std::string> readLoadedText(const std::string& path, std::size_t maxBytes)
+std::variant<LoadedText, std::string> readLoadedText(const std::string& path, bool useCodepage, std::size_t maxBytes)
 {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) return "cannot open " + path;
@@ -47,7 +72,7 @@ std::variant<LoadedText, std::string> readLoadedText(const std::string& path, st
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
     if (!in || !in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())))
         return "cannot read " + path;
-    return LoadedText{decodeLoadedText(bytes), bytes.size()};
+    return LoadedText{decodeLoadedText(bytes, useCodepage), bytes.size()};
 }
 
 }  // namespace swf::runtime

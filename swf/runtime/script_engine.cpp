@@ -525,11 +525,14 @@ void ScriptEngine::loadData(const avm1::UrlRequest& request)
 void ScriptEngine::readPendingData()
 {
     std::vector<PendingData> loads = std::exchange(pendingData_, {});
+    if (loads.empty()) return;
+    avm1::Object* system = vm_->getMember(vm_->global(), avm1::String(u"System")).asObject();
+    const bool useCodepage = system && vm_->toBoolean(vm_->getMember(system, avm1::String(u"useCodepage")));
     for (PendingData& load : loads) {
         std::optional<std::u16string> text;
         double bytes = 0;
         if (!load.path.empty()) {
-            auto read = readLoadedText(load.path);
+            auto read = readLoadedText(load.path, useCodepage);
             if (auto* loaded = std::get_if<LoadedText>(&read)) {
                 bytes = static_cast<double>(loaded->bytes);
                 text = std::move(loaded->text);

@@ -208,6 +208,26 @@ TEST_F(LoadData, XmlIsParsedBeforeOnLoad)
     EXPECT_EQ(vm.toString(xml).toUtf8(), "<a x=\"1\"><b>t</b></a>");
 }
 
+TEST_F(LoadData, SystemUseCodepageReadsTheTextInTheCodePage)
+{
+    write("vars.txt", "a=\xC3\xA4");
+    Asm script;
+    makeLoadVars(script);
+    script.callMethod([](Asm& o) { o.get("lv"); }, "load", {"vars.txt"}).op(Op::Pop);
+    start(script);
+    stage->tick();
+    avm1::Vm& vm = engine->vm();
+    avm1::Object* root = engine->scriptObjectOf(stage->root());
+    EXPECT_EQ(vm.toString(vm.getVariable(root, avm1::String("lv.a"))).view(), u"\u00E4");
+    // Read when the data is, not when it was asked for.
+    Asm again;
+    again.get("System").push({"useCodepage", true}).op(Op::SetMember);
+    again.callMethod([](Asm& o) { o.get("lv"); }, "load", {"vars.txt"}).op(Op::Pop);
+    vm.runActions(avm1::ActionBlock::copyOf(code(again), 7), root);
+    stage->tick();
+    EXPECT_EQ(vm.toString(vm.getVariable(root, avm1::String("lv.a"))).view(), u"\u76F2");
+}
+
 TEST(LoadedText, AByteOrderMarkDecidesElseUtf8WhenValidElseTheCodePage)
 {
     auto decode = [](std::initializer_list<std::uint8_t> bytes) {
@@ -220,15 +240,20 @@ TEST(LoadedText, AByteOrderMarkDecidesElseUtf8WhenValidElseTheCodePage)
     EXPECT_EQ(decode({'x', 0xC3, 0xA4}), u"x\u00E4");
     EXPECT_EQ(decode({0xC4, 0xE3, 0xBA, 0xC3}), u"\u4F60\u597D");  // GBK
     EXPECT_EQ(decode({}), u"");
+    // System.useCodepage: the code page even for valid UTF-8; bytes it cannot pair stand alone.
+    const std::vector<std::uint8_t> utf8{'x', 0xC3, 0xA4};
+    EXPECT_EQ(decodeLoadedText(utf8, true), u"x\u76F2");  // one GBK character
+    const std::vector<std::uint8_t> gbk{0xC4, 0xE3, 'a', 0xE9, 0x20, 'b', 0xEF, 0xBB};
+    EXPECT_EQ(decodeLoadedText(gbk, true), u"\u4F60a\u00E9 b\u9518");
 }
 
 TEST_F(LoadData, ATextOverTheCapIsRefused)
 {
     write("big.txt", std::string(2000, 'a'));
-    const auto refused = readLoadedText((folder / "big.txt").string(), 1000);
+    const auto refused = readLoadedText((folder / "big.txt").string(), false, 1000);
     ASSERT_TRUE(std::holds_alternative<std::string>(refused));
     EXPECT_NE(std::get<std::string>(refused).find("larger"), std::string::npos);
-    const auto read = readLoadedText((folder / "big.txt").string(), 2000);
+    const auto read = readLoadedText((folder / "big.txt").string(), false, 2000);
     ASSERT_TRUE(std::holds_alternative<LoadedText>(read));
     EXPECT_EQ(std::get<LoadedText>(read).bytes, 2000u);
     EXPECT_EQ(std::get<LoadedText>(read).text.size(), 2000u);
