@@ -5,11 +5,11 @@
 #include <filesystem>
 
 #include "swf/avm1/display_object.h"
+#include "swf/avm1/load_progress.h"
 #include "swf/avm1/string.h"
+#include "swf/avm1/text_encoding.h"
 #include "swf/runtime/character_objects.h"
 #include "swf/runtime/display_geometry.h"
-#include "swf/avm1/load_progress.h"
-#include "swf/avm1/text_encoding.h"
 #include "swf/runtime/loaded_text.h"
 #include "swf/runtime/local_url.h"
 #include "swf/runtime/movie_clip.h"
