@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "swf/avm1/builtins.h"
+#include "swf/avm1/load_progress.h"
 #include "swf/avm1/text_encoding.h"
 #include "swf/avm1/vm_internals.h"
 
@@ -50,26 +51,13 @@ Value loadVarsToString(Vm& vm, const CallInfo& c)
     return Value(encodeVariables(vm, c.thisObj));
 }
 
-// decode("a=1&b=2"): sets a and b; '+' stands for a space.
+// decode("a=1&b=2"): sets a and b; '+' stands for a space. decode() with no text returns false.
 Value loadVarsDecode(Vm& vm, const CallInfo& c)
 {
-    if (!c.thisObj || c.count() == 0) return Value();
-    std::u16string s = argString(vm, c, 0).str();
-    std::size_t start = 0;
-    while (start <= s.size()) {
-        std::size_t amp = s.find(u'&', start);
-        if (amp == std::u16string::npos) amp = s.size();
-        std::u16string pair = s.substr(start, amp - start);
-        start = amp + 1;
-        if (pair.empty()) continue;
-        for (auto& ch : pair) {
-            if (ch == u'+') ch = u' ';
-        }
-        std::size_t eq = pair.find(u'=');
-        std::u16string name = urlUnescape(pair.substr(0, eq), vm.version() >= 6);
-        std::u16string value = eq == std::u16string::npos ? std::u16string() : urlUnescape(pair.substr(eq + 1), vm.version() >= 6);
-        if (!name.empty()) vm.setMember(c.thisObj, String(std::move(name)), Value(String(std::move(value))));
-    }
+    if (c.count() == 0) return Value(false);
+    if (!c.thisObj) return Value();
+    for (auto& [name, value] : decodeFormVariables(argString(vm, c, 0).view(), vm.version() >= 6))
+        vm.setMember(c.thisObj, String(std::move(name)), Value(String(std::move(value))));
     return Value();
 }
 
@@ -80,7 +68,7 @@ Value loadVarsLoad(Vm& vm, const CallInfo& c)
     r.kind = UrlRequest::Kind::LoadVars;
     r.url = argString(vm, c, 0).str();
     r.scriptObject = c.thisObj;
-    vm.setMember(c.thisObj, String("loaded"), Value(false));
+    markLoadStarted(vm, c.thisObj);
     vm.host().urlRequest(r);
     return Value(true);
 }
@@ -108,6 +96,7 @@ Value loadVarsSendAndLoad(Vm& vm, const CallInfo& c)
     r.method = methodOf(vm, c.arg(2), HttpMethod::Post);
     r.variables = encodeVariables(vm, c.thisObj).str();
     r.scriptObject = target;
+    markLoadStarted(vm, target);
     vm.host().urlRequest(r);
     return Value(true);
 }
@@ -122,7 +111,7 @@ Value loadVarsOnData(Vm& vm, const CallInfo& c)
     }
     Value text = c.arg(0);
     vm.invokeMethod(c.thisObj, String("decode"), std::span<const Value>(&text, 1));
-    vm.setMember(c.thisObj, String("loaded"), Value(true));
+    c.thisObj->define(String("loaded"), Value(true), PropFlag::DontEnum);
     Value arg(true);
     vm.invokeMethod(c.thisObj, String("onLoad"), std::span<const Value>(&arg, 1));
     return Value();
@@ -321,18 +310,17 @@ void installLoadVarsAndMisc(Vm& vm, Object* global)
         for (auto& [name, fn] : list) vm.defineMethod(target, name, fn);
     };
 
+    // A class of SWF 6: SWF 5 movies see the constructor, but none of its methods.
     FunctionObject* loadVars = defineClass(vm, global, "LoadVars", returnThis);
     Object* lp = prototypeOf(vm, loadVars);
-    methods(lp, {{"load", loadVarsLoad},
-                 {"send", loadVarsSend},
-                 {"sendAndLoad", loadVarsSendAndLoad},
-                 {"decode", loadVarsDecode},
-                 {"toString", loadVarsToString},
-                 {"onData", loadVarsOnData},
-                 {"getBytesLoaded", returnNothing},
-                 {"getBytesTotal", returnNothing},
-                 {"addRequestHeader", returnNothing}});
-    lp->define("contentType", Value("application/x-www-form-urlencoded"), PropFlag::DontEnum);
+    const std::pair<const char*, NativeFunction> loadVarsMethods[] = {
+        {"load", loadVarsLoad},         {"send", loadVarsSend},           {"sendAndLoad", loadVarsSendAndLoad},
+        {"decode", loadVarsDecode},     {"toString", loadVarsToString},   {"onData", loadVarsOnData},
+        {"onLoad", returnNothing},      {"getBytesLoaded", loadBytesLoaded}, {"getBytesTotal", loadBytesTotal},
+        {"addRequestHeader", returnNothing}};
+    for (const auto& [name, fn] : loadVarsMethods)
+        vm.defineMethod(lp, name, fn, PropFlag::Hidden | PropFlag::OnlySwf6Up);
+    lp->define("contentType", Value("application/x-www-form-urlencoded"), PropFlag::DontEnum | PropFlag::OnlySwf6Up);
 
     FunctionObject* shared = defineClass(vm, global, "SharedObject", returnThis);
     vm.defineMethod(shared, "getLocal", sharedObjectGetLocal);

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "swf/avm1/builtins.h"
+#include "swf/avm1/load_progress.h"
 #include "swf/avm1/vm_internals.h"
 #include "swf/avm1/xml_parser.h"
 
@@ -374,7 +375,7 @@ Value xmlLoad(Vm& vm, const CallInfo& c)
     r.kind = UrlRequest::Kind::LoadXml;
     r.url = argString(vm, c, 0).str();
     r.scriptObject = c.thisObj;
-    vm.setMember(c.thisObj, String("loaded"), Value(false));
+    markLoadStarted(vm, c.thisObj);
     vm.host().urlRequest(r);
     return Value(true);
 }
@@ -402,6 +403,7 @@ Value xmlSendAndLoad(Vm& vm, const CallInfo& c)
     r.method = HttpMethod::Post;
     r.variables = vm.toString(Value(c.thisObj)).str();
     r.scriptObject = target;
+    markLoadStarted(vm, target);
     vm.host().urlRequest(r);
     return Value(true);
 }
@@ -417,13 +419,12 @@ Value xmlOnData(Vm& vm, const CallInfo& c)
         return Value();
     }
     parseInto(vm, n, argString(vm, c, 0));
-    vm.setMember(n, String("loaded"), Value(true));
+    n->define(String("loaded"), Value(true), PropFlag::DontEnum);
     Value arg(true);
     vm.invokeMethod(n, String("onLoad"), std::span<const Value>(&arg, 1));
     return Value();
 }
 
-Value noBytes(Vm&, const CallInfo&) { return Value(); }
 Value acceptAndIgnore(Vm&, const CallInfo&) { return Value(); }
 
 }  // namespace
@@ -454,7 +455,7 @@ void installXml(Vm& vm, Object* global)
                       {"parseXML", xmlParse},             {"load", xmlLoad},
                       {"send", xmlSend},                  {"sendAndLoad", xmlSendAndLoad},
                       {"onData", xmlOnData},              {"toString", xmlToString},
-                      {"getBytesLoaded", noBytes},        {"getBytesTotal", noBytes},
+                      {"getBytesLoaded", loadBytesLoaded}, {"getBytesTotal", loadBytesTotal},
                       {"addRequestHeader", acceptAndIgnore}};
     for (auto& m : xmlMethods) vm.defineMethod(xp, m.name, m.fn);
     xp->define("ignoreWhite", Value(false), PropFlag::DontEnum);

@@ -219,6 +219,11 @@ bool DisplayWrapper::getVirtual(Vm& vm, const String& name, Value& out)
             out = Value(vm.rootOf(this));
             return true;
         }
+        // _lockroot reads false on a clip until something sets it.
+        if (displayKind == DisplayKind::MovieClip && name.equalsIgnoreCase(names.lockroot)) {
+            out = Value(false);
+            return true;
+        }
         if (name.equalsIgnoreCase(names.global) && vm.version() >= 6) {
             out = Value(vm.global());
             return true;
@@ -249,6 +254,11 @@ bool DisplayWrapper::setVirtual(Vm& vm, const String& name, const Value& v)
         int index = displayPropertyIndex(name);
         if (index >= 0) {
             setDisplayProperty(vm, this, index, v);
+            return true;
+        }
+        // _lockroot is kept as a boolean of the clip's own (Vm::rootOf reads it).
+        if (displayKind == DisplayKind::MovieClip && name.equalsIgnoreCase(vm.internals().names.lockroot)) {
+            define(vm.internals().names.lockroot, Value(vm.toBoolean(v)), PropFlag::DontEnum);
             return true;
         }
     }

@@ -77,4 +77,24 @@ std::u16string urlUnescape(std::u16string_view text, bool utf8)
     return out;
 }
 
+std::vector<std::pair<std::u16string, std::u16string>> decodeFormVariables(std::u16string_view text, bool utf8)
+{
+    std::vector<std::pair<std::u16string, std::u16string>> out;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t amp = text.find(u'&', start);
+        if (amp == std::u16string_view::npos) amp = text.size();
+        std::u16string pair(text.substr(start, amp - start));
+        start = amp + 1;
+        if (pair.empty()) continue;
+        for (auto& ch : pair)
+            if (ch == u'+') ch = u' ';
+        const std::size_t eq = pair.find(u'=');
+        std::u16string name = urlUnescape(std::u16string_view(pair).substr(0, eq), utf8);
+        std::u16string value = eq == std::u16string::npos ? std::u16string() : urlUnescape(std::u16string_view(pair).substr(eq + 1), utf8);
+        if (!name.empty()) out.emplace_back(std::move(name), std::move(value));
+    }
+    return out;
+}
+
 }  // namespace swf::avm1

@@ -5,9 +5,12 @@
 #include <filesystem>
 
 #include "swf/avm1/display_object.h"
+#include "swf/avm1/load_progress.h"
 #include "swf/avm1/string.h"
+#include "swf/avm1/text_encoding.h"
 #include "swf/runtime/character_objects.h"
 #include "swf/runtime/display_geometry.h"
+#include "swf/runtime/loaded_text.h"
 #include "swf/runtime/local_url.h"
 #include "swf/runtime/movie_clip.h"
 #include "swf/runtime/script_node.h"
@@ -405,6 +408,9 @@ void ScriptEngine::urlRequest(const avm1::UrlRequest& request)
         return;
     case avm1::UrlRequest::Kind::LoadMovie: loadMovie(request); return;
     case avm1::UrlRequest::Kind::UnloadMovie: unloadMovie(request); return;
+    case avm1::UrlRequest::Kind::LoadVariables:
+    case avm1::UrlRequest::Kind::LoadVars:
+    case avm1::UrlRequest::Kind::LoadXml: loadData(request); return;
     default:
         warn("loading " + url + " is not supported; the request is ignored");
         return;
@@ -486,9 +492,83 @@ void ScriptEngine::loadMovie(const avm1::UrlRequest& request)
     pendingLoads_.push_back(std::move(load));
 }
 
+void ScriptEngine::loadData(const avm1::UrlRequest& request)
+{
+    PendingData load;
+    if (request.kind == avm1::UrlRequest::Kind::LoadVariables) {
+        MovieClip* target = requestTarget(request);
+        if (target && target->isRoot())
+            load.level = target->level();
+        else if (target)
+            load.target = target->id();
+        else if (!request.targetNode && request.level >= 0)
+            load.level = request.level;
+        else
+            return;
+    } else {
+        load.receiver = request.scriptObject;
+        if (!load.receiver) return;
+    }
+    const std::string url = avm1::String(request.url).toUtf8();
+    const auto resolved = resolveLocalUrl(url, callbacks_.baseDirectory);
+    if (const auto* refused = std::get_if<RefusedUrl>(&resolved)) {
+        warn("loading variables or XML refused: " + refused->reason);
+        // A clip hears nothing of a failed load; an object is told through onData.
+        if (!load.receiver) return;
+    } else {
+        load.path = std::get<LocalFile>(resolved).path;
+    }
+    if (load.receiver) dataReceivers_.push_back(load.receiver);
+    pendingData_.push_back(std::move(load));
+}
+
+void ScriptEngine::readPendingData()
+{
+    std::vector<PendingData> loads = std::exchange(pendingData_, {});
+    if (loads.empty()) return;
+    avm1::Object* system = vm_->getMember(vm_->global(), avm1::String(u"System")).asObject();
+    const bool useCodepage = system && vm_->toBoolean(vm_->getMember(system, avm1::String(u"useCodepage")));
+    for (PendingData& load : loads) {
+        std::optional<std::u16string> text;
+        double bytes = 0;
+        if (!load.path.empty()) {
+            auto read = readLoadedText(load.path, useCodepage);
+            if (auto* loaded = std::get_if<LoadedText>(&read)) {
+                bytes = static_cast<double>(loaded->bytes);
+                text = std::move(loaded->text);
+            } else {
+                warn("loading variables or XML: " + std::get<std::string>(read));
+            }
+        }
+        if (!text && !load.receiver) continue;
+        stage_->queueCall([this, load, text = std::move(text), bytes] { deliverData(load, text, bytes); });
+    }
+}
+
+void ScriptEngine::deliverData(const PendingData& load, const std::optional<std::u16string>& text, double bytes)
+{
+    if (avm1::Object* receiver = load.receiver) {
+        // onData(text), or onData() when the load failed; its default parses and calls onLoad.
+        auto it = std::find(dataReceivers_.begin(), dataReceivers_.end(), receiver);
+        if (it != dataReceivers_.end()) dataReceivers_.erase(it);
+        if (text) avm1::markLoadArrived(*vm_, receiver, bytes);
+        const avm1::Value arg = text ? avm1::Value(avm1::String(*text)) : avm1::Value();
+        vm_->callMethod(receiver, avm1::String(u"onData"), std::span(&arg, 1));
+        return;
+    }
+    DisplayObject* object = load.target ? stage_->find(load.target) : stage_->level(load.level);
+    if (!object || object->removed() || object->kind() != ObjectKind::MovieClip || !text) return;
+    avm1::Object* clip = scriptObjectOf(*object);
+    if (!clip) return;
+    for (auto& [name, value] : avm1::decodeFormVariables(*text, object->movie().version() >= 6))
+        vm_->setMember(clip, avm1::String(std::move(name)), avm1::Value(avm1::String(std::move(value))));
+    clipEvent(*object, clip_event::Data);
+}
+
 void ScriptEngine::finishLoads()
 {
     if (!stage_) return;
+    readPendingData();
     std::vector<PendingLoad> loads = std::exchange(pendingLoads_, {});
     for (PendingLoad& load : loads) {
         MovieClip* clip = nullptr;
@@ -717,6 +797,7 @@ void ScriptEngine::traceRoots(avm1::Tracer& tracer)
 {
     for (avm1::Object* o : pendingUnload_) tracer.mark(o);
     for (avm1::Object* o : activeLoaders_) tracer.mark(o);
+    for (avm1::Object* o : dataReceivers_) tracer.mark(o);
 }
 
 }  // namespace swf::runtime

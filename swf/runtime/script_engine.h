@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -59,7 +60,8 @@ public:
     // _url of the objects of a movie ("file:///..." as it was loaded).
     std::u16string urlOf(const Movie& movie) const;
     // Loads into clips and levels above 0 wait for the start of the next tick; this carries
-    // them out (a missing or broken file leaves the target as it was, with a warning).
+    // them out (a missing or broken file leaves the target as it was, with a warning). Text
+    // loads (loadVariables, LoadVars, XML) are read then and delivered from the action queue.
     void finishLoads();
     const LoadedMovies& loadedMovies() const { return loaded_; }
 
@@ -176,6 +178,8 @@ private:
     };
     void runClipActions(DisplayObject& object, ClipEventBits event, int keyCode = 0);
     void loadMovie(const avm1::UrlRequest& request);
+    // loadVariables, LoadVars.load/sendAndLoad, XML.load/sendAndLoad.
+    void loadData(const avm1::UrlRequest& request);
     void unloadMovie(const avm1::UrlRequest& request);
     // The clip a load or unload request aims at (null for a level other than 0).
     MovieClip* requestTarget(const avm1::UrlRequest& request);
@@ -227,6 +231,18 @@ private:
                       std::vector<avm1::Value> extra = {}, bool last = false);
     void dropLoader(avm1::Object* loader);
     std::vector<PendingLoad> pendingLoads_;
+    // Text loads asked for during this tick. A LoadVars or XML object (receiver) is kept from
+    // the collector until its onData has been called.
+    struct PendingData {
+        ObjectId target = 0;  // loadVariables into a clip...
+        int level = -1;       // ... or into a level
+        avm1::Object* receiver = nullptr;
+        std::string path;     // empty: the request was refused, the receiver hears the failure
+    };
+    void readPendingData();
+    void deliverData(const PendingData& load, const std::optional<std::u16string>& text, double bytes);
+    std::vector<PendingData> pendingData_;
+    std::vector<avm1::Object*> dataReceivers_;
     LoadedMovies loaded_;
     // MovieClipLoaders with events still to come (kept from the collector).
     std::vector<avm1::Object*> activeLoaders_;

@@ -26,6 +26,23 @@ TEST(Host, PropertiesByIndexAndByName)
     EXPECT_EQ(clip->property(DisplayProperty::X), 30);
 }
 
+TEST(Host, LockRootReadsFalseUntilSetAndKeepsTheBooleanOfWhatWasSet)
+{
+    VmFixture t(7);
+    auto clip = t.host.root->addChild(t.vm(), u"mc");
+    clip->addChild(t.vm(), u"inner");
+    Asm code;
+    code.get("mc").push({"_lockroot"}).op(Op::GetMember).op(Op::Trace);
+    code.get("mc").push({"inner"}).op(Op::GetMember).push({"_root"}).op(Op::GetMember).op(Op::Trace);
+    code.get("mc").push({"_lockroot", "false"}).op(Op::SetMember);  // a non-empty string is true
+    code.get("mc").push({"_lockroot"}).op(Op::GetMember).op(Op::TypeOf).op(Op::Trace);
+    code.get("mc").push({"inner"}).op(Op::GetMember).push({"_root"}).op(Op::GetMember).op(Op::Trace);
+    code.get("mc").push({"_lockroot", 0}).op(Op::SetMember);
+    code.get("mc").push({"_lockroot"}).op(Op::GetMember).op(Op::Trace);
+    code.get("mc").push({"inner"}).op(Op::GetMember).push({"_root"}).op(Op::GetMember).op(Op::Trace);
+    EXPECT_EQ(t.run(code), (Lines{"false", "_level0", "boolean", "_level0.mc", "false", "_level0"}));
+}
+
 TEST(Host, TimelineActionsAndGotos)
 {
     VmFixture t(6);
