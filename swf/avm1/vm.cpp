@@ -433,6 +433,9 @@ Value Vm::nativeFunction(int table, int index)
     auto cached = internals_->nativeObjects.find(key);
     if (cached != internals_->nativeObjects.end()) return Value(cached->second);
     auto it = internals_->natives.find(key);
+    // A table may register index -1 for the indices it does not have (Math reads its arguments
+    // and answers NaN for any of them); tables without it give undefined.
+    if (it == internals_->natives.end() && index >= 0) it = internals_->natives.find(std::make_pair(table, -1));
     if (it == internals_->natives.end()) return Value();
     auto* f = newNative(it->second);
     internals_->nativeObjects[key] = f;
