@@ -66,12 +66,23 @@ Value booleanValueOf(Vm&, const CallInfo& c)
     return primitiveOf(c.thisObj);
 }
 
-// Math functions of one argument; missing arguments are NaN.
+// Every Math function reads its first two arguments as numbers, in order, whether it uses
+// them or not (a valueOf of each runs); further arguments are ignored, and a missing one is NaN.
+struct MathArgs {
+    double a, b;
+};
+MathArgs mathArgs(Vm& vm, const CallInfo& c)
+{
+    double a = c.count() > 0 ? argNumber(vm, c, 0) : std::nan("");
+    double b = c.count() > 1 ? argNumber(vm, c, 1) : std::nan("");
+    return {a, b};
+}
+
 template <double (*F)(double)>
 Value mathUnary(Vm& vm, const CallInfo& c)
 {
     if (c.count() == 0) return Value(std::nan(""));
-    return Value(F(argNumber(vm, c, 0)));
+    return Value(F(mathArgs(vm, c).a));
 }
 
 double roundFlash(double x) { return std::floor(x + 0.5); }
@@ -88,41 +99,48 @@ double sqrtD(double x) { return std::sqrt(x); }
 double floorD(double x) { return std::floor(x); }
 double ceilD(double x) { return std::ceil(x); }
 
+// min and max compare the first two arguments only; with none they give the identity of
+// the comparison, with one the missing second makes NaN.
 Value mathMax(Vm& vm, const CallInfo& c)
 {
-    double r = -std::numeric_limits<double>::infinity();
-    for (std::size_t i = 0; i < c.count(); ++i) {
-        double d = argNumber(vm, c, i);
-        if (std::isnan(d)) return Value(std::nan(""));
-        if (d > r) r = d;
-    }
-    return Value(r);
+    if (c.count() == 0) return Value(-std::numeric_limits<double>::infinity());
+    auto [a, b] = mathArgs(vm, c);
+    if (std::isnan(a) || std::isnan(b)) return Value(std::nan(""));
+    return Value(std::max(a, b));
 }
 
 Value mathMin(Vm& vm, const CallInfo& c)
 {
-    double r = std::numeric_limits<double>::infinity();
-    for (std::size_t i = 0; i < c.count(); ++i) {
-        double d = argNumber(vm, c, i);
-        if (std::isnan(d)) return Value(std::nan(""));
-        if (d < r) r = d;
-    }
-    return Value(r);
+    if (c.count() == 0) return Value(std::numeric_limits<double>::infinity());
+    auto [a, b] = mathArgs(vm, c);
+    if (std::isnan(a) || std::isnan(b)) return Value(std::nan(""));
+    return Value(std::min(a, b));
 }
 
 Value mathAtan2(Vm& vm, const CallInfo& c)
 {
-    return Value(std::atan2(argNumber(vm, c, 0), argNumber(vm, c, 1)));
+    auto [a, b] = mathArgs(vm, c);
+    return Value(std::atan2(a, b));
 }
 
+// C's pow, as the player's: pow(1, NaN) is 1.
 Value mathPow(Vm& vm, const CallInfo& c)
 {
-    return Value(std::pow(argNumber(vm, c, 0), argNumber(vm, c, 1)));
+    auto [a, b] = mathArgs(vm, c);
+    return Value(std::pow(a, b));
 }
 
-Value mathRandom(Vm& vm, const CallInfo&)
+Value mathRandom(Vm& vm, const CallInfo& c)
 {
+    mathArgs(vm, c);
     return Value(std::uniform_real_distribution<double>(0.0, 1.0)(vm.random()));
+}
+
+// ASnative(200, n) for an n Math does not have: the arguments are still read, the result is NaN.
+Value mathUnknown(Vm& vm, const CallInfo& c)
+{
+    mathArgs(vm, c);
+    return Value(std::nan(""));
 }
 
 }  // namespace
@@ -167,6 +185,7 @@ void installNumberBooleanMath(Vm& vm, Object* global)
         vm.defineMethod(math, f.name, f.fn);
         vm.registerNative(200, index++, f.fn);  // ASnative(200, n) in the player's order
     }
+    vm.registerNative(200, -1, mathUnknown);  // index -1: what the table answers for unknown indices
     math->define("E", Value(M_E), constFlags);
     math->define("LN10", Value(M_LN10), constFlags);
     math->define("LN2", Value(M_LN2), constFlags);

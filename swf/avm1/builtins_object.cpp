@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "swf/avm1/builtins_bitmap_data.h"
 #include "swf/avm1/builtins.h"
 #include "swf/avm1/vm_internals.h"
 
@@ -269,6 +270,7 @@ void Vm::installBuiltins()
     installTextSnapshot(*this, global_);
     installGeom(*this, global_);
     installFileReferenceList(*this, global_);
+    installBitmapData(*this, global_);
 }
 
 }  // namespace swf::avm1

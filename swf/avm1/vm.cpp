@@ -11,6 +11,7 @@
 #include "swf/avm1/builtins.h"
 #include "swf/avm1/display_object.h"
 #include "swf/avm1/interpreter.h"
+#include "swf/avm1/native_construct.h"
 #include "swf/avm1/vm_internals.h"
 
 namespace swf::avm1 {
@@ -250,18 +251,33 @@ Value Vm::invokeMethod(Object* obj, const String& name, std::span<const Value> a
     return invokeFunction(f, thisObj, args, holder, false);
 }
 
+namespace {
+
+CallInfo nativeCall(FunctionObject* fn, Object* thisObj, std::span<const Value> args, bool isConstruct, int version)
+{
+    CallInfo call;
+    call.thisObj = thisObj;
+    call.args = args;
+    call.callee = fn;
+    call.isConstruct = isConstruct;
+    call.swfVersion = version;
+    return call;
+}
+
+}  // namespace
+
 Value Vm::invokeFunction(FunctionObject* fn, Object* thisObj, std::span<const Value> args,
                          Object* homeProto, bool isConstruct)
 {
     checkNativeStack();
     if (fn->native) {
-        CallInfo call;
-        call.thisObj = thisObj;
-        call.args = args;
-        call.callee = fn;
-        call.isConstruct = isConstruct;
-        call.swfVersion = version_;
-        return fn->native(*this, call);
+        try {
+            return fn->native(*this, nativeCall(fn, thisObj, args, isConstruct, version_));
+        } catch (const ConstructionRefused&) {
+            // Only `new` (Vm::construct) turns a refusal into undefined; a super() call or a
+            // registered class's constructor just gets undefined back.
+            return Value();
+        }
     }
     if (!fn->script) return Value();
     return Interpreter(*this).callScript(fn, thisObj, args, homeProto, isConstruct);
@@ -300,8 +316,17 @@ Value Vm::construct(const Value& ctorValue, std::span<const Value> args)
     obj->define(n.constructorHidden, Value(ctor), PropFlag::DontEnum);
     // Objects of SWF 5 and 6 get an own `constructor`; later ones inherit it from the prototype.
     if (version_ <= 6) obj->define(n.constructor, Value(ctor), PropFlag::DontEnum);
-    Value r = invokeFunction(ctor, obj, args, proto, true);
-    if (ctor->native && r.isObject()) return r;
+    if (ctor->native) {
+        checkNativeStack();
+        Value r;
+        try {
+            r = ctor->native(*this, nativeCall(ctor, obj, args, true, version_));
+        } catch (const ConstructionRefused&) {
+            return Value();
+        }
+        return r.isObject() ? r : Value(obj);
+    }
+    invokeFunction(ctor, obj, args, proto, true);
     return Value(obj);
 }
 
@@ -408,6 +433,9 @@ Value Vm::nativeFunction(int table, int index)
     auto cached = internals_->nativeObjects.find(key);
     if (cached != internals_->nativeObjects.end()) return Value(cached->second);
     auto it = internals_->natives.find(key);
+    // A table may register index -1 for the indices it does not have (Math reads its arguments
+    // and answers NaN for any of them); tables without it give undefined.
+    if (it == internals_->natives.end() && index >= 0) it = internals_->natives.find(std::make_pair(table, -1));
     if (it == internals_->natives.end()) return Value();
     auto* f = newNative(it->second);
     internals_->nativeObjects[key] = f;

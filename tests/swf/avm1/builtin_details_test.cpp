@@ -135,5 +135,48 @@ TEST(BuiltinDetails, RadixDigitsOfNaN)
     EXPECT_EQ(t.run(code), (Lines{"-/0000000000000000000000000000000", "-.000000000000000", "-101"}));
 }
 
+// An object whose valueOf traces its number and returns it.
+void pushCountingNumber(Asm& code, int n)
+{
+    code.push({"v", n, "valueOf"});
+    code.defineFunction("", {}, [](Asm& f) {
+        f.push({"valueOf called: "}).get("this").push({"v"}).op(Op::GetMember).op(Op::Add2).op(Op::Trace);
+        f.get("this").push({"v"}).op(Op::GetMember).op(Op::Return);
+    });
+    code.push({2}).op(Op::InitObject);
+}
+
+// Math.name(3-counting, 2-counting, 1-counting) traced.
+Lines mathWithThreeObjects(const char* name)
+{
+    VmFixture t(8);
+    Asm code;
+    for (int n : {1, 2, 3}) pushCountingNumber(code, n);
+    code.push({3}).get("Math").push({name}).op(Op::CallMethod).op(Op::Trace);
+    return t.run(code);
+}
+
+TEST(BuiltinDetails, MathFunctionsReadExactlyTheirFirstTwoArguments)
+{
+    EXPECT_EQ(mathWithThreeObjects("abs"), (Lines{"valueOf called: 3", "valueOf called: 2", "3"}));
+    EXPECT_EQ(mathWithThreeObjects("max"), (Lines{"valueOf called: 3", "valueOf called: 2", "3"}));
+    EXPECT_EQ(mathWithThreeObjects("min"), (Lines{"valueOf called: 3", "valueOf called: 2", "2"}));
+    EXPECT_EQ(mathWithThreeObjects("pow"), (Lines{"valueOf called: 3", "valueOf called: 2", "9"}));
+
+    VmFixture t(8);
+    Asm code;
+    code.callMethod([](Asm& a) { a.get("Math"); }, "min", {}).op(Op::Trace);
+    code.callMethod([](Asm& a) { a.get("Math"); }, "max", {5}).op(Op::Trace);  // the missing second is NaN
+    code.callMethod([](Asm& a) { a.get("Math"); }, "atan2", {1}).op(Op::Trace);
+    code.callMethod([](Asm& a) { a.get("Math"); }, "pow", {true}).op(Op::Trace);  // C's pow(1, NaN)
+    // An index of the Math table that has no function still reads its arguments and gives NaN.
+    code.push({1});
+    pushCountingNumber(code, 4);
+    code.push({2});
+    code.push({50, 200, 2}).push({"ASnative"}).op(Op::CallFunction);
+    code.push({Undefined{}}).op(Op::CallMethod).op(Op::Trace);
+    EXPECT_EQ(t.run(code), (Lines{"Infinity", "NaN", "NaN", "1", "valueOf called: 4", "NaN"}));
+}
+
 }  // namespace
 }  // namespace swf::avm1::testing
