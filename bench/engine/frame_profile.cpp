@@ -1,6 +1,7 @@
 // Renders one frame of a movie many times, for a profiler to look at one slow frame:
 //   build/bin/frame_profile MOVIE FRAME [WIDTHxHEIGHT] [REPEATS]
-// The timeline plays (ticks) up to FRAME first, as the player would; then only rendering runs.
+// The timeline plays (ticks) up to FRAME first, as the player would (a movie that stops itself is
+// set playing again, see play_through.h); then only rendering runs.
 // Prints the mean and best render time of the repeats, as the thread's CPU time (other programs
 // on a shared machine do not inflate it).
 //   build/bin/frame_profile MOVIE --save DIR [WIDTHxHEIGHT] [EVERY]
@@ -19,6 +20,7 @@
 #include <QGuiApplication>
 #include <QImage>
 
+#include "bench/engine/play_through.h"
 #include "swf/player.h"
 
 namespace {
@@ -32,14 +34,14 @@ int saveFrames(swf::Player& player, const std::string& dir, QSize size, int ever
         if (i % every == 0) {
             player.render(image);
             char name[32];
-            std::snprintf(name, sizeof name, "/%05d.png", i + 1);  // by tick: a stopped movie stays on one frame
+            std::snprintf(name, sizeof name, "/%05d.png", i + 1);  // by tick
             if (!image.save(QString::fromStdString(dir + name))) {
                 std::fprintf(stderr, "cannot write %s%s\n", dir.c_str(), name);
                 return 1;
             }
             ++saved;
         }
-        player.tick();
+        vantoro::bench::tickThrough(player);
     }
     std::printf("%d frames saved\n", saved);
     return 0;
@@ -73,10 +75,14 @@ int main(int argc, char** argv)
         return 1;
     }
     if (save) return saveFrames(player, argv[3], QSize(width, height), repeats);
-    while (player.currentFrame() < frame) {
+    // A movie may hold a frame for a while (a preloader, a script waiting on a clip) before it
+    // moves on: only a long wait without progress, or a loop back, ends the approach.
+    constexpr int kPatience = 1000;
+    for (int idle = 0; player.currentFrame() < frame && idle < kPatience;) {
         const int before = player.currentFrame();
-        player.tick();
-        if (player.currentFrame() <= before) break;  // stopped or looped
+        vantoro::bench::tickThrough(player);
+        if (player.currentFrame() < before) break;  // looped
+        idle = player.currentFrame() == before ? idle + 1 : 0;
     }
     QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
     auto cpuMs = [] {
