@@ -1,9 +1,10 @@
 // Renders one frame of a movie many times, for a profiler to look at one slow frame:
-//   build/bin/frame_profile MOVIE FRAME [WIDTHxHEIGHT] [REPEATS]
+//   build/bin/frame_profile MOVIE FRAME [WIDTHxHEIGHT] [REPEATS] [OUT.png]
 // The timeline plays (ticks) up to FRAME first, as the player would (a movie that stops itself is
 // set playing again, see play_through.h); then only rendering runs.
 // Prints the mean and best render time of the repeats, as the thread's CPU time (other programs
-// on a shared machine do not inflate it).
+// on a shared machine do not inflate it). With OUT.png the last render is saved there, for
+// comparing one frame's pixels between two builds.
 //   build/bin/frame_profile MOVIE --save DIR [WIDTHxHEIGHT] [EVERY]
 // plays the whole timeline once and saves every EVERY-th frame (default 50) as DIR/NNNNN.png, so
 // that two builds' pictures can be compared pixel for pixel (e.g. with `cmp`).
@@ -52,7 +53,7 @@ int saveFrames(swf::Player& player, const std::string& dir, QSize size, int ever
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: frame_profile MOVIE FRAME [WIDTHxHEIGHT] [REPEATS]\n       frame_profile MOVIE --save DIR [WIDTHxHEIGHT] [EVERY]\n");
+        std::fprintf(stderr, "usage: frame_profile MOVIE FRAME [WIDTHxHEIGHT] [REPEATS] [OUT.png]\n       frame_profile MOVIE --save DIR [WIDTHxHEIGHT] [EVERY]\n");
         return 2;
     }
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -100,5 +101,9 @@ int main(int argc, char** argv)
     }
     std::printf("frame %d at %dx%d: CPU mean %.2f ms, best %.2f ms over %d renders\n", player.currentFrame(), width, height,
                 total / repeats, best, repeats);
+    if (argc > argBase + 2 && !image.save(QString::fromLocal8Bit(argv[argBase + 2]))) {
+        std::fprintf(stderr, "cannot write %s\n", argv[argBase + 2]);
+        return 1;
+    }
     return 0;
 }
