@@ -131,34 +131,54 @@ void boxRows(const std::array<Plane*, N>& planes, int width, int height, double 
     }
 }
 
-// One vertical pass over every column, row by row so that memory is read in order.
+// One vertical pass over every column, row by row so that memory is read in order. Each output
+// row overwrites its input row and the window reaches whole + 1 rows back: those original rows
+// wait in a small ring rather than in a copy of the whole plane. A row's sums are read and
+// moved on in one loop; rows outside the plane read as zeros, which leave every sum as it is
+// (the same sums in the same order, so the same values).
 void boxColumns(Plane& plane, int width, int height, double size)
 {
     const Box box(size);
-    Plane source(plane.memory(), plane.size());
-    std::copy_n(plane.data(), plane.size(), source.data());
+    const auto w = std::size_t(width);
+    const int ringRows = std::min(box.whole + 2, height);
+    Plane ring(plane.memory(), std::size_t(ringRows) * w);
+    Plane zeros(plane.memory(), w);
+    std::fill(zeros.begin(), zeros.end(), 0.0f);
     std::vector<double>& sums = plane.memory().sums;
-    sums.assign(std::size_t(width), 0.0);
-    auto rowAt = [&](int y) -> const float* {
-        return y >= 0 && y < height ? source.data() + std::size_t(y) * std::size_t(width) : nullptr;
+    sums.assign(w, 0.0);
+    // The original row y while row `current` is being written (rows above it are in the ring).
+    auto original = [&](int y, int current) -> const float* {
+        if (y < 0 || y >= height) return zeros.data();
+        return y < current ? ring.data() + std::size_t(y % ringRows) * w : plane.data() + std::size_t(y) * w;
     };
-    for (int y = 0; y <= box.whole; ++y)
-        if (const float* r = rowAt(y))
-            for (int x = 0; x < width; ++x) sums[std::size_t(x)] += r[x];
+    for (int y = 0; y <= box.whole && y < height; ++y) {
+        const float* r = plane.data() + std::size_t(y) * w;
+        for (std::size_t x = 0; x < w; ++x) sums[x] += r[x];
+    }
+    double* const sum = sums.data();
+    const double norm = box.norm;
+    const float edge = box.edge;
     for (int y = 0; y < height; ++y) {
-        float* out = plane.data() + std::size_t(y) * std::size_t(width);
-        const float* before = box.edge > 0 ? rowAt(y - box.whole - 1) : nullptr;
-        const float* after = box.edge > 0 ? rowAt(y + box.whole + 1) : nullptr;
-        for (int x = 0; x < width; ++x) {
-            double v = sums[std::size_t(x)];
-            if (before) v += box.edge * before[x];
-            if (after) v += box.edge * after[x];
-            out[x] = float(v * box.norm);
+        float* out = plane.data() + std::size_t(y) * w;
+        std::copy_n(out, w, ring.data() + std::size_t(y % ringRows) * w);
+        const float* entering = original(y + box.whole + 1, y + 1);
+        const float* leaving = original(y - box.whole, y + 1);
+        if (edge > 0) {
+            const float* before = original(y - box.whole - 1, y + 1);
+            const float* after = entering;
+            for (std::size_t x = 0; x < w; ++x) {
+                double v = sum[x];
+                v += edge * before[x];
+                v += edge * after[x];
+                out[x] = float(v * norm);
+                sum[x] = sum[x] + entering[x] - leaving[x];
+            }
+        } else {
+            for (std::size_t x = 0; x < w; ++x) {
+                out[x] = float(sum[x] * norm);
+                sum[x] = sum[x] + entering[x] - leaving[x];
+            }
         }
-        if (const float* entering = rowAt(y + box.whole + 1))
-            for (int x = 0; x < width; ++x) sums[std::size_t(x)] += entering[x];
-        if (const float* leaving = rowAt(y - box.whole))
-            for (int x = 0; x < width; ++x) sums[std::size_t(x)] -= leaving[x];
     }
 }
 
