@@ -376,6 +376,26 @@ void compositePlanes(QImage& image, const std::vector<PlaneColor>& planes, bool 
         tints.push_back({pc.plane->data(), pc.color.r / 255.0f, pc.color.g / 255.0f, pc.color.b / 255.0f,
                          pc.color.a / 255.0f});
     const int w = image.width(), h = image.height();
+    if (tints.size() == 1 && !inner && !knockout && !onTop) {
+        // One outer plane (a glow, a drop shadow) under the object: the general case below with
+        // the terms of the absent planes, which add nothing, left out.
+        const Tint& t = tints.front();
+        for (int y = 0; y < h; ++y) {
+            auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+            const float* values = t.values + std::size_t(y) * w;
+            for (int x = 0; x < w; ++x) {
+                const QRgb src = row[x];
+                if (qAlpha(src) == 255 || !(values[x] > 0)) continue;
+                const float sa = qAlpha(src) / 255.0f;
+                const float v = std::clamp(values[x], 0.0f, 1.0f) * t.a;
+                const float er = t.r * v, eg = t.g * v, eb = t.b * v, ea = v;
+                const float r = qRed(src) / 255.0f + er * (1 - sa), g = qGreen(src) / 255.0f + eg * (1 - sa),
+                            b = qBlue(src) / 255.0f + eb * (1 - sa), a = sa + ea * (1 - sa);
+                row[x] = qRgba(clamp255(r * 255), clamp255(g * 255), clamp255(b * 255), clamp255(a * 255));
+            }
+        }
+        return;
+    }
     for (int y = 0; y < h; ++y) {
         auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < w; ++x) {
