@@ -5,6 +5,10 @@
 #include <cmath>
 #include <cstdint>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace swf::render {
 
 namespace {
@@ -232,11 +236,12 @@ void reduce(const std::array<Plane*, N>& small, const Reduction& r, Value value)
         for (float& v : *plane) v *= norm;
 }
 
-// Calls store(x, y, samples) for every full-size pixel, where samples[c] is the bilinear value
-// of reduced plane c there (block centres sit at (i + 0.5) * k). Rows between the same two
-// reduced rows share their horizontal interpolation, which is worked out once for them.
-template <std::size_t N, typename Store>
-void expand(const Reduction& r, const std::array<const Plane*, N>& planes, Store store)
+// Calls storeRow(y, rows) for every full-size row, where rows[c][x] is the bilinear value of
+// reduced plane c at pixel x (block centres sit at (i + 0.5) * k). Rows between the same two
+// reduced rows share their horizontal interpolation, which is worked out once for them; each
+// row is then one loop per plane, which runs on vector registers.
+template <std::size_t N, typename StoreRow>
+void expand(const Reduction& r, const std::array<const Plane*, N>& planes, StoreRow storeRow)
 {
     auto place = [](int i, int k, int size, int& lo, int& hi, float& f) {
         const double u = (i + 0.5) / k - 0.5;
@@ -252,6 +257,9 @@ void expand(const Reduction& r, const std::array<const Plane*, N>& planes, Store
         place(x, r.kx, r.smallWidth, x0[std::size_t(x)], x1[std::size_t(x)], fx[std::size_t(x)]);
     // Per plane: the top row's and the bottom row's horizontal interpolation.
     std::vector<float> across(2 * N * width);
+    std::vector<float> rows(N * width);
+    std::array<const float*, N> out;
+    for (std::size_t c = 0; c < N; ++c) out[c] = rows.data() + c * width;
     int cachedTop = -1, cachedBottom = -1;
     for (int y = 0; y < r.height; ++y) {
         int y0 = 0, y1 = 0;
@@ -273,14 +281,42 @@ void expand(const Reduction& r, const std::array<const Plane*, N>& planes, Store
             }
             cachedTop = y0, cachedBottom = y1;
         }
-        for (std::size_t x = 0; x < width; ++x) {
-            std::array<float, N> samples;
-            for (std::size_t c = 0; c < N; ++c) {
-                const float t = across[2 * c * width + x], u = across[(2 * c + 1) * width + x];
-                samples[c] = t + (u - t) * fy;
-            }
-            store(int(x), y, samples);
+        for (std::size_t c = 0; c < N; ++c) {
+            const float* t = across.data() + 2 * c * width;
+            const float* u = t + width;
+            float* row = rows.data() + c * width;
+            for (std::size_t x = 0; x < width; ++x) row[x] = t[x] + (u[x] - t[x]) * fy;
         }
+        storeRow(y, out);
+    }
+}
+
+// Channel values (0..255 as floats) rounded to levels and packed as premultiplied pixels whose
+// colour never exceeds their alpha. Rounding (x + 0.5, cut) never reverses an order, so a colour
+// capped at its alpha before rounding rounds to the smaller of the two levels: float minima and
+// maxima only, which vector registers do for four pixels at once where the processor has them.
+void packRow(const float* red, const float* green, const float* blue, const float* alpha, QRgb* out, int n)
+{
+    int x = 0;
+#if defined(__SSE2__)
+    const __m128 zero = _mm_setzero_ps(), top = _mm_set1_ps(255.0f), half = _mm_set1_ps(0.5f);
+    auto clampedAt = [&](const float* p) { return _mm_min_ps(_mm_max_ps(_mm_loadu_ps(p), zero), top); };
+    auto levels = [&](__m128 v) { return _mm_cvttps_epi32(_mm_add_ps(v, half)); };
+    for (; x + 4 <= n; x += 4) {
+        const __m128 a = clampedAt(alpha + x);
+        const __m128i high = _mm_or_si128(_mm_slli_epi32(levels(a), 24),
+                                          _mm_slli_epi32(levels(_mm_min_ps(clampedAt(red + x), a)), 16));
+        const __m128i low = _mm_or_si128(_mm_slli_epi32(levels(_mm_min_ps(clampedAt(green + x), a)), 8),
+                                         levels(_mm_min_ps(clampedAt(blue + x), a)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_or_si128(high, low));
+    }
+#endif
+    auto clamped = [](float v) { return std::min(std::max(v, 0.0f), 255.0f); };
+    auto level = [](float v) { return QRgb(std::int32_t(v + 0.5f)); };
+    for (; x < n; ++x) {
+        const float a = clamped(alpha[x]);
+        out[x] = level(a) << 24 | level(std::min(clamped(red[x]), a)) << 16 | level(std::min(clamped(green[x]), a)) << 8 |
+                 level(std::min(clamped(blue[x]), a));
     }
 }
 
@@ -300,8 +336,8 @@ void blurPlane(Plane& plane, int width, int height, double bx, double by, int pa
         return std::array<float, 1>{plane[std::size_t(y) * std::size_t(width) + std::size_t(x)]};
     });
     blurFullResolution(std::array<Plane*, 1>{&small}, r.smallWidth, r.smallHeight, bx / r.kx, by / r.ky, passes);
-    expand(r, std::array<const Plane*, 1>{&small}, [&](int x, int y, const std::array<float, 1>& sample) {
-        plane[std::size_t(y) * std::size_t(width) + std::size_t(x)] = sample[0];
+    expand(r, std::array<const Plane*, 1>{&small}, [&](int y, const std::array<const float*, 1>& row) {
+        std::copy_n(row[0], width, plane.data() + std::size_t(y) * std::size_t(width));
     });
 }
 
@@ -642,11 +678,6 @@ void boxBlur(QImage& image, double blurX, double blurY, int passes, FilterMemory
     QRgb* bits = reinterpret_cast<QRgb*>(image.bits());
     const std::size_t stride = std::size_t(image.bytesPerLine() / 4);
     auto pixel = [&](int x, int y) { return bits[std::size_t(y) * stride + std::size_t(x)]; };
-    auto level = [](float v) { return v <= 0 ? 0 : v >= 255 ? 255 : int(v + 0.5f); };
-    auto pack = [&](float r, float g, float b, float a) {
-        const int alpha = level(a);
-        return qRgba(std::min(alpha, level(r)), std::min(alpha, level(g)), std::min(alpha, level(b)), alpha);
-    };
     const Reduction reduction(w, h, blurX, blurY);
     std::vector<Plane> channels;
     if (reduction.reduces()) {
@@ -661,8 +692,8 @@ void boxBlur(QImage& image, double blurX, double blurY, int passes, FilterMemory
         blurFullResolution(std::array<Plane*, 4>{&channels[0], &channels[1], &channels[2], &channels[3]}, sw, sh,
                            blurX / reduction.kx, blurY / reduction.ky, passes);
         expand(reduction, std::array<const Plane*, 4>{&channels[0], &channels[1], &channels[2], &channels[3]},
-               [&](int x, int y, const std::array<float, 4>& v) {
-                   bits[std::size_t(y) * stride + std::size_t(x)] = pack(v[0], v[1], v[2], v[3]);
+               [&](int y, const std::array<const float*, 4>& rows) {
+                   packRow(rows[0], rows[1], rows[2], rows[3], bits + std::size_t(y) * stride, w);
                });
         return;
     }
@@ -683,9 +714,8 @@ void boxBlur(QImage& image, double blurX, double blurY, int passes, FilterMemory
     blurFullResolution(std::array<Plane*, 4>{&channels[0], &channels[1], &channels[2], &channels[3]}, w, h, blurX, blurY,
                        passes);
     for (int y = 0; y < h; ++y) {
-        QRgb* row = bits + std::size_t(y) * stride;
         const std::size_t at = std::size_t(y) * std::size_t(w);
-        for (int x = 0; x < w; ++x) row[x] = pack(red[at + x], green[at + x], blue[at + x], alpha[at + x]);
+        packRow(red + at, green + at, blue + at, alpha + at, bits + std::size_t(y) * stride, w);
     }
 }
 
