@@ -1,8 +1,10 @@
 // Renders one frame of a movie many times, for a profiler to look at one slow frame:
-//   build/bin/frame_profile MOVIE FRAME [WIDTHxHEIGHT] [REPEATS]
-// The timeline plays (ticks) up to FRAME first, as the player would; then only rendering runs.
+//   build/bin/frame_profile MOVIE FRAME [WIDTHxHEIGHT] [REPEATS] [OUT.png]
+// The timeline plays (ticks) up to FRAME first, as the player would (a movie that stops itself is
+// set playing again, see play_through.h); then only rendering runs.
 // Prints the mean and best render time of the repeats, as the thread's CPU time (other programs
-// on a shared machine do not inflate it).
+// on a shared machine do not inflate it). With OUT.png the last render is saved there, for
+// comparing one frame's pixels between two builds.
 //   build/bin/frame_profile MOVIE --save DIR [WIDTHxHEIGHT] [EVERY]
 // plays the whole timeline once and saves every EVERY-th frame (default 50) as DIR/NNNNN.png, so
 // that two builds' pictures can be compared pixel for pixel (e.g. with `cmp`).
@@ -19,6 +21,7 @@
 #include <QGuiApplication>
 #include <QImage>
 
+#include "bench/engine/play_through.h"
 #include "swf/player.h"
 
 namespace {
@@ -32,14 +35,14 @@ int saveFrames(swf::Player& player, const std::string& dir, QSize size, int ever
         if (i % every == 0) {
             player.render(image);
             char name[32];
-            std::snprintf(name, sizeof name, "/%05d.png", i + 1);  // by tick: a stopped movie stays on one frame
+            std::snprintf(name, sizeof name, "/%05d.png", i + 1);  // by tick
             if (!image.save(QString::fromStdString(dir + name))) {
                 std::fprintf(stderr, "cannot write %s%s\n", dir.c_str(), name);
                 return 1;
             }
             ++saved;
         }
-        player.tick();
+        vantoro::bench::tickThrough(player);
     }
     std::printf("%d frames saved\n", saved);
     return 0;
@@ -50,7 +53,7 @@ int saveFrames(swf::Player& player, const std::string& dir, QSize size, int ever
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: frame_profile MOVIE FRAME [WIDTHxHEIGHT] [REPEATS]\n       frame_profile MOVIE --save DIR [WIDTHxHEIGHT] [EVERY]\n");
+        std::fprintf(stderr, "usage: frame_profile MOVIE FRAME [WIDTHxHEIGHT] [REPEATS] [OUT.png]\n       frame_profile MOVIE --save DIR [WIDTHxHEIGHT] [EVERY]\n");
         return 2;
     }
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -73,10 +76,14 @@ int main(int argc, char** argv)
         return 1;
     }
     if (save) return saveFrames(player, argv[3], QSize(width, height), repeats);
-    while (player.currentFrame() < frame) {
+    // A movie may hold a frame for a while (a preloader, a script waiting on a clip) before it
+    // moves on: only a long wait without progress, or a loop back, ends the approach.
+    constexpr int kPatience = 1000;
+    for (int idle = 0; player.currentFrame() < frame && idle < kPatience;) {
         const int before = player.currentFrame();
-        player.tick();
-        if (player.currentFrame() <= before) break;  // stopped or looped
+        vantoro::bench::tickThrough(player);
+        if (player.currentFrame() < before) break;  // looped
+        idle = player.currentFrame() == before ? idle + 1 : 0;
     }
     QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
     auto cpuMs = [] {
@@ -94,5 +101,9 @@ int main(int argc, char** argv)
     }
     std::printf("frame %d at %dx%d: CPU mean %.2f ms, best %.2f ms over %d renders\n", player.currentFrame(), width, height,
                 total / repeats, best, repeats);
+    if (argc > argBase + 2 && !image.save(QString::fromLocal8Bit(argv[argBase + 2]))) {
+        std::fprintf(stderr, "cannot write %s\n", argv[argBase + 2]);
+        return 1;
+    }
     return 0;
 }

@@ -5,6 +5,10 @@
 #include <cmath>
 #include <cstdint>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace swf::render {
 
 namespace {
@@ -131,34 +135,54 @@ void boxRows(const std::array<Plane*, N>& planes, int width, int height, double 
     }
 }
 
-// One vertical pass over every column, row by row so that memory is read in order.
+// One vertical pass over every column, row by row so that memory is read in order. Each output
+// row overwrites its input row and the window reaches whole + 1 rows back: those original rows
+// wait in a small ring rather than in a copy of the whole plane. A row's sums are read and
+// moved on in one loop; rows outside the plane read as zeros, which leave every sum as it is
+// (the same sums in the same order, so the same values).
 void boxColumns(Plane& plane, int width, int height, double size)
 {
     const Box box(size);
-    Plane source(plane.memory(), plane.size());
-    std::copy_n(plane.data(), plane.size(), source.data());
+    const auto w = std::size_t(width);
+    const int ringRows = std::min(box.whole + 2, height);
+    Plane ring(plane.memory(), std::size_t(ringRows) * w);
+    Plane zeros(plane.memory(), w);
+    std::fill(zeros.begin(), zeros.end(), 0.0f);
     std::vector<double>& sums = plane.memory().sums;
-    sums.assign(std::size_t(width), 0.0);
-    auto rowAt = [&](int y) -> const float* {
-        return y >= 0 && y < height ? source.data() + std::size_t(y) * std::size_t(width) : nullptr;
+    sums.assign(w, 0.0);
+    // The original row y while row `current` is being written (rows above it are in the ring).
+    auto original = [&](int y, int current) -> const float* {
+        if (y < 0 || y >= height) return zeros.data();
+        return y < current ? ring.data() + std::size_t(y % ringRows) * w : plane.data() + std::size_t(y) * w;
     };
-    for (int y = 0; y <= box.whole; ++y)
-        if (const float* r = rowAt(y))
-            for (int x = 0; x < width; ++x) sums[std::size_t(x)] += r[x];
+    for (int y = 0; y <= box.whole && y < height; ++y) {
+        const float* r = plane.data() + std::size_t(y) * w;
+        for (std::size_t x = 0; x < w; ++x) sums[x] += r[x];
+    }
+    double* const sum = sums.data();
+    const double norm = box.norm;
+    const float edge = box.edge;
     for (int y = 0; y < height; ++y) {
-        float* out = plane.data() + std::size_t(y) * std::size_t(width);
-        const float* before = box.edge > 0 ? rowAt(y - box.whole - 1) : nullptr;
-        const float* after = box.edge > 0 ? rowAt(y + box.whole + 1) : nullptr;
-        for (int x = 0; x < width; ++x) {
-            double v = sums[std::size_t(x)];
-            if (before) v += box.edge * before[x];
-            if (after) v += box.edge * after[x];
-            out[x] = float(v * box.norm);
+        float* out = plane.data() + std::size_t(y) * w;
+        std::copy_n(out, w, ring.data() + std::size_t(y % ringRows) * w);
+        const float* entering = original(y + box.whole + 1, y + 1);
+        const float* leaving = original(y - box.whole, y + 1);
+        if (edge > 0) {
+            const float* before = original(y - box.whole - 1, y + 1);
+            const float* after = entering;
+            for (std::size_t x = 0; x < w; ++x) {
+                double v = sum[x];
+                v += edge * before[x];
+                v += edge * after[x];
+                out[x] = float(v * norm);
+                sum[x] = sum[x] + entering[x] - leaving[x];
+            }
+        } else {
+            for (std::size_t x = 0; x < w; ++x) {
+                out[x] = float(sum[x] * norm);
+                sum[x] = sum[x] + entering[x] - leaving[x];
+            }
         }
-        if (const float* entering = rowAt(y + box.whole + 1))
-            for (int x = 0; x < width; ++x) sums[std::size_t(x)] += entering[x];
-        if (const float* leaving = rowAt(y - box.whole))
-            for (int x = 0; x < width; ++x) sums[std::size_t(x)] -= leaving[x];
     }
 }
 
@@ -212,11 +236,12 @@ void reduce(const std::array<Plane*, N>& small, const Reduction& r, Value value)
         for (float& v : *plane) v *= norm;
 }
 
-// Calls store(x, y, samples) for every full-size pixel, where samples[c] is the bilinear value
-// of reduced plane c there (block centres sit at (i + 0.5) * k). Rows between the same two
-// reduced rows share their horizontal interpolation, which is worked out once for them.
-template <std::size_t N, typename Store>
-void expand(const Reduction& r, const std::array<const Plane*, N>& planes, Store store)
+// Calls storeRow(y, rows) for every full-size row, where rows[c][x] is the bilinear value of
+// reduced plane c at pixel x (block centres sit at (i + 0.5) * k). Rows between the same two
+// reduced rows share their horizontal interpolation, which is worked out once for them; each
+// row is then one loop per plane, which runs on vector registers.
+template <std::size_t N, typename StoreRow>
+void expand(const Reduction& r, const std::array<const Plane*, N>& planes, StoreRow storeRow)
 {
     auto place = [](int i, int k, int size, int& lo, int& hi, float& f) {
         const double u = (i + 0.5) / k - 0.5;
@@ -232,6 +257,9 @@ void expand(const Reduction& r, const std::array<const Plane*, N>& planes, Store
         place(x, r.kx, r.smallWidth, x0[std::size_t(x)], x1[std::size_t(x)], fx[std::size_t(x)]);
     // Per plane: the top row's and the bottom row's horizontal interpolation.
     std::vector<float> across(2 * N * width);
+    std::vector<float> rows(N * width);
+    std::array<const float*, N> out;
+    for (std::size_t c = 0; c < N; ++c) out[c] = rows.data() + c * width;
     int cachedTop = -1, cachedBottom = -1;
     for (int y = 0; y < r.height; ++y) {
         int y0 = 0, y1 = 0;
@@ -253,14 +281,42 @@ void expand(const Reduction& r, const std::array<const Plane*, N>& planes, Store
             }
             cachedTop = y0, cachedBottom = y1;
         }
-        for (std::size_t x = 0; x < width; ++x) {
-            std::array<float, N> samples;
-            for (std::size_t c = 0; c < N; ++c) {
-                const float t = across[2 * c * width + x], u = across[(2 * c + 1) * width + x];
-                samples[c] = t + (u - t) * fy;
-            }
-            store(int(x), y, samples);
+        for (std::size_t c = 0; c < N; ++c) {
+            const float* t = across.data() + 2 * c * width;
+            const float* u = t + width;
+            float* row = rows.data() + c * width;
+            for (std::size_t x = 0; x < width; ++x) row[x] = t[x] + (u[x] - t[x]) * fy;
         }
+        storeRow(y, out);
+    }
+}
+
+// Channel values (0..255 as floats) rounded to levels and packed as premultiplied pixels whose
+// colour never exceeds their alpha. Rounding (x + 0.5, cut) never reverses an order, so a colour
+// capped at its alpha before rounding rounds to the smaller of the two levels: float minima and
+// maxima only, which vector registers do for four pixels at once where the processor has them.
+void packRow(const float* red, const float* green, const float* blue, const float* alpha, QRgb* out, int n)
+{
+    int x = 0;
+#if defined(__SSE2__)
+    const __m128 zero = _mm_setzero_ps(), top = _mm_set1_ps(255.0f), half = _mm_set1_ps(0.5f);
+    auto clampedAt = [&](const float* p) { return _mm_min_ps(_mm_max_ps(_mm_loadu_ps(p), zero), top); };
+    auto levels = [&](__m128 v) { return _mm_cvttps_epi32(_mm_add_ps(v, half)); };
+    for (; x + 4 <= n; x += 4) {
+        const __m128 a = clampedAt(alpha + x);
+        const __m128i high = _mm_or_si128(_mm_slli_epi32(levels(a), 24),
+                                          _mm_slli_epi32(levels(_mm_min_ps(clampedAt(red + x), a)), 16));
+        const __m128i low = _mm_or_si128(_mm_slli_epi32(levels(_mm_min_ps(clampedAt(green + x), a)), 8),
+                                         levels(_mm_min_ps(clampedAt(blue + x), a)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_or_si128(high, low));
+    }
+#endif
+    auto clamped = [](float v) { return std::min(std::max(v, 0.0f), 255.0f); };
+    auto level = [](float v) { return QRgb(std::int32_t(v + 0.5f)); };
+    for (; x < n; ++x) {
+        const float a = clamped(alpha[x]);
+        out[x] = level(a) << 24 | level(std::min(clamped(red[x]), a)) << 16 | level(std::min(clamped(green[x]), a)) << 8 |
+                 level(std::min(clamped(blue[x]), a));
     }
 }
 
@@ -280,8 +336,8 @@ void blurPlane(Plane& plane, int width, int height, double bx, double by, int pa
         return std::array<float, 1>{plane[std::size_t(y) * std::size_t(width) + std::size_t(x)]};
     });
     blurFullResolution(std::array<Plane*, 1>{&small}, r.smallWidth, r.smallHeight, bx / r.kx, by / r.ky, passes);
-    expand(r, std::array<const Plane*, 1>{&small}, [&](int x, int y, const std::array<float, 1>& sample) {
-        plane[std::size_t(y) * std::size_t(width) + std::size_t(x)] = sample[0];
+    expand(r, std::array<const Plane*, 1>{&small}, [&](int y, const std::array<const float*, 1>& row) {
+        std::copy_n(row[0], width, plane.data() + std::size_t(y) * std::size_t(width));
     });
 }
 
@@ -356,6 +412,26 @@ void compositePlanes(QImage& image, const std::vector<PlaneColor>& planes, bool 
         tints.push_back({pc.plane->data(), pc.color.r / 255.0f, pc.color.g / 255.0f, pc.color.b / 255.0f,
                          pc.color.a / 255.0f});
     const int w = image.width(), h = image.height();
+    if (tints.size() == 1 && !inner && !knockout && !onTop) {
+        // One outer plane (a glow, a drop shadow) under the object: the general case below with
+        // the terms of the absent planes, which add nothing, left out.
+        const Tint& t = tints.front();
+        for (int y = 0; y < h; ++y) {
+            auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+            const float* values = t.values + std::size_t(y) * w;
+            for (int x = 0; x < w; ++x) {
+                const QRgb src = row[x];
+                if (qAlpha(src) == 255 || !(values[x] > 0)) continue;
+                const float sa = qAlpha(src) / 255.0f;
+                const float v = std::clamp(values[x], 0.0f, 1.0f) * t.a;
+                const float er = t.r * v, eg = t.g * v, eb = t.b * v, ea = v;
+                const float r = qRed(src) / 255.0f + er * (1 - sa), g = qGreen(src) / 255.0f + eg * (1 - sa),
+                            b = qBlue(src) / 255.0f + eb * (1 - sa), a = sa + ea * (1 - sa);
+                row[x] = qRgba(clamp255(r * 255), clamp255(g * 255), clamp255(b * 255), clamp255(a * 255));
+            }
+        }
+        return;
+    }
     for (int y = 0; y < h; ++y) {
         auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < w; ++x) {
@@ -602,11 +678,6 @@ void boxBlur(QImage& image, double blurX, double blurY, int passes, FilterMemory
     QRgb* bits = reinterpret_cast<QRgb*>(image.bits());
     const std::size_t stride = std::size_t(image.bytesPerLine() / 4);
     auto pixel = [&](int x, int y) { return bits[std::size_t(y) * stride + std::size_t(x)]; };
-    auto level = [](float v) { return v <= 0 ? 0 : v >= 255 ? 255 : int(v + 0.5f); };
-    auto pack = [&](float r, float g, float b, float a) {
-        const int alpha = level(a);
-        return qRgba(std::min(alpha, level(r)), std::min(alpha, level(g)), std::min(alpha, level(b)), alpha);
-    };
     const Reduction reduction(w, h, blurX, blurY);
     std::vector<Plane> channels;
     if (reduction.reduces()) {
@@ -621,8 +692,8 @@ void boxBlur(QImage& image, double blurX, double blurY, int passes, FilterMemory
         blurFullResolution(std::array<Plane*, 4>{&channels[0], &channels[1], &channels[2], &channels[3]}, sw, sh,
                            blurX / reduction.kx, blurY / reduction.ky, passes);
         expand(reduction, std::array<const Plane*, 4>{&channels[0], &channels[1], &channels[2], &channels[3]},
-               [&](int x, int y, const std::array<float, 4>& v) {
-                   bits[std::size_t(y) * stride + std::size_t(x)] = pack(v[0], v[1], v[2], v[3]);
+               [&](int y, const std::array<const float*, 4>& rows) {
+                   packRow(rows[0], rows[1], rows[2], rows[3], bits + std::size_t(y) * stride, w);
                });
         return;
     }
@@ -643,9 +714,8 @@ void boxBlur(QImage& image, double blurX, double blurY, int passes, FilterMemory
     blurFullResolution(std::array<Plane*, 4>{&channels[0], &channels[1], &channels[2], &channels[3]}, w, h, blurX, blurY,
                        passes);
     for (int y = 0; y < h; ++y) {
-        QRgb* row = bits + std::size_t(y) * stride;
         const std::size_t at = std::size_t(y) * std::size_t(w);
-        for (int x = 0; x < w; ++x) row[x] = pack(red[at + x], green[at + x], blue[at + x], alpha[at + x]);
+        packRow(red + at, green + at, blue + at, alpha + at, bits + std::size_t(y) * stride, w);
     }
 }
 

@@ -1,7 +1,11 @@
 // Masks (nested, coverage only), groups with blend modes, and filters.
 
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <deque>
 #include <functional>
+#include <random>
 #include <utility>
 
 #include "render_test_support.h"
@@ -198,6 +202,72 @@ TEST(Filters, GlowAndBevelDrawAroundAndOnTheEdges)
     // Light from the top left: the top-left inner edge is lighter than the bottom-right one.
     EXPECT_GT(qRed(bi.pixel(12, 12)), qRed(bi.pixel(47, 47)) + 40);
     EXPECT_TRUE(near(bi.pixel(30, 30), {128, 128, 128, 255}, 3));
+}
+
+// A plain box blur to compare with: every window summed afresh, zero outside the image, the
+// fractional part of the box weighting the two samples just past its whole ones.
+std::vector<double> plainBox(const std::vector<double>& v, int width, int height, double size, bool alongRows)
+{
+    const double radius = (size - 1) / 2;
+    const int whole = int(std::floor(radius));
+    const double edge = radius - whole;
+    std::vector<double> out(v.size());
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            auto at = [&](int k) {
+                const int sx = alongRows ? x + k : x, sy = alongRows ? y : y + k;
+                return sx >= 0 && sy >= 0 && sx < width && sy < height ? v[std::size_t(sy * width + sx)] : 0.0;
+            };
+            double sum = edge * (at(-whole - 1) + at(whole + 1));
+            for (int k = -whole; k <= whole; ++k) sum += at(k);
+            out[std::size_t(y * width + x)] = sum / size;
+        }
+    return out;
+}
+
+// The blur's running sums, the rows it keeps aside and the planes it interleaves must give what
+// a plain box gives, also where the box is taller or wider than the image.
+TEST(Filters, BoxBlurMatchesAPlainBox)
+{
+    std::mt19937 random(7);
+    struct Case {
+        int width, height;
+        double bx, by;
+        int passes;
+    };
+    for (const Case& c : {Case{23, 17, 3, 5, 1}, Case{31, 9, 4.5, 2.5, 2}, Case{12, 3, 7.9, 7.9, 3}, Case{5, 40, 1, 6.2, 1},
+                          Case{40, 1, 5, 3, 2}, Case{2, 2, 7, 7, 1}}) {
+        QImage image(c.width, c.height, QImage::Format_ARGB32_Premultiplied);
+        std::array<std::vector<double>, 4> channels;  // red, green, blue, alpha
+        for (auto& channel : channels) channel.resize(std::size_t(c.width * c.height));
+        for (int y = 0; y < c.height; ++y)
+            for (int x = 0; x < c.width; ++x) {
+                const int a = int(random() % 256);
+                const int r = a ? int(random() % std::uint32_t(a + 1)) : 0, g = a ? int(random() % std::uint32_t(a + 1)) : 0,
+                          b = a ? int(random() % std::uint32_t(a + 1)) : 0;
+                image.setPixel(x, y, qRgba(r, g, b, a));
+                const auto i = std::size_t(y * c.width + x);
+                channels[0][i] = r, channels[1][i] = g, channels[2][i] = b, channels[3][i] = a;
+            }
+        for (auto& channel : channels)
+            for (int p = 0; p < c.passes; ++p) {
+                if (c.bx > 1) channel = plainBox(channel, c.width, c.height, c.bx, true);
+                if (c.by > 1) channel = plainBox(channel, c.width, c.height, c.by, false);
+            }
+        FilterMemory memory;
+        boxBlur(image, c.bx, c.by, c.passes, memory);
+        int worst = 0;
+        for (int y = 0; y < c.height; ++y)
+            for (int x = 0; x < c.width; ++x) {
+                const auto i = std::size_t(y * c.width + x);
+                const QRgb p = image.pixel(x, y);
+                const int alpha = std::clamp(int(std::lround(channels[3][i])), 0, 255);
+                auto level = [&](double v) { return std::min(alpha, std::clamp(int(std::lround(v)), 0, 255)); };
+                worst = std::max({worst, std::abs(qRed(p) - level(channels[0][i])), std::abs(qGreen(p) - level(channels[1][i])),
+                                  std::abs(qBlue(p) - level(channels[2][i])), std::abs(qAlpha(p) - alpha)});
+            }
+        EXPECT_LE(worst, 1) << c.width << "x" << c.height << " box " << c.bx << "x" << c.by << " passes " << c.passes;
+    }
 }
 
 // Layer images serve again in later frames with only their drawn part cleared: what a frame
