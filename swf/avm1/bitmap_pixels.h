@@ -9,11 +9,11 @@
 #include <memory>
 #include <vector>
 
+#include "swf/format/limits.h"
+
 namespace swf::avm1 {
 
-// Pixel bytes all BitmapData objects of one VM may hold together (a script looping over
-// `new BitmapData(2880, 2880)` stops getting bitmaps here instead of exhausting memory).
-inline constexpr std::size_t kMaxScriptBitmapBytes = std::size_t{512} << 20;
+using limits::kMaxScriptBitmapBytes;
 
 class BitmapMemory {
 public:

@@ -21,17 +21,30 @@ std::uintptr_t currentStackAddress()
     return reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
 }
 
-std::size_t nativeStackRemaining()
+namespace {
+
+// The lowest address of the calling thread's stack, or 0 when the system does not say.
+std::uintptr_t stackBottomOfThisThread()
 {
     pthread_attr_t attr;
-    if (pthread_getattr_np(pthread_self(), &attr) != 0) return std::size_t{1} << 20;
+    if (pthread_getattr_np(pthread_self(), &attr) != 0) return 0;
     void* low = nullptr;
     std::size_t size = 0;
     int r = pthread_attr_getstack(&attr, &low, &size);
     pthread_attr_destroy(&attr);
-    if (r != 0 || !low) return std::size_t{1} << 20;
+    return r == 0 ? reinterpret_cast<std::uintptr_t>(low) : 0;
+}
+
+}  // namespace
+
+std::size_t nativeStackRemaining()
+{
+    // A thread's stack stays where it is while the thread runs. Asking for it reads
+    // /proc/self/maps on the main thread, which takes milliseconds in a large process, and
+    // scripts are entered hundreds of times a second: so each thread asks once.
+    thread_local const std::uintptr_t bottom = stackBottomOfThisThread();
+    if (bottom == 0) return std::size_t{1} << 20;
     std::uintptr_t here = currentStackAddress();
-    auto bottom = reinterpret_cast<std::uintptr_t>(low);
     return here > bottom ? here - bottom : 0;
 }
 

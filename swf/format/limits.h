@@ -85,6 +85,10 @@ inline constexpr std::size_t kMaxTotalSoundBytes = 256 * kMiB;
 inline constexpr std::size_t kMaxLoadedMovies = 64;
 inline constexpr std::size_t kMaxLoadedMovieBytes = 1024 * kMiB;
 
+// Text loaded by scripts (loadVariables, LoadVars, XML): a larger file is refused with a
+// warning (it would only be parsed into a heap of strings that the script limits cut short).
+inline constexpr std::size_t kMaxLoadedTextBytes = 16 * kMiB;
+
 // --- Scripts (swf/avm1; defaults of ScriptLimits, which a movie's ScriptLimits tag and the host
 // may change). A script that passes one is stopped alone, with a logged reason; the other
 // scripts of the frame and the movie go on. ---
@@ -110,6 +114,10 @@ inline constexpr int kMaxPrototypeDepth = 256;
 // Array lengths that the methods visiting every element accept (a script that writes a[4e9]
 // gets a long array, not a 4e9-element allocation).
 inline constexpr std::size_t kMaxIterableLength = std::size_t{1} << 22;
+
+// Pixel bytes all BitmapData objects of one movie's scripts may hold together (a script looping
+// over `new BitmapData(2880, 2880)` stops getting bitmaps here instead of exhausting memory).
+inline constexpr std::size_t kMaxScriptBitmapBytes = 512 * kMiB;
 
 static_assert(kMaxDecompressedSize + kMaxTotalBitmapBytes <= kMaxMovieBytes,
               "a movie at the decompression limit must still be able to hold its bitmaps");

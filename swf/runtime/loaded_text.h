@@ -11,11 +11,11 @@
 #include <string>
 #include <variant>
 
+#include "swf/format/limits.h"
+
 namespace swf::runtime {
 
-// A loaded text larger than this is refused with a warning (it would only be parsed into a
-// heap of script strings that the script limits would cut short anyway).
-inline constexpr std::size_t kMaxLoadedTextBytes = std::size_t{16} << 20;
+using limits::kMaxLoadedTextBytes;
 
 struct LoadedText {
     std::u16string text;
