@@ -202,11 +202,16 @@ Value clipGetBounds(Vm& vm, const CallInfo& c)
         if (!space) return Value();
     }
     PixelRect r = n->bounds(space ? space.get() : n.get());
+    // Scripts of SWF 7 and earlier get the twips through single precision: exact for real
+    // bounds, but an empty clip's 0x7FFFFFF twips round to 2^27.
+    auto seen = [&](double pixels) {
+        return vm.version() <= 7 ? static_cast<double>(static_cast<float>(pixels * 20)) / 20 : pixels;
+    };
     Object* o = vm.newObject();
-    vm.setMember(o, String("xMin"), Value(r.xMin));
-    vm.setMember(o, String("xMax"), Value(r.xMax));
-    vm.setMember(o, String("yMin"), Value(r.yMin));
-    vm.setMember(o, String("yMax"), Value(r.yMax));
+    vm.setMember(o, String("xMin"), Value(seen(r.xMin)));
+    vm.setMember(o, String("xMax"), Value(seen(r.xMax)));
+    vm.setMember(o, String("yMin"), Value(seen(r.yMin)));
+    vm.setMember(o, String("yMax"), Value(seen(r.yMax)));
     return Value(o);
 }
 

@@ -295,13 +295,8 @@ avm1::PixelRect ScriptNode::bounds(const avm1::DisplayNode* space) const
         if (!target) return {};
     }
     const Bounds b = boundsIn(*object_, target);
-    if (b.empty) {
-        // An empty clip reports the player's "no rectangle" corner of 0x7FFFFFF twips on every
-        // side. Movies of SWF 7 and earlier see it through single precision, where it rounds
-        // to 2^27 twips.
-        const double corner = swfVersion() <= 7 ? 134217728.0 / 20 : 134217727.0 / 20;
-        return {corner, corner, corner, corner};
-    }
+    // An empty clip reports the player's "no rectangle" corner, 0x7FFFFFF twips, on every side.
+    if (b.empty) return {134217727.0 / 20, 134217727.0 / 20, 134217727.0 / 20, 134217727.0 / 20};
     return {b.xMin / 20, b.yMin / 20, b.xMax / 20, b.yMax / 20};
 }
 

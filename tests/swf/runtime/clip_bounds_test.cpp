@@ -1,4 +1,4 @@
-// Bounds that scripts read from clips (getBounds) where the answer depends on the movie's
+// Bounds that scripts read from clips (getBounds) where the answer depends on the script's
 // version: an empty clip's "no rectangle" corner.
 
 #include <gtest/gtest.h>
@@ -39,7 +39,7 @@ TEST(ClipBounds, AnEmptyClipReportsTheNoRectangleCornerAsItsVersionSeesIt)
     script.push({"b"}).callMethod([](Asm& a) { a.get("e"); }, "getBounds").op(Op::SetVariable);
     script.get("b").push({"xMin"}).op(Op::GetMember).op(Op::Trace);
     script.get("b").push({"yMax"}).op(Op::GetMember).op(Op::Trace);
-    // Movies of SWF 7 and earlier see 0x7FFFFFF twips through single precision (2^27 twips).
+    // Scripts of SWF 7 and earlier see 0x7FFFFFF twips through single precision (2^27 twips).
     EXPECT_EQ(tracesOf(script, 7), (std::vector<std::string>{"6710886.4", "6710886.4"}));
     EXPECT_EQ(tracesOf(script, 10), (std::vector<std::string>{"6710886.35", "6710886.35"}));
 }
