@@ -101,19 +101,22 @@ TextValue toTextValue(Vm& vm, TextProperty p, const Value& v)
     }
 }
 
-int levelOfName(const String& name)
+}  // namespace
+
+int levelOfName(std::u16string_view name, bool caseSensitive)
 {
-    std::u16string_view s = name.view();
-    if (s.size() <= 6 || !equalsIgnoreCase(s.substr(0, 6), u"_level")) return -1;
+    static constexpr std::u16string_view kPrefix = u"_level";
+    if (name.size() <= kPrefix.size()) return -1;
+    std::u16string_view prefix = name.substr(0, kPrefix.size());
+    if (caseSensitive ? prefix != kPrefix : !equalsIgnoreCase(prefix, kPrefix)) return -1;
     int n = 0;
-    for (std::size_t i = 6; i < s.size(); ++i) {
-        if (s[i] < u'0' || s[i] > u'9' || n > 100000) return -1;
-        n = n * 10 + (s[i] - u'0');
+    for (std::size_t i = kPrefix.size(); i < name.size(); ++i) {
+        if (name[i] < u'0' || name[i] > u'9') return -1;
+        n = n * 10 + (name[i] - u'0');
+        if (n > 1000000) return -1;
     }
     return n;
 }
-
-}  // namespace
 
 int displayPropertyIndex(const String& name)
 {
@@ -228,7 +231,7 @@ bool DisplayWrapper::getVirtual(Vm& vm, const String& name, Value& out)
             out = Value(vm.global());
             return true;
         }
-        int level = levelOfName(name);
+        int level = levelOfName(name.view(), vm.caseSensitive());
         if (level >= 0) {
             Object* l = vm.levelObject(level);
             out = l ? Value(l) : Value();

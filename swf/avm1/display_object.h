@@ -39,6 +39,9 @@ private:
 
 // Display property names (_x ... _ymouse) to their index; -1 if `name` is none of them.
 int displayPropertyIndex(const String& name);
+// "_level12" -> 12; -1 if `name` is not a level name (movies of SWF 7 on spell "_level" in
+// lower case, earlier ones in any case).
+int levelOfName(std::u16string_view name, bool caseSensitive);
 // Property `index` (GetProperty numbering) of the display object `target` (global ones need
 // no target). Undefined when the target is not a live display object.
 Value getDisplayProperty(Vm& vm, Object* target, int index);

@@ -19,20 +19,6 @@ std::shared_ptr<DisplayNode> nodeOf(Object* o)
     return static_cast<DisplayWrapper*>(o)->node();
 }
 
-// "_level12" -> 12; -1 if the name is not a level name.
-int levelNumber(std::u16string_view name)
-{
-    static constexpr std::u16string_view kPrefix = u"_level";
-    if (name.size() <= kPrefix.size() || !equalsIgnoreCase(name.substr(0, kPrefix.size()), kPrefix)) return -1;
-    int n = 0;
-    for (std::size_t i = kPrefix.size(); i < name.size(); ++i) {
-        if (name[i] < u'0' || name[i] > u'9') return -1;
-        n = n * 10 + (name[i] - u'0');
-        if (n > 1000000) return -1;
-    }
-    return n;
-}
-
 bool hasPathCharacters(std::u16string_view s)
 {
     for (char16_t c : s) {
@@ -92,7 +78,7 @@ Value Vm::Interpreter::getVariable(Frame& f, const String& name)
         Object* r = vm_.rootOf(f.target ? f.target : f.origTarget);
         return r ? Value(r) : Value();
     }
-    int level = levelNumber(view);
+    int level = levelOfName(view, cs);
     if (level >= 0) {
         Object* l = vm_.levelObject(level);
         return l ? Value(l) : Value();
@@ -253,7 +239,7 @@ Object* Vm::Interpreter::resolvePath(Frame* f, Object* base, std::u16string_view
             cur = f->thisObj ? f->thisObj : cur;
         } else if (first && is(in_.names.global) && vm_.version() >= 6) {
             cur = vm_.global();
-        } else if (int level = levelNumber(seg); level >= 0) {
+        } else if (int level = levelOfName(seg, cs); level >= 0) {
             cur = vm_.levelObject(level);
         } else if (first && fromScope && f) {
             // The path of a variable starts with a name looked up along the scope chain; a
@@ -418,7 +404,8 @@ void Vm::Interpreter::doGetUrl(Frame& f, const String& url, const String& target
     Object* timeline = f.target ? f.target : f.origTarget;
     if (req.method != HttpMethod::None && timeline) req.variables = vm_.formEncodeVariables(timeline).str();
 
-    int level = levelNumber(target.view());
+    // Load targets name levels in any case ("_level1" from loadMovieNum, or as typed).
+    int level = levelOfName(target.view(), false);
     if (loadTarget || level >= 0) {
         std::shared_ptr<DisplayNode> node;
         if (level < 0) {

@@ -26,6 +26,23 @@ TEST(Host, PropertiesByIndexAndByName)
     EXPECT_EQ(clip->property(DisplayProperty::X), 30);
 }
 
+// Level names follow the version's case rule, as a variable, in a path and as a member.
+TEST(Host, LevelNamesAreCaseSensitiveFromSwf7)
+{
+    for (int version : {6, 7}) {
+        VmFixture t(version);
+        t.host.root->addChild(t.vm(), u"mc");
+        Asm code;
+        code.get("_LeVeL0").op(Op::Trace);
+        code.get("_LEVEL0.mc").op(Op::Trace);
+        code.get("mc").push({"_Level0"}).op(Op::GetMember).op(Op::Trace);
+        code.get("_level0").op(Op::Trace);
+        Lines expected = version < 7 ? Lines{"_level0", "_level0.mc", "_level0", "_level0"}
+                                     : Lines{"undefined", "undefined", "undefined", "_level0"};
+        EXPECT_EQ(t.run(code), expected) << "SWF " << version;
+    }
+}
+
 TEST(Host, LockRootReadsFalseUntilSetAndKeepsTheBooleanOfWhatWasSet)
 {
     VmFixture t(7);
