@@ -211,8 +211,11 @@ String Vm::targetPathOf(Object* obj, bool slashSyntax)
 Object* Vm::rootOf(Object* obj)
 {
     auto* w = dynamic_cast<DisplayWrapper*>(obj);
-    std::shared_ptr<DisplayNode> node = w ? w->node() : nullptr;
-    if (!node) return levelObject(0);
+    if (!w) return levelObject(0);
+    // A clip removed from the stage has no root: tellTarget("_root") in its still-running
+    // frame script targets nothing.
+    std::shared_ptr<DisplayNode> node = w->node();
+    if (!node) return nullptr;
     DisplayNode* n = node.get();
     const Names& names = internals_->names;
     int guard = 0;
@@ -224,7 +227,10 @@ Object* Vm::rootOf(Object* obj)
         }
         n = n->parent();
     }
-    return n->scriptObject();
+    // The top of a removed tree is no level's root.
+    Object* top = n->scriptObject();
+    Object* level = levelObject(n->levelNumber());
+    return level && top != level ? nullptr : top;
 }
 
 }  // namespace swf::avm1

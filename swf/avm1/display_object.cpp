@@ -219,7 +219,8 @@ bool DisplayWrapper::getVirtual(Vm& vm, const String& name, Value& out)
             return true;
         }
         if (name.equalsIgnoreCase(names.root)) {
-            out = Value(vm.rootOf(this));
+            Object* root = vm.rootOf(this);
+            out = root ? Value(root) : Value();
             return true;
         }
         // _lockroot reads false on a clip until something sets it.

@@ -43,6 +43,25 @@ TEST(Host, LevelNamesAreCaseSensitiveFromSwf7)
     }
 }
 
+// A removed clip's script that is still running reaches no root: _root is undefined there and
+// tellTarget("_root") targets nothing, so its gotos do not move the main timeline.
+TEST(Host, ARemovedClipHasNoRoot)
+{
+    VmFixture t(6);
+    auto clip = t.host.root->addChild(t.vm(), u"mc");
+    Asm code;
+    code.get("_root").op(Op::Trace);
+    code.push({"_root"}).op(Op::GetVariable).push({"_name"}).op(Op::GetMember).op(Op::Trace);
+    auto runOnClip = [&] {
+        t.host.traces.clear();
+        t.vm().runActions(code.block(6), clip->scriptObject());
+        return t.host.traces;
+    };
+    EXPECT_EQ(runOnClip(), (Lines{"_level0", ""}));
+    clip->removeFromParent();
+    EXPECT_EQ(runOnClip(), (Lines{"undefined", "undefined"}));
+}
+
 TEST(Host, LockRootReadsFalseUntilSetAndKeepsTheBooleanOfWhatWasSet)
 {
     VmFixture t(7);
