@@ -561,6 +561,14 @@ void Vm::beginFrame()
 int Vm::addTimer(const Value& fn, Object* thisObj, const String& method, double intervalMs,
                  std::vector<Value> args, bool repeat)
 {
+    if (internals_->timers.size() >= options_.limits.maxTimers) {
+        if (!internals_->timerLimitReported) {
+            internals_->timerLimitReported = true;
+            warn("timer limit reached (" + std::to_string(options_.limits.maxTimers) +
+                 " waiting); further setInterval/setTimeout calls get no timer");
+        }
+        return 0;  // no timer has id 0: clearInterval(0) does nothing
+    }
     TimerEntry t;
     t.id = internals_->nextTimerId++;
     t.function = fn;

@@ -40,6 +40,7 @@ struct ScriptLimits {
     std::size_t maxStackValues = limits::kMaxScriptStackValues;
     std::size_t maxHeapCells = limits::kMaxScriptHeapCells;
     std::size_t maxStringLength = limits::kMaxScriptStringLength;
+    std::size_t maxTimers = limits::kMaxScriptTimers;  // setInterval/setTimeout waiting at once
     // Native stack a script may use (guards deep nesting of natives and blocks); 0 means what
     // the running thread has left, less a safety margin.
     std::size_t maxNativeStackBytes = 0;

@@ -110,6 +110,7 @@ struct Vm::Internals {
     std::map<std::pair<int, int>, FunctionObject*> nativeObjects;
     std::vector<TimerEntry> timers;
     int nextTimerId = 1;
+    bool timerLimitReported = false;  // the refusal past ScriptLimits::maxTimers is logged once
     std::vector<Frame*> frames;  // frames of the running script, innermost last
     std::vector<Object*> pinned;  // temporary roots held by natives across host calls
     std::set<std::pair<const Object*, std::size_t>> activeWatches;  // watchers running now

@@ -115,6 +115,11 @@ inline constexpr int kMaxPrototypeDepth = 256;
 // gets a long array, not a 4e9-element allocation).
 inline constexpr std::size_t kMaxIterableLength = std::size_t{1} << 22;
 
+// Timers (setInterval, setTimeout) waiting at once. A script that asks for more gets no
+// timer (an interval that starts two more each time it fires would otherwise double them
+// every frame).
+inline constexpr std::size_t kMaxScriptTimers = 1000;
+
 // Pixel bytes all BitmapData objects of one movie's scripts may hold together (a script looping
 // over `new BitmapData(2880, 2880)` stops getting bitmaps here instead of exhausting memory).
 inline constexpr std::size_t kMaxScriptBitmapBytes = 512 * kMiB;

@@ -33,6 +33,39 @@ TEST(Limits, EndlessLoopIsStoppedByTheActionBudget)
     EXPECT_EQ(t.run(next), (Lines{"next frame"}));
 }
 
+// An interval that starts two more each time it fires doubles the timers every frame; past the
+// limit, setInterval gives no timer (id 0) with one warning, and each frame stays bounded.
+TEST(Limits, TimersThatMultiplyStopAtTheTimerLimit)
+{
+    ScriptLimits limits = VmFixture::deterministicLimits();
+    limits.maxTimers = 40;
+    VmFixture t(6, limits);
+    Asm code;
+    code.set("calls", 0);
+    code.defineFunction("grow", {}, [](Asm& f) {
+        f.push({"calls"}).get("calls").op(Op::Increment).op(Op::SetVariable);
+        for (int i = 0; i < 2; ++i) f.push({0}).get("grow").push({2, "setInterval"}).op(Op::CallFunction).op(Op::Pop);
+    });
+    code.push({"first"}).push({0}).get("grow").push({2, "setInterval"}).op(Op::CallFunction).op(Op::SetVariable);
+    t.run(code);
+    EXPECT_EQ(t.vm().getMember(t.root(), String("first")).asNumber(), 1);
+    double before = 0;
+    for (int frame = 1; frame <= 20; ++frame) {
+        t.host.now = frame * 10.0;
+        t.vm().runTimers();
+        double calls = t.vm().getMember(t.root(), String("calls")).asNumber();
+        EXPECT_LE(calls - before, 40) << "frame " << frame;  // at most the waiting timers fire
+        before = calls;
+    }
+    int reports = 0;
+    for (const std::string& w : t.warnings) reports += w.find("timer limit") != std::string::npos;
+    EXPECT_EQ(reports, 1);
+    // Past the limit a new interval gets id 0.
+    Asm more;
+    more.push({0}).get("grow").push({2, "setInterval"}).op(Op::CallFunction).op(Op::Trace);
+    EXPECT_EQ(t.run(more), (Lines{"0"}));
+}
+
 TEST(Limits, OnlyTheScriptThatRanTooLongIsStopped)
 {
     ScriptLimits limits = VmFixture::deterministicLimits();
