@@ -19,6 +19,7 @@ namespace {
 using avm1::testing::Asm;
 namespace Op = avm1::testing::Op;
 using test::square;
+using test::TestFolder;
 using Lines = std::vector<std::string>;
 
 std::vector<std::uint8_t> code(const Asm& a)
@@ -30,22 +31,12 @@ std::vector<std::uint8_t> code(const Asm& a)
 
 class LoadData : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        folder = std::filesystem::temp_directory_path() /
-                 ("vantoro-runtime-data-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::create_directories(folder);
-    }
     void TearDown() override
     {
         stage.reset();
         engine.reset();
-        std::filesystem::remove_all(folder);
     }
-    void write(const std::string& name, const std::string& bytes)
-    {
-        std::ofstream(folder / name, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    }
+    void write(const std::string& name, std::string_view bytes) { folder.write(name, bytes); }
     // A movie with an empty sprite placed as "holder"; frame 1 runs `script` and stops.
     void start(const Asm& script, int version = 7)
     {
@@ -77,7 +68,7 @@ protected:
         return false;
     }
 
-    std::filesystem::path folder;
+    TestFolder folder{"vantoro-runtime-data-"};
     std::shared_ptr<const Movie> movie;
     std::unique_ptr<ScriptEngine> engine;
     std::unique_ptr<Stage> stage;

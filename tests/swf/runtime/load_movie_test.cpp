@@ -21,6 +21,7 @@ namespace {
 using avm1::testing::Asm;
 namespace Op = avm1::testing::Op;
 using test::square;
+using test::TestFolder;
 using test::translate;
 using Lines = std::vector<std::string>;
 
@@ -50,23 +51,12 @@ PlaceObject named(std::uint16_t characterId, std::uint16_t depth, const std::str
 
 class LoadMovie : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        folder = std::filesystem::temp_directory_path() /
-                 ("vantoro-runtime-load-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::create_directories(folder);
-    }
     void TearDown() override
     {
         stage.reset();
         engine.reset();
-        std::filesystem::remove_all(folder);
     }
-    void write(const std::string& name, const std::vector<std::uint8_t>& bytes)
-    {
-        std::ofstream(folder / name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    }
+    void write(const std::string& name, const std::vector<std::uint8_t>& bytes) { folder.write(name, bytes); }
     void start(const std::vector<std::uint8_t>& bytes)
     {
         movie = test::loadMovie(bytes);
@@ -111,7 +101,7 @@ protected:
         return m.build();
     }
 
-    std::filesystem::path folder;
+    TestFolder folder{"vantoro-runtime-load-"};
     std::shared_ptr<const Movie> movie;
     std::unique_ptr<ScriptEngine> engine;
     std::unique_ptr<Stage> stage;

@@ -1,8 +1,9 @@
 #include "runtime_test_support.h"
 
-#include <gtest/gtest.h>
-
+#include <fstream>
 #include <sstream>
+
+#include <gtest/gtest.h>
 
 namespace swf::runtime::test {
 namespace {
@@ -122,6 +123,31 @@ std::string describeChildren(const MovieClip& clip, bool withIds)
     for (const auto& child : const_cast<MovieClip&>(clip).displayList().items())
         describeOne(out, *child, 0, withIds, false);
     return out.str();
+}
+
+TestFolder::TestFolder(const std::string& prefix)
+    : path_(std::filesystem::temp_directory_path() /
+            (prefix + ::testing::UnitTest::GetInstance()->current_test_info()->name()))
+{
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+}
+
+TestFolder::~TestFolder()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+void TestFolder::write(const std::string& name, std::span<const std::uint8_t> bytes) const
+{
+    std::ofstream(path_ / name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+void TestFolder::write(const std::string& name, std::string_view bytes) const
+{
+    std::ofstream(path_ / name, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace swf::runtime::test

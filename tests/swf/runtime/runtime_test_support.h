@@ -2,8 +2,11 @@
 // Shared helpers of the runtime tests: small characters, loading a written movie, and a text
 // picture of a display tree to compare states.
 
+#include <filesystem>
 #include <memory>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "support/swf_writer.h"
@@ -30,5 +33,24 @@ Matrix translate(double x, double y);
 std::string describeTree(const DisplayObject& object, bool withIds = false);
 // Only the clip's own children, one level.
 std::string describeChildren(const MovieClip& clip, bool withIds = false);
+
+// A folder of the running test's own under the temporary directory (named after the test),
+// emptied when made and removed with this object: the movies and texts a test's scripts load.
+class TestFolder {
+public:
+    explicit TestFolder(const std::string& prefix);
+    ~TestFolder();
+    TestFolder(const TestFolder&) = delete;
+    TestFolder& operator=(const TestFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+    std::string string() const { return path_.string(); }
+    void write(const std::string& name, std::span<const std::uint8_t> bytes) const;
+    void write(const std::string& name, std::string_view bytes) const;
+
+private:
+    std::filesystem::path path_;
+};
 
 }  // namespace swf::runtime::test
