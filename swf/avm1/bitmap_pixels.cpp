@@ -175,27 +175,27 @@ void BitmapPixels::floodFill(int x, int y, std::uint32_t argb)
     std::uint32_t target = pixels_[std::size_t(y) * std::size_t(width_) + std::size_t(x)];
     std::uint32_t value = stored(argb);
     if (target == value) return;
-    // An explicit stack of scanline seeds: no recursion, bounded by the pixel count.
-    std::vector<std::pair<int, int>> seeds{{x, y}};
+    // An explicit stack of scanline starting points: no recursion, bounded by the pixel count.
+    std::vector<std::pair<int, int>> starts{{x, y}};
     auto at = [this](int px, int py) -> std::uint32_t& {
         return pixels_[std::size_t(py) * std::size_t(width_) + std::size_t(px)];
     };
-    while (!seeds.empty()) {
-        auto [sx, sy] = seeds.back();
-        seeds.pop_back();
+    while (!starts.empty()) {
+        auto [sx, sy] = starts.back();
+        starts.pop_back();
         if (at(sx, sy) != target) continue;
         int left = sx;
         while (left > 0 && at(left - 1, sy) == target) --left;
         int right = sx;
         while (right + 1 < width_ && at(right + 1, sy) == target) ++right;
         for (int px = left; px <= right; ++px) at(px, sy) = value;
-        // One seed per run of the target colour in the rows above and below.
+        // One starting point per run of the target colour in the rows above and below.
         for (int ny : {sy - 1, sy + 1}) {
             if (ny < 0 || ny >= height_) continue;
             bool inRun = false;
             for (int px = left; px <= right; ++px) {
                 bool match = at(px, ny) == target;
-                if (match && !inRun) seeds.emplace_back(px, ny);
+                if (match && !inRun) starts.emplace_back(px, ny);
                 inRun = match;
             }
         }
