@@ -32,10 +32,8 @@ std::vector<std::uint8_t> clipsWithHandlers(int clips)
         script.callFunction("createEmptyMovieClip", {name, i + 1}).op(Op::Pop);
         script.get(name).push({"onEnterFrame"}).get("f").op(Op::SetMember);
     }
-    std::vector<std::uint8_t> code = script.bytes();
-    code.push_back(0);
     swf::writer::MovieWriter movie(7);
-    movie.doAction(code).showFrame().showFrame();
+    movie.doAction(script.doActionBody()).showFrame().showFrame();
     return movie.build();
 }
 

@@ -231,12 +231,14 @@ public:
         }
         return b;
     }
-    ActionBlock block(int swfVersion) const
+    // The body of a DoAction tag: the actions and the End action that closes them.
+    std::vector<std::uint8_t> doActionBody() const
     {
         std::vector<std::uint8_t> b = bytes();
         b.push_back(0);
-        return ActionBlock::copyOf(b, swfVersion);
+        return b;
     }
+    ActionBlock block(int swfVersion) const { return ActionBlock::copyOf(doActionBody(), swfVersion); }
 
 private:
     struct Fixup {

@@ -22,9 +22,7 @@ constexpr QRgb kRed = 0xffff0000, kGreen = 0xff00ff00, kBlue = 0xff0000ff, kWhit
 // Action records of `a` with the End action.
 std::vector<std::uint8_t> code(const Asm& a)
 {
-    std::vector<std::uint8_t> b = a.bytes();
-    b.push_back(0);
-    return b;
+    return a.doActionBody();
 }
 
 Asm traceOf(const std::string& text)

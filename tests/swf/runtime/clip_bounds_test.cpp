@@ -16,10 +16,8 @@ namespace Op = avm1::testing::Op;
 // Runs `script` on the first frame of a movie of `version` and returns what it traced.
 std::vector<std::string> tracesOf(const Asm& script, int version)
 {
-    std::vector<std::uint8_t> bytes = script.bytes();
-    bytes.push_back(0);
     writer::MovieWriter m(version);
-    m.doAction(bytes).showFrame();
+    m.doAction(script.doActionBody()).showFrame();
     auto movie = test::loadMovie(m.build());
     std::vector<std::string> traces;
     ScriptCallbacks callbacks;

@@ -27,9 +27,7 @@ using Lines = std::vector<std::string>;
 
 std::vector<std::uint8_t> code(const Asm& a)
 {
-    std::vector<std::uint8_t> b = a.bytes();
-    b.push_back(0);
-    return b;
+    return a.doActionBody();
 }
 
 // loadMovie(url, target) as the GetURL2 action with the load-into-target flag.
