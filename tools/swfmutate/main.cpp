@@ -156,7 +156,8 @@ int main(int argc, char** argv)
     swfmutate::SandboxResult worstTime, worstMemory;
     std::string worstTimeWhat, worstMemoryWhat;
     swfmutate::Sandbox sandbox(limits, options.jobs);
-    for (const Movie& movie : movies) {
+    for (std::size_t index = 0; index < movies.size(); ++index) {
+        const Movie& movie = movies[index];
         std::vector<swfmutate::Mutant> mutants =
             options.asIs ? std::vector<swfmutate::Mutant>{{"as is", movie.bytes}} : swfmutate::makeMutants(movie.bytes, plan);
         std::size_t nextMutant = 0;
@@ -170,6 +171,8 @@ int main(int argc, char** argv)
                 ++failed;
                 std::printf("FAILED %s: %s, %.0f ms (processor %.0f ms), %zu MiB\n", what.c_str(), r.describe().c_str(),
                             r.milliseconds, r.cpuMilliseconds, r.maxRssKiB >> 10);
+                // A run of the whole corpus takes an hour; what failed must survive the run being stopped.
+                std::fflush(stdout);
                 if (!options.save.empty()) {
                     fs::create_directories(options.save);
                     std::ofstream out(options.save / ("failed-" + std::to_string(failed) + ".swf"), std::ios::binary);
@@ -188,6 +191,8 @@ int main(int argc, char** argv)
             finish(sandbox.next());
         }
         mutations += mutants.size();
+        std::fprintf(stderr, "[%zu/%zu] %s: %zu mutations, %zu failed so far\n", index + 1, movies.size(),
+                     movie.name.c_str(), mutants.size(), failed);
     }
     std::printf("%zu movies, %zu mutations, %d frames each%s\n", movies.size(), mutations, options.frames,
                 asan ? " (address sanitizer: memory checked, not capped)" : "");
