@@ -8,6 +8,7 @@
 
 #include "swf/render/movie_resources.h"
 #include "swf/render/render_cache.h"
+#include "swf/render/render_inputs.h"
 #include "swf/render/shape_painter.h"
 #include "swf/runtime/character_objects.h"
 #include "swf/runtime/display_list.h"
@@ -63,15 +64,61 @@ public:
             drawContent(object, world, colors);
             return;
         }
-        context_.beginGroup();
-        const QRectF visible = visible_;
-        if (!p.filters.empty()) visible_ = QRectF();
-        drawContent(object, world, colors);
-        visible_ = visible;
-        context_.endGroup(renderBlendMode(p.blendMode), renderFilters(p.filters), context_.filterScaleFor());
+        const BlendMode mode = renderBlendMode(p.blendMode);
+        if (p.filters.empty()) {
+            context_.beginGroup();
+            drawContent(object, world, colors);
+            context_.endGroup(mode, {}, context_.filterScaleFor());
+            return;
+        }
+        drawFiltered(object, world, colors, mode, renderFilters(p.filters));
     }
 
 private:
+    // A filtered object: its picture from an earlier frame when everything it is drawn from is
+    // unchanged, else drawn, filtered and kept. Nothing is culled inside (a blur or a shadow
+    // reaches into view from outside), so the picture does not depend on the visible area.
+    void drawFiltered(const DisplayObject& object, const Matrix& world, const ColorTransform& colors, BlendMode mode,
+                      const std::vector<Filter>& filters)
+    {
+        const double filterScale = context_.filterScaleFor();
+        RenderInputs inputs;
+        const bool describable = describeFiltered(inputs, object, world, colors, filters, filterScale);
+        GroupPictures& pictures = context_.cache().groupPictures();
+        if (describable) {
+            if (const GroupPicture* kept = pictures.find(object.id(), inputs)) {
+                context_.drawGroupPicture(*kept, mode);
+                return;
+            }
+        }
+        context_.beginGroup();
+        const QRectF visible = visible_;
+        visible_ = QRectF();
+        drawContent(object, world, colors);
+        visible_ = visible;
+        GroupPicture picture;
+        context_.endGroup(mode, filters, filterScale, &picture);
+        if (describable) pictures.keep(object.id(), std::move(inputs), std::move(picture));
+    }
+
+    // What a filtered object's picture is drawn from: the device mapping and quality, the
+    // object's world matrix and colour transform, the layer it is clipped to, its filters and
+    // their scale, and its content down the tree.
+    bool describeFiltered(RenderInputs& inputs, const DisplayObject& object, const Matrix& world,
+                          const ColorTransform& colors, const std::vector<Filter>& filters, double filterScale) const
+    {
+        const QTransform& s = context_.stageToDevice();
+        for (double v : {s.m11(), s.m12(), s.m13(), s.m21(), s.m22(), s.m23(), s.m31(), s.m32(), s.m33()}) inputs.add(v);
+        inputs.add(std::uint64_t(context_.quality()));
+        const QRect clip = context_.groupRect();
+        for (int v : {clip.left(), clip.top(), clip.width(), clip.height()}) inputs.add(std::uint64_t(std::uint32_t(v)));
+        inputs.add(world);
+        inputs.add(colors);
+        inputs.add(filterScale);
+        inputs.add(filters);
+        return inputs.addContent(object);
+    }
+
     bool outOfView(const DisplayObject& object, const Matrix& world) const
     {
         if (visible_.isEmpty()) return false;
@@ -252,8 +299,11 @@ void drawStage(RenderContext& context, const runtime::Stage& stage, QRectF visib
 {
     context.clear(stage.background());
     // Levels above 0 draw over the lower ones.
+    GroupPictures& pictures = context.cache().groupPictures();
+    pictures.beginFrame();
     TreeWalk walk(context, visible);
     for (const runtime::MovieClip* level : stage.levelRoots()) walk.drawObject(*level, Matrix(), ColorTransform());
+    pictures.endFrame();
 }
 
 }  // namespace swf::render

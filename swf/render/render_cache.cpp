@@ -101,6 +101,7 @@ std::shared_ptr<const ShapeGeometry> RenderCache::drawing(std::uint64_t owner, s
 
 void RenderCache::clear()
 {
+    groupPictures_.clear();
     drawings_.clear();
     strokes_.clear();
     shapes_.clear();

@@ -19,6 +19,7 @@
 #include "swf/format/shape.h"
 #include "swf/format/text.h"
 #include "swf/movie/bitmap.h"
+#include "swf/render/group_pictures.h"
 #include "swf/render/lru_cache.h"
 #include "swf/render/render_scratch.h"
 #include "swf/render/shape_geometry.h"
@@ -53,6 +54,9 @@ public:
     RenderScratch& scratch() { return scratch_; }
     // Outlines of the strokes of shape() geometry (whose addresses last until clear()).
     StrokeOutlineCache& strokeOutlines() { return strokes_; }
+    // Filtered objects' pictures from the frames before (see group_pictures.h).
+    GroupPictures& groupPictures() { return groupPictures_; }
+    const GroupPictures& groupPictures() const { return groupPictures_; }
 
     void clear();
     std::size_t morphEntries() const { return morphs_.size(); }
@@ -82,6 +86,7 @@ private:
     std::map<std::pair<const FontDefinition*, std::uint32_t>, QPainterPath> glyphs_;
     StrokeOutlineCache strokes_;
     RenderScratch scratch_;
+    GroupPictures groupPictures_;
     std::unordered_map<std::uint64_t, std::pair<std::uint64_t, std::shared_ptr<const ShapeGeometry>>> drawings_;
 };
 

@@ -204,10 +204,17 @@ void RenderContext::release(Layer& layer)
     cache_.scratch().giveImage(std::move(layer.image), drawn.intersected(local));
 }
 
-void RenderContext::pushLayer(LayerKind kind, QRect rect)
+QRect RenderContext::layerRectFor(QRect rect) const
 {
     rect = rect.intersected(target_.rect());
-    if (rect.isEmpty()) rect = QRect(0, 0, 1, 1);  // nothing will show; keep a valid painter
+    return rect.isEmpty() ? QRect(0, 0, 1, 1) : rect;  // nothing will show; keep a valid painter
+}
+
+QRect RenderContext::groupRect() const { return layerRectFor(layers_.back().rect); }
+
+void RenderContext::pushLayer(LayerKind kind, QRect rect)
+{
+    rect = layerRectFor(rect);
     Layer layer{kind, takeImage(rect.size()), rect, {}, true, nullptr};
     layer.painter = std::make_unique<QPainter>(layer.image.get());
     layers_.push_back(std::move(layer));
@@ -270,7 +277,8 @@ double RenderContext::filterScaleFor() const
     return std::sqrt(std::abs(stageToDevice_.determinant())) * 20;
 }
 
-void RenderContext::endGroup(BlendMode mode, const std::vector<Filter>& filters, double filterScale)
+void RenderContext::endGroup(BlendMode mode, const std::vector<Filter>& filters, double filterScale,
+                             GroupPicture* result)
 {
     if (top().kind != LayerKind::Group) return;
     Layer group = std::move(layers_.back());
@@ -291,7 +299,24 @@ void RenderContext::endGroup(BlendMode mode, const std::vector<Filter>& filters,
         area = area.adjusted(-reach, -reach, reach, reach);
     }
     const QRect region = area.intersected(QRectF(group.rect)).toAlignedRect().intersected(group.rect);
-    if (region.isEmpty()) {
+    QImage content;
+    if (!region.isEmpty()) {
+        content = region == group.rect ? *group.image : group.image->copy(region.translated(-group.rect.topLeft()));
+        if (filtered) applyFilters(content, filters, filterScale, cache_.scratch().filters);
+    }
+    compositeGroup(content, region, mode);
+    if (result) *result = GroupPicture{std::move(content), region.isEmpty() ? QRect() : region};
+}
+
+void RenderContext::drawGroupPicture(const GroupPicture& picture, BlendMode mode)
+{
+    if (coverageDepth_ > 0) mode = BlendMode::Normal;
+    compositeGroup(picture.picture, picture.region, mode);
+}
+
+void RenderContext::compositeGroup(const QImage& content, const QRect& region, BlendMode mode)
+{
+    if (region.isEmpty() || content.isNull()) {
         // Nothing drawn: an alpha-blended object then leaves nothing of its backdrop.
         if (mode == BlendMode::Alpha && top().kind != LayerKind::Target) {
             QPainter& pp = *top().painter;
@@ -303,14 +328,6 @@ void RenderContext::endGroup(BlendMode mode, const std::vector<Filter>& filters,
         }
         return;
     }
-    QImage content = region == group.rect ? *group.image
-                                          : group.image->copy(region.translated(-group.rect.topLeft()));
-    if (filtered) applyFilters(content, filters, filterScale, cache_.scratch().filters);
-    compositeGroup(content, region, mode);
-}
-
-void RenderContext::compositeGroup(const QImage& content, const QRect& region, BlendMode mode)
-{
     Layer& parent = top();
     const QPoint offset = region.topLeft() - parent.rect.topLeft();
     if ((mode == BlendMode::Alpha || mode == BlendMode::Erase) && parent.kind == LayerKind::Target) return;

@@ -47,6 +47,7 @@
 #include "swf/format/text.h"
 #include "swf/movie/bitmap.h"
 #include "swf/render/effects.h"
+#include "swf/render/group_pictures.h"
 #include "swf/render/paint_options.h"
 #include "swf/render/shape_geometry.h"
 #include "swf/render/text_field.h"
@@ -84,7 +85,14 @@ public:
     void endMask();
 
     void beginGroup();
-    void endGroup(BlendMode mode, const std::vector<Filter>& filters, double filterScale);
+    // With `result`, the filtered picture composited and its region are given there, so that
+    // drawGroupPicture() can composite the same picture again later.
+    void endGroup(BlendMode mode, const std::vector<Filter>& filters, double filterScale,
+                  GroupPicture* result = nullptr);
+    // Composites a picture that endGroup() gave, as that endGroup() composited it.
+    void drawGroupPicture(const GroupPicture& picture, BlendMode mode);
+    // The device rectangle a group begun now would cover (what its content is clipped to).
+    QRect groupRect() const;
     // Device pixels per stage pixel, the scale at which filters are applied by default.
     double filterScaleFor() const;
 
@@ -125,6 +133,9 @@ private:
     // `lasting`: the geometry is the cache's own for a definition, so its stroke outlines are kept.
     void drawShapeGeometry(const ShapeGeometry& geometry, const QTransform& toDevice, const ColorTransform& colors,
                            bool lasting = false);
+    QRect layerRectFor(QRect rect) const;
+    // Composites a group's picture into the layer below (an empty region: the group left
+    // nothing, which for Alpha clears the layer below).
     void compositeGroup(const QImage& content, const QRect& region, BlendMode mode);
     void unwind();
 
