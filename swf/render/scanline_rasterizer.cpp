@@ -173,16 +173,6 @@ void ScanlineRasterizer::sweepStyles(std::vector<Change>& changes, int clipLeft,
         lastX = fixed;
         current = top;
     };
-    if (winding_.size() == 1) {
-        // One style (a stroke, a glyph, a single-fill shape): one winding number.
-        std::int32_t w = 0;
-        for (const ActiveEdge& a : active_) {
-            w += (a.right == 0 ? a.dir : 0) - (a.left == 0 ? a.dir : 0);
-            const std::int32_t top = (Rule == FillRule::NonZero ? w != 0 : (w & 1) != 0) ? 0 : kNoStyle;
-            if (top != current) change(a, top);
-        }
-        return;
-    }
     top_ = kNoStyle;
     for (const ActiveEdge& a : active_) {
         toggle<Rule>(a.right, a.dir);
@@ -292,9 +282,9 @@ void ScanlineRasterizer::fill(const RasterTarget& target, QRect clip, FillRule r
     active_.clear();
     colors_.resize(kRunPiece);
     const int clipLeft = clip.left(), clipRight = clip.right() + 1;
-    if (cellArea_.size() < std::size_t(clipRight) + 2) {
-        cellArea_.assign(std::size_t(clipRight) + 2, 0);
-        cellCover_.assign(std::size_t(clipRight) + 2, 0);
+    if (paints.size() == 1) {
+        fillOneStyle(subScanlines, clipLeft, clipRight, clip.bottom(), antialias);
+        return;
     }
     const auto firstSub = std::int64_t(order_.front() >> 32);
     for (int y = int(firstSub / subScanlines); y <= clip.bottom(); ++y) {
@@ -315,108 +305,178 @@ void ScanlineRasterizer::fill(const RasterTarget& target, QRect clip, FillRule r
             }
             to = std::min(to, clipRight);
             if (to > from) painted_ = painted_.united(QRect(QPoint(from, y), QPoint(to - 1, y)));
-            if (winding_.size() == 1)
-                paintRowOneStyle(y, subScanlines, clipRight);
-            else
-                paintRow(y, subScanlines, clipLeft, clipRight);
+            paintRow(y, subScanlines, clipLeft, clipRight);
         }
         if (active_.empty() && nextEdge_ == order_.size()) break;
     }
 }
 
-// One style: every sub-scanline's spans add their covered length to the pixels they touch
-// (whole pixels through a running difference), then one pass over the touched pixels paints
-// runs of full coverage straight and blends the partly covered ones.
-void ScanlineRasterizer::paintRowOneStyle(int y, int subScanlines, int clipRight)
+// One style: no sorting and no sweep. Each edge crossing a sub-scanline adds its winding change
+// to the pixel it lies in: the change in whole pixel widths from that pixel on (`cover`) and a
+// correction for the part of the pixel left of the crossing (`area`), kept per sub-scanline. A
+// running sum along the row then gives each sub-scanline's winding times the covered length in
+// every pixel, to which the fill rule applies. Away from edges and wherever a pixel's windings on
+// a sub-scanline stay within two neighbouring values (one crossing, or two that cancel: slivers,
+// thin strokes) that is the swept result exactly. Where contours of the style overlap inside one
+// pixel (a stroke's outline at its joins) the rule sees the pixel's summed winding, so such a
+// pixel may come out a little more covered than the sweep would make it; ordering those crossings
+// costs more than the rest of the fill (measured), and the pixels lie on the shape's edge.
+void ScanlineRasterizer::fillOneStyle(int subScanlines, int clipLeft, int clipRight, int bottom, bool antialias)
+{
+    if (cells_.size() < std::size_t(clipRight) + 2) {
+        cells_.assign(std::size_t(clipRight) + 2, Cell{});
+        cellUsed_.assign(std::size_t(clipRight) + 2, 0);
+    }
+    Cell* cells = cells_.data();
+    std::uint8_t* used = cellUsed_.data();
+    const double left = clipLeft, right = clipRight;
+    cellEdges_.clear();
+    int y = int(std::int64_t(order_.front() >> 32) / subScanlines);
+    while (y <= bottom) {
+        const std::int64_t rowFirst = std::int64_t(y) * subScanlines, rowEnd = rowFirst + subScanlines;
+        // Edges join the row they first cross, with their x at that sub-scanline and the winding
+        // change they bring as the row is crossed from left to right.
+        while (nextEdge_ < order_.size() && std::int64_t(order_[nextEdge_] >> 32) < rowEnd) {
+            const std::uint64_t entry = order_[nextEdge_++];
+            const Edge& e = edges_[std::uint32_t(entry)];
+            const std::int32_t delta = (e.right == 0 ? e.dir : 0) - (e.left == 0 ? e.dir : 0);
+            if (delta == 0) continue;
+            const auto firstSub = std::int64_t(entry >> 32);
+            const auto last = std::int64_t(std::min(std::ceil(e.y1 * subScanlines - 0.5), endSample_)) - 1;
+            const double ys = (double(firstSub) + 0.5) / subScanlines;
+            cellEdges_.push_back({e.x0 + (ys - e.y0) * e.slope, e.slope / subScanlines, firstSub, last, delta});
+        }
+        if (cellEdges_.empty()) {
+            if (nextEdge_ == order_.size()) break;
+            y = int(std::int64_t(order_[nextEdge_] >> 32) / subScanlines);  // skip rows no edge crosses
+            continue;
+        }
+        touched_.clear();
+        // Every edge steps through the row's sub-scanlines it crosses (in no particular order);
+        // the edges that end in the row leave.
+        for (std::size_t i = 0; i < cellEdges_.size();) {
+            CellEdge& e = cellEdges_[i];
+            const std::int64_t to = std::min(e.lastSub, rowEnd - 1);
+            for (std::int64_t sub = e.nextSub; sub <= to; ++sub) {
+                // Crossings outside the clip still count for the winding; they only move to its
+                // border (NaN from overflowing huge coordinates goes left).
+                const double x = !(e.x > left) ? left : e.x > right ? right : e.x;
+                e.x += e.step;
+                const auto fixed = antialias ? std::int32_t(x * 256) : std::int32_t(std::ceil(x - 0.5)) * 256;
+                const int px = fixed >> 8;
+                const auto k = std::size_t(sub - rowFirst);
+                Cell& c = cells[px];
+                c.cover[k] += e.delta * 256;
+                c.area[k] -= e.delta * (fixed & 255);
+                if (!used[px]) {
+                    used[px] = 1;
+                    touched_.push_back(px);
+                }
+            }
+            e.nextSub = rowEnd;
+            if (e.lastSub < rowEnd) {
+                e = cellEdges_.back();
+                cellEdges_.pop_back();
+            } else {
+                ++i;
+            }
+        }
+        paintCells(y, clipRight);
+        if (cellEdges_.empty() && nextEdge_ == order_.size()) break;
+        ++y;
+    }
+}
+
+namespace {
+
+// The fill rule on a winding number times a covered length (one sub-scanline of one pixel).
+std::int32_t ruled(std::int32_t w, bool nonZero)
+{
+    const std::int32_t a = w < 0 ? -w : w;
+    if (nonZero) return a > 256 ? 256 : a;
+    const std::int32_t folded = a & 511;
+    return folded > 256 ? 512 - folded : folded;
+}
+
+}  // namespace
+
+// Orders the row's touched cells by x: a narrow row is walked cell by cell, a wide one sorted,
+// so that it costs its edges, not its width (sorting costs more than walking a few dozen cells).
+void ScanlineRasterizer::sortTouched()
+{
+    if (touched_.empty()) return;
+    const auto [lowest, highest] = std::minmax_element(touched_.begin(), touched_.end());
+    const int first = *lowest, last = *highest;
+    constexpr int kWalkedCellsPerCell = 8;
+    if (last - first < kWalkedCellsPerCell * int(touched_.size())) {
+        touched_.clear();
+        for (int x = first; x <= last; ++x)
+            if (cellUsed_[std::size_t(x)]) touched_.push_back(x);
+    } else {
+        std::sort(touched_.begin(), touched_.end());
+    }
+}
+
+// Resolves the row's cells from left to right: each touched pixel has its own coverage, and the
+// pixels up to the next touched one share the running coverage (none, full, or an edge running
+// along the row).
+void ScanlineRasterizer::paintCells(int y, int clipRight)
 {
     row_ = target_.pixels + std::size_t(y) * std::size_t(target_.stride);
     y_ = y;
-    std::int32_t* area = cellArea_.data();
-    std::int32_t* cover = cellCover_.data();
-    touched_.clear();
-    int first = std::numeric_limits<int>::max(), last = -1;
-    auto addSpan = [&](std::int32_t from, std::int32_t to) {
-        if (to <= from) return;
-        const int pa = from >> 8, pb = to >> 8;
-        first = std::min(first, pa);
-        last = std::max(last, pb);
-        if (pa == pb) {
-            area[pa] += to - from;
-            touched_.push_back(pa);
-        } else {
-            area[pa] += 256 - (from & 255);
-            cover[pa + 1] += 256;
-            cover[pb] -= 256;
-            area[pb] += to & 255;
-            touched_.push_back(pa);
-            touched_.push_back(pa + 1);
-            touched_.push_back(pb);
-        }
-    };
-    for (int s = 0; s < subScanlines; ++s) {
-        std::int32_t start = -1;
-        for (const Change& c : changes_[std::size_t(s)]) {
-            if (c.style != kNoStyle) {
-                if (start < 0) start = c.x;
-            } else if (start >= 0) {
-                addSpan(start, c.x);
-                start = -1;
-            }
-        }
-        if (start >= 0) addSpan(start, clipRight * 256);  // still inside at the clip's edge
-    }
-    if (last < 0) return;
-    // Pixels with nothing of their own take the running coverage. A narrow row is walked cell by
-    // cell; a wide one visits only the cells that spans touched, so that it costs its edges, not
-    // its width (sorting them costs more than walking a few dozen cells).
-    constexpr int kWalkedCellsPerEdge = 8;
-    if (last - first < kWalkedCellsPerEdge * int(touched_.size())) {
-        touched_.clear();
-        for (int x = first; x <= last; ++x)
-            if (cover[x] != 0 || area[x] != 0) touched_.push_back(x);
-    } else {
-        std::sort(touched_.begin(), touched_.end());
-        touched_.erase(std::unique(touched_.begin(), touched_.end()), touched_.end());
-    }
+    sortTouched();
+    const bool nonZero = rule_ == FillRule::NonZero;
+    auto apply = [nonZero](std::int32_t w) { return ruled(w, nonZero); };
     const std::int32_t full = 1 << coverageShift_;
     const SpanPaint* paint = paints_[0];
     const bool visible = paint && !paint->invisible();
-    std::int32_t running = 0;
+    std::array<std::int32_t, kSubScanlines> running{};
+    int paintedFrom = clipRight, paintedTo = -1;
     for (std::size_t i = 0; i < touched_.size();) {
         const int x = touched_[i];
-        running += cover[x];
-        const std::int32_t coverage = running + area[x];
-        cover[x] = area[x] = 0;
-        // Pixels after this one with nothing of their own have the running coverage (a touched
-        // cell whose changes cancelled counts as nothing of its own).
+        Cell& cell = cells_[std::size_t(x)];
+        // Sub-scanlines past the row's count (aliased fills use one) stay zero.
+        std::int32_t coverage = 0, runCoverage = 0;
+        for (std::size_t k = 0; k < kSubScanlines; ++k) {
+            running[k] += cell.cover[k];
+            runCoverage += apply(running[k]);
+            coverage += apply(running[k] + cell.area[k]);
+        }
+        cell = Cell{};
+        cellUsed_[std::size_t(x)] = 0;
         ++i;
-        while (i < touched_.size() && cover[touched_[i]] == 0 && area[touched_[i]] == 0) ++i;
-        const int end = i < touched_.size() ? touched_[i] : last + 1;
-        if (visible) {
-            if (coverage >= full) {
-                paintFull(0, x, 1);
-            } else if (coverage > 0) {
-                std::uint32_t c = paint->color();
-                if (!paint->isSolid()) paint->fetch(x, y, 1, &c);
-                const auto alpha = std::uint32_t((coverage * 255 + (full >> 1)) >> coverageShift_);
-                row_[x] = sourceOver(byteMul(c, alpha), row_[x]);
-            }
-            if (end > x + 1 && running > 0) {
-                if (running >= full) {
-                    paintFull(0, x + 1, end - x - 1);
-                } else {
-                    // An edge along the row: a run at constant partial coverage.
-                    const auto alpha = std::uint32_t((running * 255 + (full >> 1)) >> coverageShift_);
-                    for (int done = x + 1; done < end; done += kRunPiece) {
-                        const int piece = std::min(kRunPiece, end - done);
-                        paint->fetch(done, y, piece, colors_.data());
-                        for (int k = 0; k < piece; ++k)
-                            row_[done + k] = sourceOver(byteMul(colors_[std::size_t(k)], alpha), row_[done + k]);
-                    }
+        if (x >= clipRight) break;  // crossings right of the clip gather on its border
+        const int end = i < touched_.size() ? std::min(touched_[i], clipRight) : clipRight;
+        if (coverage > 0 || runCoverage > 0) {
+            paintedFrom = std::min(paintedFrom, x);
+            paintedTo = std::max(paintedTo, runCoverage > 0 ? end - 1 : x);
+        }
+        if (!visible) continue;
+        if (coverage >= full) {
+            paintFull(0, x, 1);
+        } else if (coverage > 0) {
+            std::uint32_t c = paint->color();
+            if (!paint->isSolid()) paint->fetch(x, y, 1, &c);
+            const auto alpha = std::uint32_t((coverage * 255 + (full >> 1)) >> coverageShift_);
+            row_[x] = sourceOver(byteMul(c, alpha), row_[x]);
+        }
+        if (end > x + 1 && runCoverage > 0) {
+            if (runCoverage >= full) {
+                paintFull(0, x + 1, end - x - 1);
+            } else {
+                // An edge along the row: a run at constant partial coverage.
+                const auto alpha = std::uint32_t((runCoverage * 255 + (full >> 1)) >> coverageShift_);
+                for (int done = x + 1; done < end; done += kRunPiece) {
+                    const int piece = std::min(kRunPiece, end - done);
+                    paint->fetch(done, y, piece, colors_.data());
+                    for (int k = 0; k < piece; ++k)
+                        row_[done + k] = sourceOver(byteMul(colors_[std::size_t(k)], alpha), row_[done + k]);
                 }
             }
         }
     }
+    if (paintedTo >= paintedFrom)
+        painted_ = painted_.united(QRect(QPoint(paintedFrom, y), QPoint(paintedTo, y)));
 }
 
 // Walks the row's sub-scanlines together from left to right. Between two changes on any of

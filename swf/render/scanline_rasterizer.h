@@ -14,6 +14,10 @@
 // edges collect each style's colour times its coverage and are composited once (source over).
 // Without antialiasing a pixel belongs to the style at its centre.
 //
+// A single style (strokes, glyphs, bitmaps, one-fill shapes) needs no sorting: crossings add
+// their winding change to per-pixel cells, and a running sum along the row gives the sweep's
+// coverage (see fillOneStyle for where it may differ).
+//
 // The rasterizer keeps its buffers between fills: one object serves a whole frame (or movie)
 // without allocating once its buffers have grown.
 
@@ -98,6 +102,8 @@ private:
         std::int32_t x, style;
     };
 
+    void fillOneStyle(int subScanlines, int clipLeft, int clipRight, int bottom, bool antialias);
+    void sortTouched();
     void advance(std::int64_t sub, int subScanlines);
     void sweepSubScanline(std::vector<Change>& changes, int clipLeft, int clipRight, bool antialias);
     template <FillRule Rule>
@@ -127,7 +133,7 @@ private:
     }
     std::int32_t topStyle() const;
     void paintRow(int y, int subScanlines, int clipLeft, int clipRight);
-    void paintRowOneStyle(int y, int subScanlines, int clipRight);
+    void paintCells(int y, int clipRight);
     // `uniform`: the one style of all `styles`, or kMixed.
     void cover(std::int32_t from, std::int32_t to, std::span<const std::int32_t> styles, std::int32_t uniform);
     // Adds covered length to the pending pixel's share of `style` (a handful of styles at most).
@@ -177,9 +183,22 @@ private:
     std::vector<std::pair<std::int32_t, std::int32_t>> pending_;  // style, covered length
     std::vector<std::uint32_t> colors_;   // fetched colours of a run
     std::vector<std::uint32_t> mixSums_;  // channel sums of a mixed run
-    std::vector<std::int32_t> cellArea_;   // one style: covered length inside each pixel
-    std::vector<std::int32_t> cellCover_;  // and the change in whole sub-scanlines from it on
-    std::vector<std::int32_t> touched_;    // cells of the row that spans changed
+    // An edge crossing the current row.
+    struct CellEdge {
+        double x, step;                 // x at nextSub, and per sub-scanline
+        std::int64_t nextSub, lastSub;  // next sub-scanline to cross, and the last one
+        std::int32_t delta;             // its winding change from left to right
+    };
+    // Per pixel and sub-scanline: the winding change times a pixel's width from this pixel on,
+    // and the correction for the part of this pixel left of the crossings.
+    struct Cell {
+        std::array<std::int32_t, kSubScanlines> cover{}, area{};
+    };
+
+    std::vector<CellEdge> cellEdges_;   // crossing the current row
+    std::vector<Cell> cells_;           // by pixel; all zero between rows
+    std::vector<std::uint8_t> cellUsed_;  // by pixel: listed in touched_ (zero between rows)
+    std::vector<std::int32_t> touched_;  // cells of the row that crossings changed
 };
 
 }  // namespace swf::render
