@@ -125,8 +125,11 @@ void Form1::Toolbar1_ButtonClick(QToolButton* Button)
     for (const ClickRow& row : clickTable()) {
         if (key != QLatin1String(row.key))
             continue;
+        // The step holds the player and the call by value: GCC 12 with the address and
+        // undefined-behaviour sanitizers built the by-reference form to read `this` from a
+        // stack slot it never wrote.
         for (const auto call : row.playerCalls)
-            skipOnFailure([&] { (ShockwaveFlash1->*call)(); });
+            skipOnFailure([player = ShockwaveFlash1, call] { (player->*call)(); });
         if (row.mode) {
             const int width = *row.mode == Mode::Play ? form1_layout::kPlayWidth : form1_layout::kBrowseWidth;
             skipOnFailure([&] { setWidth(width); });
