@@ -138,24 +138,26 @@ std::vector<Line> jitteredGrid(std::mt19937& random, int columns, int rows, doub
     return lines;
 }
 
+// Twelve grids of growing cell size, under both fill rules.
+void expectJitteredGridsMatchTheSampler(unsigned seed, int columns, int rows, double cell, double growth, int styles,
+                                        QSize size, const char* what)
+{
+    std::mt19937 random(seed);
+    for (int trial = 0; trial < 12; ++trial) {
+        const auto lines = jitteredGrid(random, columns, rows, cell + trial * growth, styles);
+        for (FillRule rule : {FillRule::EvenOdd, FillRule::NonZero})
+            expectSameAsSampled(lines, styles, size.width(), size.height(), rule, QRect(QPoint(), size), what);
+    }
+}
+
 TEST(RasterizerCoverage, JitteredGridsOfOneStyleMatchTheSampler)
 {
-    std::mt19937 random(7);
-    for (int trial = 0; trial < 12; ++trial) {
-        const auto lines = jitteredGrid(random, 5, 4, 5.5 + trial * 0.37, 1);
-        for (FillRule rule : {FillRule::EvenOdd, FillRule::NonZero})
-            expectSameAsSampled(lines, 1, 40, 32, rule, QRect(0, 0, 40, 32), "one-style grid");
-    }
+    expectJitteredGridsMatchTheSampler(7, 5, 4, 5.5, 0.37, 1, QSize(40, 32), "one-style grid");
 }
 
 TEST(RasterizerCoverage, JitteredGridsOfSeveralStylesMatchTheSampler)
 {
-    std::mt19937 random(11);
-    for (int trial = 0; trial < 12; ++trial) {
-        const auto lines = jitteredGrid(random, 6, 5, 4.25 + trial * 0.41, 3);
-        for (FillRule rule : {FillRule::EvenOdd, FillRule::NonZero})
-            expectSameAsSampled(lines, 3, 40, 36, rule, QRect(0, 0, 40, 36), "three-style grid");
-    }
+    expectJitteredGridsMatchTheSampler(11, 6, 5, 4.25, 0.41, 3, QSize(40, 36), "three-style grid");
 }
 
 TEST(RasterizerCoverage, ConvexShapesOfEitherOrientationAndThinOnesMatchTheSampler)
