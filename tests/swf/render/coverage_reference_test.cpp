@@ -139,10 +139,10 @@ std::vector<Line> jitteredGrid(std::mt19937& random, int columns, int rows, doub
 }
 
 // Twelve grids of growing cell size, under both fill rules.
-void expectJitteredGridsMatchTheSampler(unsigned seed, int columns, int rows, double cell, double growth, int styles,
+void expectJitteredGridsMatchTheSampler(unsigned sequence, int columns, int rows, double cell, double growth, int styles,
                                         QSize size, const char* what)
 {
-    std::mt19937 random(seed);
+    std::mt19937 random(sequence);
     for (int trial = 0; trial < 12; ++trial) {
         const auto lines = jitteredGrid(random, columns, rows, cell + trial * growth, styles);
         for (FillRule rule : {FillRule::EvenOdd, FillRule::NonZero})
