@@ -9,6 +9,7 @@
 
 #include "assembler.h"  // tests/swf/avm1
 #include "runtime_test_support.h"
+#include "scripted_stage_test.h"
 #include "swf/avm1/string.h"
 #include "swf/runtime/loaded_text.h"
 #include "swf/runtime/script_engine.h"
@@ -19,7 +20,6 @@ namespace {
 using avm1::testing::Asm;
 namespace Op = avm1::testing::Op;
 using test::square;
-using test::TestFolder;
 using Lines = std::vector<std::string>;
 
 std::vector<std::uint8_t> code(const Asm& a)
@@ -27,13 +27,10 @@ std::vector<std::uint8_t> code(const Asm& a)
     return a.doActionBody();
 }
 
-class LoadData : public ::testing::Test {
+class LoadData : public test::ScriptedStageTest {
 protected:
-    void TearDown() override
-    {
-        stage.reset();
-        engine.reset();
-    }
+    LoadData() : ScriptedStageTest("vantoro-runtime-data-") {}
+
     void write(const std::string& name, std::string_view bytes) { folder.write(name, bytes); }
     // A movie with an empty sprite placed as "holder"; frame 1 runs `script` and stops.
     void start(const Asm& script, int version = 7)
@@ -42,35 +39,13 @@ protected:
         inner.place(1, 1).showFrame();
         writer::MovieWriter m(version);
         m.shape(square(1, {255, 0, 0, 255}, 200)).sprite(2, inner);
-        PlaceObject p;
-        p.placeVersion = 2;
-        p.depth = 1;
-        p.characterId = 2;
+        PlaceObject p = test::placeTag(1, 2, false);
         p.name = "holder";
         m.place(p);
         m.doAction(code(script)).doAction(code(Asm().op(Op::Stop))).showFrame().showFrame();
-        movie = test::loadMovie(m.build());
-        ScriptCallbacks callbacks;
-        callbacks.trace = [this](const std::string& line) { traces.push_back(line); };
-        callbacks.warning = [this](const std::string& w) { warnings.push_back(w); };
-        callbacks.baseDirectory = folder.string();
-        engine = std::make_unique<ScriptEngine>(movie, callbacks);
-        StageHooks hooks;
-        hooks.scripts = engine.get();
-        stage = std::make_unique<Stage>(movie, hooks);
-    }
-    bool warned(const std::string& part) const
-    {
-        for (const std::string& w : warnings)
-            if (w.find(part) != std::string::npos) return true;
-        return false;
+        ScriptedStageTest::start(m.build());
     }
 
-    TestFolder folder{"vantoro-runtime-data-"};
-    std::shared_ptr<const Movie> movie;
-    std::unique_ptr<ScriptEngine> engine;
-    std::unique_ptr<Stage> stage;
-    Lines traces, warnings;
 };
 
 // lv = new LoadVars(); lv.onLoad = function (ok) { trace("onLoad " + ok + " " + this.a + " " + this.loaded); };

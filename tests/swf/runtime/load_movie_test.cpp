@@ -9,6 +9,7 @@
 
 #include "assembler.h"  // tests/swf/avm1
 #include "runtime_test_support.h"
+#include "scripted_stage_test.h"
 #include "swf/avm1/string.h"
 #include "swf/format/limits.h"
 #include "swf/runtime/character_objects.h"
@@ -21,7 +22,6 @@ namespace {
 using avm1::testing::Asm;
 namespace Op = avm1::testing::Op;
 using test::square;
-using test::TestFolder;
 using test::translate;
 using Lines = std::vector<std::string>;
 
@@ -38,45 +38,21 @@ Asm& loadInto(Asm& a, const std::string& url, const std::string& target)
 
 PlaceObject named(std::uint16_t characterId, std::uint16_t depth, const std::string& name, Matrix m = {})
 {
-    PlaceObject p;
-    p.placeVersion = 2;
-    p.depth = depth;
-    p.characterId = characterId;
+    PlaceObject p = test::placeTag(depth, characterId, false);
     p.name = name;
     p.matrix = m;
     return p;
 }
 
-class LoadMovie : public ::testing::Test {
+class LoadMovie : public test::ScriptedStageTest {
 protected:
-    void TearDown() override
-    {
-        stage.reset();
-        engine.reset();
-    }
+    LoadMovie() : ScriptedStageTest("vantoro-runtime-load-") {}
+
     void write(const std::string& name, const std::vector<std::uint8_t>& bytes) { folder.write(name, bytes); }
-    void start(const std::vector<std::uint8_t>& bytes)
-    {
-        movie = test::loadMovie(bytes);
-        ScriptCallbacks callbacks;
-        callbacks.trace = [this](const std::string& line) { traces.push_back(line); };
-        callbacks.warning = [this](const std::string& w) { warnings.push_back(w); };
-        callbacks.baseDirectory = folder.string();
-        engine = std::make_unique<ScriptEngine>(movie, callbacks);
-        StageHooks hooks;
-        hooks.scripts = engine.get();
-        stage = std::make_unique<Stage>(movie, hooks);
-    }
     std::string read(const std::string& path)
     {
         const avm1::Value v = engine->vm().getVariable(engine->scriptObjectOf(stage->root()), avm1::String::fromUtf8(path));
         return v.isUndefined() ? "undefined" : engine->vm().toString(v).toUtf8();
-    }
-    bool warned(const std::string& part) const
-    {
-        for (const std::string& w : warnings)
-            if (w.find(part) != std::string::npos) return true;
-        return false;
     }
     MovieClip& holder() { return static_cast<MovieClip&>(*stage->root().childByName("holder")); }
 
@@ -99,11 +75,6 @@ protected:
         return m.build();
     }
 
-    TestFolder folder{"vantoro-runtime-load-"};
-    std::shared_ptr<const Movie> movie;
-    std::unique_ptr<ScriptEngine> engine;
-    std::unique_ptr<Stage> stage;
-    Lines traces, warnings;
 };
 
 // A movie of three frames whose character 1 is a blue square of 800 twips (the parent's id 1 is
