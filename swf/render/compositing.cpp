@@ -186,12 +186,19 @@ void boxColumns(Plane& plane, int width, int height, double size)
     }
 }
 
-// A box of this many pixels or more is blurred at a reduced resolution: the result is smooth at
-// that scale anyway, and the work shrinks with the square of the reduction.
-constexpr double kReduceFrom = 8;
+// Wide blurs work at a reduced resolution: the result is smooth at that scale anyway, and the
+// work shrinks with the square of the reduction. How smooth depends on the passes as well as on
+// the box: `passes` boxes of `size` spread a point as far as a bell of deviation
+// size * sqrt(passes / 12), and each block may span at most kDeviationPerBlock pixels of that deviation
+// (one box of 8 pixels per block, three of 4.6: the blocks' error stays within a few levels).
+constexpr double kDeviationPerBlock = 2.3;
 constexpr int kMaxReduction = 4;
 
-int reductionFor(double size) { return std::clamp(int(size / kReduceFrom), 1, kMaxReduction); }
+int reductionFor(double size, int passes)
+{
+    const double deviation = size * std::sqrt(std::max(1, passes) / 12.0);
+    return std::clamp(int(deviation / kDeviationPerBlock), 1, kMaxReduction);
+}
 
 // Blurs N planes of one size alike.
 template <std::size_t N>
@@ -207,8 +214,8 @@ void blurFullResolution(const std::array<Plane*, N>& planes, int width, int heig
 // A plane of kx * ky blocks of a width * height one.
 struct Reduction {
     int kx, ky, width, height, smallWidth, smallHeight;
-    Reduction(int w, int h, double bx, double by)
-        : kx(reductionFor(bx)), ky(reductionFor(by)), width(w), height(h), smallWidth((w + kx - 1) / kx),
+    Reduction(int w, int h, double bx, double by, int passes)
+        : kx(reductionFor(bx, passes)), ky(reductionFor(by, passes)), width(w), height(h), smallWidth((w + kx - 1) / kx),
           smallHeight((h + ky - 1) / ky)
     {
     }
@@ -325,7 +332,7 @@ void blurPlane(Plane& plane, int width, int height, double bx, double by, int pa
     bx = std::min(bx, kMaxBlur), by = std::min(by, kMaxBlur);
     if (width <= 0 || height <= 0) return;
     passes = std::clamp(passes, 1, 15);
-    const Reduction r(width, height, bx, by);
+    const Reduction r(width, height, bx, by, passes);
     if (!r.reduces()) {
         blurFullResolution(std::array<Plane*, 1>{&plane}, width, height, bx, by, passes);
         return;
@@ -678,7 +685,7 @@ void boxBlur(QImage& image, double blurX, double blurY, int passes, FilterMemory
     QRgb* bits = reinterpret_cast<QRgb*>(image.bits());
     const std::size_t stride = std::size_t(image.bytesPerLine() / 4);
     auto pixel = [&](int x, int y) { return bits[std::size_t(y) * stride + std::size_t(x)]; };
-    const Reduction reduction(w, h, blurX, blurY);
+    const Reduction reduction(w, h, blurX, blurY, passes);
     std::vector<Plane> channels;
     if (reduction.reduces()) {
         // Large boxes: the channels go straight to block averages and come straight back.

@@ -270,6 +270,64 @@ TEST(Filters, BoxBlurMatchesAPlainBox)
     }
 }
 
+// Rectangles of random colours and alphas on a transparent image: the edges large blurs smooth.
+QImage rectangles(int width, int height, std::mt19937& random)
+{
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    for (int i = 0; i < 6; ++i) {
+        const int a = 60 + int(random() % 196);
+        const QColor color(int(random() % 256), int(random() % 256), int(random() % 256), a);
+        p.fillRect(int(random() % std::uint32_t(width)), int(random() % std::uint32_t(height)), 4 + int(random() % 30),
+                   4 + int(random() % 30), color);
+    }
+    return image;
+}
+
+// Wide blurs work on blocks of pixels, at a fraction of the work: the result must stay close to
+// the full blur (within a few levels; a box of one pass, sharp-edged, is the hardest).
+constexpr int kBlockBlurTolerance = 12;
+TEST(Filters, LargeBlursOnBlocksStayCloseToTheFullBlur)
+{
+    std::mt19937 random(11);
+    struct Case {
+        double size;
+        int passes;
+    };
+    for (const Case& c : {Case{9.5, 3}, Case{12, 3}, Case{13, 2}, Case{16, 1}, Case{21, 3}, Case{40, 1}, Case{90, 2}}) {
+        SCOPED_TRACE(c.size);
+        const QImage source = rectangles(70, 60, random);
+        std::array<std::vector<double>, 4> channels;
+        for (auto& channel : channels) channel.resize(std::size_t(70 * 60));
+        for (int y = 0; y < 60; ++y)
+            for (int x = 0; x < 70; ++x) {
+                const QRgb p = source.pixel(x, y);
+                const auto i = std::size_t(y * 70 + x);
+                channels[0][i] = qRed(p), channels[1][i] = qGreen(p), channels[2][i] = qBlue(p), channels[3][i] = qAlpha(p);
+            }
+        for (auto& channel : channels)
+            for (int p = 0; p < c.passes; ++p) {
+                channel = plainBox(channel, 70, 60, c.size, true);
+                channel = plainBox(channel, 70, 60, c.size, false);
+            }
+        FilterMemory memory;
+        QImage blurred = source.copy();
+        boxBlur(blurred, c.size, c.size, c.passes, memory);
+        int worst = 0;
+        for (int y = 0; y < 60; ++y)
+            for (int x = 0; x < 70; ++x) {
+                const QRgb p = blurred.pixel(x, y);
+                const auto i = std::size_t(y * 70 + x);
+                for (int k = 0; k < 4; ++k) {
+                    const int got = k == 0 ? qRed(p) : k == 1 ? qGreen(p) : k == 2 ? qBlue(p) : qAlpha(p);
+                    worst = std::max(worst, std::abs(got - int(std::lround(channels[std::size_t(k)][i]))));
+                }
+            }
+        EXPECT_LE(worst, kBlockBlurTolerance);
+    }
+}
+
 // Layer images serve again in later frames with only their drawn part cleared: what a frame
 // leaves in a layer must never show through in the next one, also where text (drawn past the
 // bounds it claims) went through a mask into a group.
