@@ -1,5 +1,6 @@
 #include "swf/render/display_tree_walk.h"
 
+#include <cmath>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -75,35 +76,71 @@ public:
     }
 
 private:
-    // A filtered object: its picture from an earlier frame when everything it is drawn from is
-    // unchanged, else drawn, filtered and kept. Nothing is culled inside (a blur or a shadow
-    // reaches into view from outside), so the picture does not depend on the visible area.
+    // A filtered object: drawn with its origin on a whole device pixel, as the reference player
+    // places the cached pictures of filtered objects; its picture from an earlier frame when
+    // everything it is drawn from is unchanged (moved by whole pixels if the object only moved),
+    // else drawn, filtered and kept. Nothing is culled inside (a blur or a shadow reaches into
+    // view from outside), so the picture does not depend on the visible area.
     void drawFiltered(const DisplayObject& object, const Matrix& world, const ColorTransform& colors, BlendMode mode,
                       const std::vector<Filter>& filters)
     {
+        const std::optional<SnappedPlace> place = snappedPlace(world);
+        const Matrix& drawn = place ? place->world : world;
         const double filterScale = context_.filterScaleFor();
         RenderInputs inputs;
-        const bool describable = describeFiltered(inputs, object, world, colors, filters, filterScale);
+        const bool describable = place && describeFiltered(inputs, object, world, colors, filters, filterScale);
         GroupPictures& pictures = context_.cache().groupPictures();
         if (describable) {
-            if (const GroupPicture* kept = pictures.find(object.id(), inputs)) {
-                context_.drawGroupPicture(*kept, mode);
+            auto fits = [&](const GroupPicture& kept) {
+                const QPoint shift = place->origin - kept.origin;
+                return shift.isNull() || context_.canShift(kept, shift);
+            };
+            if (const GroupPicture* kept = pictures.find(object.id(), inputs, fits)) {
+                context_.drawGroupPicture(*kept, mode, place->origin - kept->origin);
                 return;
             }
         }
         context_.beginGroup();
         const QRectF visible = visible_;
         visible_ = QRectF();
-        drawContent(object, world, colors);
+        drawContent(object, drawn, colors);
         visible_ = visible;
         GroupPicture picture;
         context_.endGroup(mode, filters, filterScale, &picture);
-        if (describable) pictures.keep(object.id(), std::move(inputs), std::move(picture));
+        if (describable) {
+            picture.origin = place->origin;
+            pictures.keep(object.id(), std::move(inputs), std::move(picture));
+        }
+    }
+
+    // The world matrix moved so that the object's origin falls on the nearest whole device
+    // pixel, and that pixel; none when the origin is far out or the mapping is degenerate.
+    struct SnappedPlace {
+        Matrix world;
+        QPoint origin;
+    };
+    std::optional<SnappedPlace> snappedPlace(const Matrix& world) const
+    {
+        const QTransform& s = context_.stageToDevice();
+        const QPointF exact = s.map(QPointF(world.tx, world.ty));
+        constexpr double kFar = 1 << 28;
+        if (!(std::abs(exact.x()) < kFar && std::abs(exact.y()) < kFar)) return std::nullopt;
+        const QTransform linear(s.m11(), s.m12(), s.m21(), s.m22(), 0, 0);
+        bool invertible = false;
+        const QTransform back = linear.inverted(&invertible);
+        if (!invertible) return std::nullopt;
+        const QPoint origin(int(std::lround(exact.x())), int(std::lround(exact.y())));
+        const QPointF move = back.map(QPointF(origin) - exact);
+        Matrix snapped = world;
+        snapped.tx += move.x();
+        snapped.ty += move.y();
+        return SnappedPlace{snapped, origin};
     }
 
     // What a filtered object's picture is drawn from: the device mapping and quality, the
-    // object's world matrix and colour transform, the layer it is clipped to, its filters and
-    // their scale, and its content down the tree.
+    // linear part of the object's world matrix (where its origin lies is the picture's place,
+    // see drawFiltered), its colour transform, the layer it is clipped to, its filters and their
+    // scale, and its content down the tree.
     bool describeFiltered(RenderInputs& inputs, const DisplayObject& object, const Matrix& world,
                           const ColorTransform& colors, const std::vector<Filter>& filters, double filterScale) const
     {
@@ -112,7 +149,7 @@ private:
         inputs.add(std::uint64_t(context_.quality()));
         const QRect clip = context_.groupRect();
         for (int v : {clip.left(), clip.top(), clip.width(), clip.height()}) inputs.add(std::uint64_t(std::uint32_t(v)));
-        inputs.add(world);
+        for (double v : {world.a, world.b, world.c, world.d}) inputs.add(v);
         inputs.add(colors);
         inputs.add(filterScale);
         inputs.add(filters);

@@ -11,12 +11,14 @@ std::size_t GroupPictures::bytesOf(const GroupPicture& picture)
     return std::size_t(picture.picture.sizeInBytes()) + kBookkeeping;
 }
 
-const GroupPicture* GroupPictures::find(std::uint64_t id, const RenderInputs& inputs)
+const GroupPicture* GroupPictures::find(std::uint64_t id, const RenderInputs& inputs,
+                                        const std::function<bool(const GroupPicture&)>& usable)
 {
     const auto found = byId_.find(id);
     if (found == byId_.end()) return nullptr;
     const Entries::iterator it = found->second;
     if (it->inputs.words() != inputs.words()) return nullptr;
+    if (usable && !usable(it->picture)) return nullptr;
     it->frame = frame_;
     ++hits_;
     entries_.splice(entries_.begin(), entries_, it);

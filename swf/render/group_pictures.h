@@ -4,9 +4,13 @@
 // drawing it; while nothing it is drawn from changes, the filtered picture of the frame before
 // is composited instead. Each picture is kept under its object's id together with the full
 // list of inputs it was drawn from (render_inputs.h), and is used only when the new list is
-// equal to it word for word. The inputs hold the object's whole world matrix and the layer it is
-// clipped to, so a moved object is drawn again: a move by a fraction of a pixel changes how its
-// edges fall on pixels, and one by whole pixels can change what the target's edge cuts off.
+// equal to it word for word.
+//
+// A filtered object is drawn with its origin on a whole device pixel (the reference player
+// snaps such cached pictures to the pixel grid), so the inputs hold the linear part of its
+// world matrix, not where it stands: an object that only moves is the same picture at another
+// place, and is moved when everything the target showed of it is inside the kept picture
+// (GroupPicture::extent tells what the target's edges cut off when it was drawn).
 //
 // Bounded: pictures not used during a frame are dropped when the frame ends (their objects
 // vanished or changed), and the pictures together stay within a byte budget, the least
@@ -14,12 +18,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <memory>
 #include <unordered_map>
 #include <vector>
 
 #include <QImage>
+#include <QPoint>
 #include <QRect>
 
 #include "swf/render/render_inputs.h"
@@ -31,6 +37,10 @@ namespace swf::render {
 struct GroupPicture {
     QImage picture;
     QRect region;
+    // Where the whole picture would lie if no layer edge had cut it (region is its part inside
+    // the layer), and the device pixel the object's origin stood on.
+    QRect extent;
+    QPoint origin;
 };
 
 class GroupPictures {
@@ -39,8 +49,10 @@ public:
 
     explicit GroupPictures(std::size_t budgetBytes = kDefaultBudget) : budget_(budgetBytes) {}
 
-    // The picture kept for object `id` when it was drawn from exactly `inputs`; null otherwise.
-    const GroupPicture* find(std::uint64_t id, const RenderInputs& inputs);
+    // The picture kept for object `id` when it was drawn from exactly `inputs` and `usable`
+    // accepts it (where the object now stands); null otherwise.
+    const GroupPicture* find(std::uint64_t id, const RenderInputs& inputs,
+                             const std::function<bool(const GroupPicture&)>& usable = {});
     // Keeps the picture of object `id` drawn from `inputs` (replacing what the object had). A
     // picture larger than the whole budget is not kept.
     void keep(std::uint64_t id, RenderInputs inputs, GroupPicture picture);

@@ -44,7 +44,7 @@ RenderContext::RenderContext(QImage& target, const QTransform& stageToDevice, Re
       target_(converted_.isNull() ? target : converted_),
       stageToDevice_(stageToDevice), quality_(quality), cache_(cache), resources_(&resources)
 {
-    Layer base{LayerKind::Target, nullptr, target.rect(), {}, true, std::make_unique<QPainter>(&target_)};
+    Layer base{LayerKind::Target, nullptr, target.rect(), {}, true, {}, std::make_unique<QPainter>(&target_)};
     layers_.push_back(std::move(base));
 }
 
@@ -112,6 +112,7 @@ void RenderContext::drawShapeGeometry(const ShapeGeometry& geometry, const QTran
     const QRect& r = top().rect;
     QRectF bounds = toDevice.mapRect(geometry.edgeBounds);
     bounds = strokeMargin(bounds, widestStroke(geometry, toDevice) + 2).translated(r.topLeft());
+    noteExtent(bounds);
     if (!bounds.intersects(QRectF(r))) return;  // entirely off the layer
     if (!toDevice.isInvertible()) return;        // a zero scale draws nothing
     const RasterTarget target = RasterTarget::of(layerImage());
@@ -148,6 +149,9 @@ void RenderContext::drawBitmap(const Bitmap& bitmap, const Matrix& world, const 
     if (!pixelToDevice.isInvertible() || bitmap.width <= 0 || bitmap.height <= 0) return;
     const QImage image = RenderCache::wrap(bitmap);
     if (image.isNull()) return;
+    noteExtent(pixelToDevice.mapRect(QRectF(0, 0, bitmap.width, bitmap.height))
+                   .translated(top().rect.topLeft())
+                   .adjusted(-1, -1, 1, 1));
     const PaintOptions o = options();
     // The bitmap's rectangle filled with the bitmap itself, clamped at its edges.
     const SpanPaint paint = o.coverageOnly ? SpanPaint::solid(0xffffffffu)
@@ -174,6 +178,7 @@ void RenderContext::drawStaticText(const StaticTextDefinition& text, const Matri
     // Bounds are the author's claim; glyphs may overhang them a little.
     const QRectF deviceBounds = device.mapRect(toQTransform(text.matrix).mapRect(bounds)).adjusted(-4, -4, 4, 4);
     paintStaticText(painter(), text, device, colors, options());
+    noteExtent(deviceBounds.translated(top().rect.topLeft()));
     markDirty(deviceBounds.translated(top().rect.topLeft()));
     top().exactDirty = false;
 }
@@ -186,7 +191,9 @@ void RenderContext::drawEditText(const EditTextDefinition& field, const TextFiel
     paintTextField(painter(), field, state, *layout, device, colors, options());
     const QRectF box(state.bounds.xMin, state.bounds.yMin, state.bounds.xMax - state.bounds.xMin,
                      state.bounds.yMax - state.bounds.yMin);
-    markDirty(device.mapRect(box).translated(top().rect.topLeft()).adjusted(-2, -2, 2, 2));
+    const QRectF drawn = device.mapRect(box).translated(top().rect.topLeft()).adjusted(-2, -2, 2, 2);
+    noteExtent(drawn);
+    markDirty(drawn);
     top().exactDirty = false;
 }
 
@@ -204,6 +211,12 @@ void RenderContext::release(Layer& layer)
     cache_.scratch().giveImage(std::move(layer.image), drawn.intersected(local));
 }
 
+void RenderContext::noteExtent(const QRectF& deviceRect)
+{
+    for (Layer& layer : layers_)
+        if (layer.kind == LayerKind::Group) layer.extent = layer.extent.united(deviceRect);
+}
+
 QRect RenderContext::layerRectFor(QRect rect) const
 {
     rect = rect.intersected(target_.rect());
@@ -215,7 +228,7 @@ QRect RenderContext::groupRect() const { return layerRectFor(layers_.back().rect
 void RenderContext::pushLayer(LayerKind kind, QRect rect)
 {
     rect = layerRectFor(rect);
-    Layer layer{kind, takeImage(rect.size()), rect, {}, true, nullptr};
+    Layer layer{kind, takeImage(rect.size()), rect, {}, true, {}, nullptr};
     layer.painter = std::make_unique<QPainter>(layer.image.get());
     layers_.push_back(std::move(layer));
 }
@@ -293,11 +306,15 @@ void RenderContext::endGroup(BlendMode mode, const std::vector<Filter>& filters,
     // Only the drawn area (grown by the filters' reach) is filtered and composited: the rest
     // of the layer is transparent.
     QRectF area = group.dirty;
+    QRectF extent = group.extent;
     const bool filtered = !filters.empty() && coverageDepth_ == 0;
     if (filtered) {
         const double reach = filterReach(filters) * filterScale + 2;
         area = area.adjusted(-reach, -reach, reach, reach);
+        extent = extent.adjusted(-reach, -reach, reach, reach);
     }
+    // What this group composites belongs to the groups around it.
+    if (!extent.isEmpty()) noteExtent(extent);
     const QRect region = area.intersected(QRectF(group.rect)).toAlignedRect().intersected(group.rect);
     QImage content;
     if (!region.isEmpty()) {
@@ -305,13 +322,39 @@ void RenderContext::endGroup(BlendMode mode, const std::vector<Filter>& filters,
         if (filtered) applyFilters(content, filters, filterScale, cache_.scratch().filters);
     }
     compositeGroup(content, region, mode);
-    if (result) *result = GroupPicture{std::move(content), region.isEmpty() ? QRect() : region};
+    if (result) {
+        result->picture = std::move(content);
+        result->region = region.isEmpty() ? QRect() : region;
+        result->extent = extent.toAlignedRect();
+    }
 }
 
-void RenderContext::drawGroupPicture(const GroupPicture& picture, BlendMode mode)
+bool RenderContext::canShift(const GroupPicture& picture, QPoint shift) const
+{
+    // The layer's edges must cut the moved picture where they cut it when it was drawn: drawn
+    // at the new place, the object would lose the same parts (no more: what was cut off is not
+    // in the picture; no less: a blur near an edge misses what lies beyond it).
+    const QRect layer = groupRect();
+    const QRect moved = picture.extent.translated(shift);
+    return moved.intersected(layer) == moved.intersected(layer.translated(shift));
+}
+
+void RenderContext::drawGroupPicture(const GroupPicture& picture, BlendMode mode, QPoint shift)
 {
     if (coverageDepth_ > 0) mode = BlendMode::Normal;
-    compositeGroup(picture.picture, picture.region, mode);
+    if (shift.isNull() || picture.picture.isNull()) {
+        compositeGroup(picture.picture, picture.region, mode);
+        return;
+    }
+    // Moved, the picture may stick out of the layer: only its part inside is composited.
+    const QRect moved = picture.region.translated(shift);
+    const QRect inside = moved.intersected(groupRect());
+    if (inside == moved) {
+        compositeGroup(picture.picture, moved, mode);
+        return;
+    }
+    const QImage part = inside.isEmpty() ? QImage() : picture.picture.copy(inside.translated(-moved.topLeft()));
+    compositeGroup(part, inside, mode);
 }
 
 void RenderContext::compositeGroup(const QImage& content, const QRect& region, BlendMode mode)

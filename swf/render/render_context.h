@@ -85,12 +85,16 @@ public:
     void endMask();
 
     void beginGroup();
-    // With `result`, the filtered picture composited and its region are given there, so that
-    // drawGroupPicture() can composite the same picture again later.
+    // With `result`, the filtered picture composited, its region and extent are given there, so
+    // that drawGroupPicture() can composite the same picture again later.
     void endGroup(BlendMode mode, const std::vector<Filter>& filters, double filterScale,
                   GroupPicture* result = nullptr);
-    // Composites a picture that endGroup() gave, as that endGroup() composited it.
-    void drawGroupPicture(const GroupPicture& picture, BlendMode mode);
+    // Composites a picture that endGroup() gave, as that endGroup() composited it, moved by
+    // `shift` device pixels (only where canShift() allows).
+    void drawGroupPicture(const GroupPicture& picture, BlendMode mode, QPoint shift = {});
+    // Whether the picture moved by `shift` is what drawing the group there would give: the
+    // layer's edges cut its extent where they cut it before.
+    bool canShift(const GroupPicture& picture, QPoint shift) const;
     // The device rectangle a group begun now would cover (what its content is clipped to).
     QRect groupRect() const;
     // Device pixels per stage pixel, the scale at which filters are applied by default.
@@ -118,6 +122,9 @@ private:
         // Whether `dirty` holds every changed pixel (drawing through QPainter, as text does,
         // may stray past the bounds it claims).
         bool exactDirty = true;
+        // For groups: the device bounds of everything drawn in it, before any layer's edge cut
+        // it (what the group's picture would cover on a target without edges).
+        QRectF extent;
         std::unique_ptr<QPainter> painter;
     };
 
@@ -130,6 +137,8 @@ private:
     std::unique_ptr<QImage> takeImage(QSize size);
     void release(Layer& layer);
     void markDirty(const QRectF& deviceRect);
+    // Notes an uncut draw's device bounds (target pixels) in every open group.
+    void noteExtent(const QRectF& deviceRect);
     // `lasting`: the geometry is the cache's own for a definition, so its stroke outlines are kept.
     void drawShapeGeometry(const ShapeGeometry& geometry, const QTransform& toDevice, const ColorTransform& colors,
                            bool lasting = false);

@@ -207,6 +207,32 @@ TEST_F(FilteredPictures, MovesByFractionsAndWholePixelsDrawFaithfully)
     expectShown([&] { outer().placement().matrix = translate(1000, 600); });
 }
 
+TEST_F(FilteredPictures, AMovedObjectStandsOnWholePixelsAndKeepsItsPicture)
+{
+    inner().placement().filters.clear();  // one picture: the hits count only the outer clip's
+    const QImage first = frame();
+    // A fifth of a pixel: the origin stays on its pixel, so the picture is the same.
+    std::uint64_t before = hits();
+    outer().placement().matrix = translate(1004, 600);
+    EXPECT_EQ(differingPixels(first, frame()), 0);
+    EXPECT_GT(hits(), before);
+    // Three pixels right and two down: the kept picture, moved (frame() compares it with
+    // drawing afresh there).
+    before = hits();
+    outer().placement().matrix = translate(1060, 640);
+    const QImage moved = frame();
+    EXPECT_GT(hits(), before);
+    int differing = 0;
+    for (int y = 0; y < 150; ++y)
+        for (int x = 0; x < 150; ++x) differing += first.pixel(x, y) != moved.pixel(x + 3, y + 2);
+    EXPECT_EQ(differing, 0);
+    // Partly off the target: the edge would cut the picture elsewhere, so it is drawn again.
+    before = hits();
+    outer().placement().matrix = translate(-1500, 600);
+    frame();
+    EXPECT_EQ(hits(), before);
+}
+
 TEST_F(FilteredPictures, TextDrawingAndMasksInsideCount)
 {
     expectShown([&] { static_cast<runtime::EditTextObject&>(*outer().children()->at(3)).setText("World"); });

@@ -21,7 +21,7 @@ GroupPicture picture(int side)
 {
     QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::red);
-    return {image, QRect(0, 0, side, side)};
+    return {image, QRect(0, 0, side, side), QRect(0, 0, side, side), QPoint()};
 }
 
 TEST(GroupPictures, FoundOnlyUnderEqualInputs)
@@ -34,7 +34,9 @@ TEST(GroupPictures, FoundOnlyUnderEqualInputs)
     EXPECT_EQ(store.find(7, inputs({1, 2})), nullptr) << "a shorter list is other inputs";
     EXPECT_EQ(store.find(7, inputs({1, 2, 3, 0})), nullptr);
     EXPECT_EQ(store.find(8, inputs({1, 2, 3})), nullptr) << "pictures belong to their object";
-    EXPECT_EQ(store.hits(), 1u);
+    auto refuse = [](const GroupPicture&) { return false; };
+    EXPECT_EQ(store.find(7, inputs({1, 2, 3}), refuse), nullptr) << "the caller may refuse it";
+    EXPECT_EQ(store.hits(), 1u) << "a refused picture is not a hit";
     // Keeping again replaces the object's picture.
     store.keep(7, inputs({5}), picture(2));
     EXPECT_EQ(store.size(), 1u);
