@@ -94,6 +94,13 @@ void BM_DrawGradient(benchmark::State& state)
 }
 BENCHMARK(BM_DrawGradient)->Args({550, 400})->Args({1280, 720})->Unit(benchmark::kMillisecond);
 
+void BM_DrawRadialGradient(benchmark::State& state)
+{
+    const ShapeDefinition radial = gradientShape(FillStyle::Kind::RadialGradient, 8);
+    frames(state, "radial_gradient", [&](RenderContext& ctx) { ctx.drawShape(radial, {}, {}); });
+}
+BENCHMARK(BM_DrawRadialGradient)->Args({550, 400})->Args({1280, 720})->Unit(benchmark::kMillisecond);
+
 void BM_DrawGlyphText(benchmark::State& state)
 {
     const StaticTextDefinition text = paragraph(25, 48);  // 1200 glyphs

@@ -1,6 +1,7 @@
 #include "swf/render/span_paint.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "swf/render/color.h"
@@ -25,6 +26,8 @@ inline std::uint32_t interpolate256(std::uint32_t x, std::uint32_t y, std::uint3
 }
 
 constexpr double kLastEntry = kGradientTableSize - 1;
+// Samples of a radial or focal run placed on the ramp together (see fetchGradientSpread).
+constexpr int kRampPiece = 64;
 
 // A position along the ramp in table entries (0 .. kLastEntry is the ramp) to its entry under
 // the spread mode.
@@ -149,8 +152,8 @@ template <SpreadMode spread>
 void SpanPaint::fetchGradientSpread(int x, int y, int n, std::uint32_t* out) const
 {
     const double px = x + 0.5, py = y + 0.5;
-    double gx = m11_ * px + m21_ * py + dx_;
-    double gy = m12_ * px + m22_ * py + dy_;
+    const double gx = m11_ * px + m21_ * py + dx_;
+    const double gy = m12_ * px + m22_ * py + dy_;
     const std::uint32_t* table = table_->data();
     switch (kind_) {
     case Kind::Linear: {
@@ -194,21 +197,35 @@ void SpanPaint::fetchGradientSpread(int x, int y, int n, std::uint32_t* out) con
         return;
     }
     case Kind::Radial: {
+        // Each sample's place on the ramp is worked out from its index rather than stepped from
+        // the one before, so that a piece's square roots do not wait on each other and run side
+        // by side in vector registers; the table is read afterwards.
         constexpr double kScale = kLastEntry / kGradientHalfSize;
-        for (int i = 0; i < n; ++i, gx += m11_, gy += m12_)
-            out[i] = table[rampEntry<spread>(std::sqrt(gx * gx + gy * gy) * kScale)];
+        std::array<double, kRampPiece> place;
+        for (int done = 0; done < n; done += kRampPiece) {
+            const int m = std::min(kRampPiece, n - done);
+            for (int i = 0; i < m; ++i) {
+                const double u = gx + m11_ * (done + i), v = gy + m12_ * (done + i);
+                place[std::size_t(i)] = std::sqrt(u * u + v * v) * kScale;
+            }
+            for (int i = 0; i < m; ++i) out[done + i] = table[rampEntry<spread>(place[std::size_t(i)])];
+        }
         return;
     }
     default: {
         // The ramp runs from the focal point F to the circle: a point P lies at the t where
         // P = F + t (Q - F) for Q on the circle, that is t = (f dx + sqrt(f^2 dx^2 + k |d|^2)) / k
-        // with d = P - F and k = 1 - f^2 (radius 1).
+        // with d = P - F and k = 1 - f^2 (radius 1). In pieces, as radial ramps are.
         constexpr double kRadius = 1 / kGradientHalfSize;
         const double f = focal_, k = 1 - f * f, scale = kLastEntry / k;
-        for (int i = 0; i < n; ++i, gx += m11_, gy += m12_) {
-            const double dx = gx * kRadius - f, dy = gy * kRadius;
-            const double t = f * dx + std::sqrt(f * f * dx * dx + k * (dx * dx + dy * dy));
-            out[i] = table[rampEntry<spread>(t * scale)];
+        std::array<double, kRampPiece> place;
+        for (int done = 0; done < n; done += kRampPiece) {
+            const int m = std::min(kRampPiece, n - done);
+            for (int i = 0; i < m; ++i) {
+                const double dx = (gx + m11_ * (done + i)) * kRadius - f, dy = (gy + m12_ * (done + i)) * kRadius;
+                place[std::size_t(i)] = (f * dx + std::sqrt(f * f * dx * dx + k * (dx * dx + dy * dy))) * scale;
+            }
+            for (int i = 0; i < m; ++i) out[done + i] = table[rampEntry<spread>(place[std::size_t(i)])];
         }
         return;
     }
