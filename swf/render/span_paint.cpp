@@ -167,16 +167,19 @@ void SpanPaint::fetchGradientSpread(int x, int y, int n, std::uint32_t* out) con
         constexpr double kFar = 1e9;
         if (std::fabs(p) < kFar && std::fabs(last) < kFar) {
             const auto increment = std::int64_t(step * kFixedOne);
+            // A ramp that does not change along the row (vertical gradients, common as skies and
+            // backdrops) gives the whole run its first sample's colour.
+            const int steps = increment == 0 ? std::min(n, 1) : n;
             constexpr std::int64_t kHalf = 1 << 15, kLast = kGradientTableSize - 1;
             if constexpr (spread == SpreadMode::Pad) {
                 auto position = std::int64_t((p + 0.5) * kFixedOne);
-                for (int i = 0; i < n; ++i, position += increment)
+                for (int i = 0; i < steps; ++i, position += increment)
                     out[i] = table[std::size_t(std::clamp<std::int64_t>(position >> 16, 0, kLast))];
             } else if constexpr (spread == SpreadMode::Repeat) {
                 // The period (the table's length) is a power of two: the low bits are the place in it.
                 constexpr std::int64_t kPeriodMask = (std::int64_t(kGradientTableSize) << 16) - 1;
                 auto position = std::int64_t(p * kFixedOne);
-                for (int i = 0; i < n; ++i, position += increment)
+                for (int i = 0; i < steps; ++i, position += increment)
                     out[i] = table[std::size_t(std::min(kLast, ((position & kPeriodMask) + kHalf) >> 16))];
             } else {
                 // There and back: the place in a period of twice the ramp, folded at its middle.
@@ -184,13 +187,14 @@ void SpanPaint::fetchGradientSpread(int x, int y, int n, std::uint32_t* out) con
                 auto wrapped = [](std::int64_t v) { return (v % kPeriod + kPeriod) % kPeriod; };
                 std::int64_t place = wrapped(std::int64_t(p * kFixedOne));
                 const std::int64_t advance = wrapped(increment);
-                for (int i = 0; i < n; ++i) {
+                for (int i = 0; i < steps; ++i) {
                     const std::int64_t folded = place > kMiddle ? kPeriod - place : place;
                     out[i] = table[std::size_t(std::min(kLast, (folded + kHalf) >> 16))];
                     place += advance;
                     if (place >= kPeriod) place -= kPeriod;
                 }
             }
+            if (steps < n) std::fill(out + steps, out + n, out[0]);
             return;
         }
         for (int i = 0; i < n; ++i) out[i] = table[rampEntry<spread>(p + step * i)];

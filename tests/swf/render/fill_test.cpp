@@ -110,6 +110,28 @@ TEST(Fills, RepeatedAndReflectedRampsHoldAcrossManyPeriodsBothWays)
     }
 }
 
+TEST(Fills, ARampRunningDownGivesEachRowOneColour)
+{
+    // The red-blue ramp turned a quarter: it runs down over twips 0..100 (5 pixels), then
+    // beyond it by its spread; every row of the 40-pixel-wide rectangle takes one colour.
+    for (SpreadMode spread : {SpreadMode::Pad, SpreadMode::Repeat, SpreadMode::Reflect}) {
+        FillStyle ramp = linearRedBlue(0, 100, spread);
+        const double scale = ramp.matrix.a;
+        ramp.matrix = {0, scale, -scale, 0, 0, 50};
+        Canvas canvas(40, 10);
+        const QImage img = drawFill(ramp, 800, 200, &canvas);
+        for (int y = 0; y < 10; ++y) {
+            const double t = ((y + 0.5) * 20) / 100;
+            double f = std::min(t, 1.0);
+            if (spread == SpreadMode::Repeat) f = t - std::floor(t);
+            if (spread == SpreadMode::Reflect) f = t > 1 ? 2 - t : t;
+            const Rgba expected{std::uint8_t(std::lround(255 * (1 - f))), 0, std::uint8_t(std::lround(255 * f)), 255};
+            EXPECT_TRUE(near(img.pixel(20, y), expected, 6)) << "row " << y << " spread " << int(spread);
+            for (int x = 1; x < 40; ++x) ASSERT_EQ(img.pixel(x, y), img.pixel(0, y)) << "row " << y << " x " << x;
+        }
+    }
+}
+
 TEST(Fills, LinearRgbInterpolationIsBrighterInTheMiddle)
 {
     const QImage normal = drawFill(linearRedBlue(0, 800));
