@@ -189,8 +189,8 @@ void boxColumns(Plane& plane, int width, int height, double size)
 // Wide blurs work at a reduced resolution: the result is smooth at that scale anyway, and the
 // work shrinks with the square of the reduction. How smooth depends on the passes as well as on
 // the box: `passes` boxes of `size` spread a point as far as a bell of deviation
-// size * sqrt(passes / 12), and each block may span at most kDeviationPerBlock pixels of that deviation
-// (one box of 8 pixels per block, three of 4.6: the blocks' error stays within a few levels).
+// size * sqrt(passes / 12), and a block spans at most kDeviationPerBlock pixels of it (a block
+// per 8 pixels of one box, per 4.6 of three: the blocks' error stays within a few levels).
 constexpr double kDeviationPerBlock = 2.3;
 constexpr int kMaxReduction = 4;
 

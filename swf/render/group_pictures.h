@@ -9,8 +9,8 @@
 // A filtered object is drawn with its origin on a whole device pixel (the reference player
 // snaps such cached pictures to the pixel grid), so the inputs hold the linear part of its
 // world matrix, not where it stands: an object that only moves is the same picture at another
-// place, and is moved when everything the target showed of it is inside the kept picture
-// (GroupPicture::extent tells what the target's edges cut off when it was drawn).
+// place, and the kept picture is moved there when the target's edges cut it where they cut it
+// before (GroupPicture::extent holds what they cut off when it was drawn).
 //
 // Bounded: pictures not used during a frame are dropped when the frame ends (their objects
 // vanished or changed), and the pictures together stay within a byte budget, the least
