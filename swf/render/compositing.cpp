@@ -215,8 +215,8 @@ void blurFullResolution(const std::array<Plane*, N>& planes, int width, int heig
 struct Reduction {
     int kx, ky, width, height, smallWidth, smallHeight;
     Reduction(int w, int h, double bx, double by, int passes)
-        : kx(reductionFor(bx, passes)), ky(reductionFor(by, passes)), width(w), height(h), smallWidth((w + kx - 1) / kx),
-          smallHeight((h + ky - 1) / ky)
+        : kx(reductionFor(bx, passes)), ky(reductionFor(by, passes)), width(w), height(h),
+          smallWidth((w + kx - 1) / kx), smallHeight((h + ky - 1) / ky)
     {
     }
     bool reduces() const { return kx > 1 || ky > 1; }
