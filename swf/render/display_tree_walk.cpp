@@ -123,7 +123,7 @@ private:
     {
         const QTransform& s = context_.stageToDevice();
         const QPointF exact = s.map(QPointF(world.tx, world.ty));
-        constexpr double kFar = 1 << 28;
+        constexpr double kFar = RenderContext::kFarthestOrigin;
         if (!(std::abs(exact.x()) < kFar && std::abs(exact.y()) < kFar)) return std::nullopt;
         const QTransform linear(s.m11(), s.m12(), s.m21(), s.m22(), 0, 0);
         bool invertible = false;

@@ -213,8 +213,15 @@ void RenderContext::release(Layer& layer)
 
 void RenderContext::noteExtent(const QRectF& deviceRect)
 {
+    // Held within reach (see canShift), so that extents stay whole-pixel rectangles; bounds that
+    // are not numbers reach as far as any.
+    const QRectF reach(-kExtentReach, -kExtentReach, 2 * kExtentReach, 2 * kExtentReach);
+    const bool finite = std::isfinite(deviceRect.left()) && std::isfinite(deviceRect.top()) &&
+                        std::isfinite(deviceRect.right()) && std::isfinite(deviceRect.bottom());
+    const QRectF held = finite ? deviceRect.intersected(reach) : reach;
+    if (held.isEmpty()) return;
     for (Layer& layer : layers_)
-        if (layer.kind == LayerKind::Group) layer.extent = layer.extent.united(deviceRect);
+        if (layer.kind == LayerKind::Group) layer.extent = layer.extent.united(held);
 }
 
 QRect RenderContext::layerRectFor(QRect rect) const

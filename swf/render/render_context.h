@@ -93,7 +93,12 @@ public:
     // `shift` device pixels (only where canShift() allows).
     void drawGroupPicture(const GroupPicture& picture, BlendMode mode, QPoint shift = {});
     // Whether the picture moved by `shift` is what drawing the group there would give: the
-    // layer's edges cut its extent where they cut it before.
+    // layer's edges cut its extent where they cut it before. Kept pictures belong to objects
+    // whose origin lies within kFarthestOrigin device pixels, so they move by less than twice
+    // that; extents are held within kExtentReach, far enough that such a move cannot bring a
+    // held edge into a target.
+    static constexpr double kFarthestOrigin = 1 << 24;
+    static constexpr double kExtentReach = 1 << 26;
     bool canShift(const GroupPicture& picture, QPoint shift) const;
     // The device rectangle a group begun now would cover (what its content is clipped to).
     QRect groupRect() const;

@@ -233,6 +233,28 @@ TEST_F(FilteredPictures, AMovedObjectStandsOnWholePixelsAndKeepsItsPicture)
     EXPECT_EQ(hits(), before);
 }
 
+TEST_F(FilteredPictures, GiantAndFarOffObjectsDrawAsAfresh)
+{
+    inner().placement().filters.clear();
+    // Scaled so that it covers the target many times over, then moved by whole pixels: the
+    // target's edges cut it differently, so it is drawn again.
+    Matrix giant = translate(1000, 600);
+    giant.a = giant.d = 5000;
+    outer().placement().matrix = giant;
+    frame();
+    const std::uint64_t before = hits();
+    giant.tx += 40;
+    outer().placement().matrix = giant;
+    frame();
+    EXPECT_EQ(hits(), before);
+    // Origins beyond any target, near and past where positions stop being whole pixels.
+    for (double tx : {3.0e8, 4.0e8, 1.0e12, -1.0e12}) {
+        outer().placement().matrix = translate(tx, 600);
+        frame();
+        frame();
+    }
+}
+
 TEST_F(FilteredPictures, TextDrawingAndMasksInsideCount)
 {
     expectShown([&] { static_cast<runtime::EditTextObject&>(*outer().children()->at(3)).setText("World"); });
