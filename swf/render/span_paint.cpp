@@ -26,7 +26,7 @@ inline std::uint32_t interpolate256(std::uint32_t x, std::uint32_t y, std::uint3
 }
 
 constexpr double kLastEntry = kGradientTableSize - 1;
-// Samples of a radial or focal run placed on the ramp together (see fetchGradientSpread).
+// Samples of a radial or focal run placed on the ramp together (see rampFromPlaces).
 constexpr int kRampPiece = 64;
 
 // A position along the ramp in table entries (0 .. kLastEntry is the ramp) to its entry under
@@ -44,6 +44,22 @@ inline std::size_t rampEntry(double p)
     // Comparisons written so that NaN lands on the last entry.
     if (!(p < kLastEntry)) return std::size_t(kLastEntry);
     return p > 0 ? std::size_t(p + 0.5) : 0;
+}
+
+// The run's colours from the ramp places placeAt(u, v) of its samples, sample i standing at
+// (u0 + i * du, v0 + i * dv) in the gradient square. In pieces: each place is worked out from its
+// index rather than stepped from the one before, so that a piece's square roots do not wait on
+// each other and run side by side in vector registers; the table is read afterwards.
+template <SpreadMode spread, typename PlaceAt>
+void rampFromPlaces(const std::uint32_t* table, double u0, double v0, double du, double dv, int n, std::uint32_t* out,
+                    PlaceAt placeAt)
+{
+    std::array<double, kRampPiece> place;
+    for (int done = 0; done < n; done += kRampPiece) {
+        const int m = std::min(kRampPiece, n - done);
+        for (int i = 0; i < m; ++i) place[std::size_t(i)] = placeAt(u0 + du * (done + i), v0 + dv * (done + i));
+        for (int i = 0; i < m; ++i) out[done + i] = table[rampEntry<spread>(place[std::size_t(i)])];
+    }
 }
 
 // A texel coordinate (may be far outside) to a column or row of an image of `size` texels.
@@ -201,36 +217,21 @@ void SpanPaint::fetchGradientSpread(int x, int y, int n, std::uint32_t* out) con
         return;
     }
     case Kind::Radial: {
-        // Each sample's place on the ramp is worked out from its index rather than stepped from
-        // the one before, so that a piece's square roots do not wait on each other and run side
-        // by side in vector registers; the table is read afterwards.
         constexpr double kScale = kLastEntry / kGradientHalfSize;
-        std::array<double, kRampPiece> place;
-        for (int done = 0; done < n; done += kRampPiece) {
-            const int m = std::min(kRampPiece, n - done);
-            for (int i = 0; i < m; ++i) {
-                const double u = gx + m11_ * (done + i), v = gy + m12_ * (done + i);
-                place[std::size_t(i)] = std::sqrt(u * u + v * v) * kScale;
-            }
-            for (int i = 0; i < m; ++i) out[done + i] = table[rampEntry<spread>(place[std::size_t(i)])];
-        }
+        rampFromPlaces<spread>(table, gx, gy, m11_, m12_, n, out,
+                               [](double u, double v) { return std::sqrt(u * u + v * v) * kScale; });
         return;
     }
     default: {
         // The ramp runs from the focal point F to the circle: a point P lies at the t where
         // P = F + t (Q - F) for Q on the circle, that is t = (f dx + sqrt(f^2 dx^2 + k |d|^2)) / k
-        // with d = P - F and k = 1 - f^2 (radius 1). In pieces, as radial ramps are.
+        // with d = P - F and k = 1 - f^2 (radius 1).
         constexpr double kRadius = 1 / kGradientHalfSize;
         const double f = focal_, k = 1 - f * f, scale = kLastEntry / k;
-        std::array<double, kRampPiece> place;
-        for (int done = 0; done < n; done += kRampPiece) {
-            const int m = std::min(kRampPiece, n - done);
-            for (int i = 0; i < m; ++i) {
-                const double dx = (gx + m11_ * (done + i)) * kRadius - f, dy = (gy + m12_ * (done + i)) * kRadius;
-                place[std::size_t(i)] = (f * dx + std::sqrt(f * f * dx * dx + k * (dx * dx + dy * dy))) * scale;
-            }
-            for (int i = 0; i < m; ++i) out[done + i] = table[rampEntry<spread>(place[std::size_t(i)])];
-        }
+        rampFromPlaces<spread>(table, gx, gy, m11_, m12_, n, out, [f, k, scale](double u, double v) {
+            const double dx = u * kRadius - f, dy = v * kRadius;
+            return (f * dx + std::sqrt(f * f * dx * dx + k * (dx * dx + dy * dy))) * scale;
+        });
         return;
     }
     }
